@@ -1,0 +1,81 @@
+#pragma once
+// Handing prepared objects (kernels, filter designs, delay stores) to the audio
+// thread without locks on its side.
+//
+// The audio thread marks every process call with a ProcessEpoch::Scope and reads
+// each Handover once inside it. A non-audio thread builds a complete new object,
+// publishes it with one atomic exchange and frees the old one only after the
+// audio thread has left any call that could still be reading it.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace engine {
+
+class ProcessEpoch {
+public:
+    // Odd while the audio thread is inside a process call.
+    class Scope {
+    public:
+        explicit Scope(ProcessEpoch& epoch) : epoch_(epoch) { epoch_.counter_.fetch_add(1, std::memory_order_seq_cst); }
+        ~Scope() { epoch_.counter_.fetch_add(1, std::memory_order_seq_cst); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        ProcessEpoch& epoch_;
+    };
+
+    // Called by a non-audio thread after it has unpublished something: returns once
+    // no process call that started before this point is still running.
+    void waitForReaders() const
+    {
+        const std::uint64_t seen = counter_.load(std::memory_order_seq_cst);
+        if ((seen & 1u) == 0)
+            return;
+        while (counter_.load(std::memory_order_seq_cst) == seen)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+private:
+    std::atomic<std::uint64_t> counter_{0};
+};
+
+template <class T>
+class Handover {
+public:
+    explicit Handover(ProcessEpoch& epoch, std::unique_ptr<T> initial = nullptr)
+        : epoch_(epoch), current_(initial.release())
+    {
+    }
+    ~Handover() { delete current_.load(); }
+    Handover(const Handover&) = delete;
+    Handover& operator=(const Handover&) = delete;
+
+    // Audio thread, inside a ProcessEpoch::Scope: the object in force for this call.
+    T* get() const { return current_.load(std::memory_order_seq_cst); }
+
+    // Non-audio threads: installs a fully built object and frees the old one once
+    // the audio thread can no longer see it. Publishers are serialised.
+    void publish(std::unique_ptr<T> next)
+    {
+        std::lock_guard<std::mutex> lock(publishMutex_);
+        T* old = current_.exchange(next.release(), std::memory_order_seq_cst);
+        epoch_.waitForReaders();
+        delete old;
+    }
+
+    // Non-audio threads: the object in force, for reading while no publish runs
+    // (callers hold their own lock against concurrent publishers).
+    const T* peek() const { return current_.load(std::memory_order_acquire); }
+
+private:
+    ProcessEpoch& epoch_;
+    std::atomic<T*> current_;
+    std::mutex publishMutex_;
+};
+
+} // namespace engine
