@@ -1,0 +1,105 @@
+#pragma once
+// The one static description of every host parameter and editor control:
+// names, control placement, value displays, ranges and the curve that maps the
+// host's normalised 0..1 onto real units.
+#include "shell/param/ValueFormatters.h"
+
+#include <cstdint>
+
+namespace param {
+
+// Host parameter ids.
+constexpr int kNumParams = 104;
+constexpr int kPlaceholder = 0;
+constexpr int kCopyToLocal = 1;
+constexpr int kIRFileSelect = 2;
+constexpr int kWebSearch = 3;
+constexpr int kReset = 4;
+constexpr int kBypassLocal = 5;
+constexpr int kStrech = 6;
+constexpr int kDecay = 7;
+constexpr int kGate = 8;
+constexpr int kDump = 9;
+constexpr int kPreDelay = 10;
+constexpr int kStWidth = 11;
+constexpr int kStBalance = 12;
+constexpr int kStInputs = 13;
+constexpr int kHPF = 14;
+constexpr int kLPF = 15;
+constexpr int kBAL = 16;
+constexpr int kEnabledHPF = 17;
+constexpr int kEnabledBAL = 18;
+constexpr int kEnabledLPF = 19;
+constexpr int kWetPlus12dB = 20;
+constexpr int kWetLevel = 21;
+constexpr int kDryLevel = 22;
+// The IR file path travels in these parameters, three bytes per value.
+constexpr int kPathFirst = 23;
+constexpr int kPathCount = 80;
+// Setting this one decodes the path parameters and loads the file.
+constexpr int kPathCommit = 103;
+static_assert(kPathFirst + kPathCount == kPathCommit, "path commit follows the path values");
+static_assert(kPathCommit + 1 == kNumParams, "path commit is the last parameter");
+
+// Editor control kinds.
+constexpr std::int32_t kControlNone = 0;
+constexpr std::int32_t kControlKnob = 1;
+constexpr std::int32_t kControlAnimKnob = 2;
+constexpr std::int32_t kControlVerticalSlider = 3;
+constexpr std::int32_t kControlOnOffButton = 4;
+constexpr std::int32_t kControlKickButton = 5;
+constexpr std::int32_t kControlRockerSwitch = 6;
+constexpr std::int32_t kControlOptionMenu = 7;
+constexpr std::int32_t kControlTextLabel = 8;
+constexpr std::int32_t kControlFrequencyGraph = 9;
+constexpr std::int32_t kControlEnvelopeGraph = 10;
+
+enum CurveKind : std::int32_t {
+    Linear = 0,
+    LinearHalfStep = 1,
+    Logarithmic = 3,
+};
+
+struct ControlRecord {
+    std::int32_t id;             // parameter id and control tag; several records share 0
+    const char* name;            // null only in the terminator
+    std::int32_t kind;           // kControl...
+    std::int32_t bitmapId;       // <= 0: none
+    std::int32_t secondBitmapId; // <= 0: none
+    std::int32_t x;
+    std::int32_t y;
+    bool nameLabelShown;
+    std::int32_t labelDx;
+    std::int32_t labelDy;
+    bool valueDisplayShown;
+    std::int32_t displayDx;
+    std::int32_t displayDy;
+    ValueFormatter formatter;    // null where no value display is shown
+    double defaultValue;         // real units
+    double minimum;              // real value at normalised 0
+    double maximum;              // real value at normalised 1
+    CurveKind curve;
+    const char* optionText;
+};
+
+// 25 records in editor creation order, then the terminator (id -1, null name).
+constexpr int kControlRecordCount = 25;
+extern const ControlRecord kControlTable[kControlRecordCount + 1];
+
+// First record with this id; the "Dummy" record when none has it (path ids, negative ids).
+const ControlRecord& findControl(int id);
+
+double toRealValue(double normalised, int id);
+double toNormalisedValue(double real, int id);
+
+// Name reported to the host: the record's name, but empty for ids 0, 1 and 4;
+// the path ids fall back to "Dummy".
+const char* hostParameterName(int id);
+// The host's name buffer is assumed to hold this many characters plus a terminator.
+constexpr int kMaxHostParameterNameLength = 14;
+
+// Normalised default of every id: the record default mapped to 0..1,
+// 0 for ids 0, 1, 4 and 23..103 (and for ids outside 0..103).
+double normalisedDefault(int id);
+
+} // namespace param
