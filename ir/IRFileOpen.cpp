@@ -1,0 +1,119 @@
+#include "ir/IRFileReaders.h"
+
+#include "ir/ErrorText.h"
+#include "ir/MemoryByteSource.h"
+
+#include <strings.h>
+
+#include <cstring>
+
+namespace ir {
+
+namespace {
+
+enum class IRFileKind { Wave, Aiff, SplitPair, Unknown };
+
+bool endsWithIgnoringCase(const char* text, std::size_t length, const char* tail)
+{
+    const std::size_t tailLength = std::strlen(tail);
+    return length >= tailLength && strcasecmp(text + length - tailLength, tail) == 0;
+}
+
+IRFileKind classify(const char* path, std::size_t length)
+{
+    if (endsWithIgnoringCase(path, length, ".wav"))
+        return IRFileKind::Wave;
+    if (endsWithIgnoringCase(path, length, ".aif") || endsWithIgnoringCase(path, length, ".aiff"))
+        return IRFileKind::Aiff;
+    // Only the upper-case endings name a split pair.
+    if (length >= 2 && (std::strcmp(path + length - 2, ".L") == 0 || std::strcmp(path + length - 2, ".R") == 0))
+        return IRFileKind::SplitPair;
+    return IRFileKind::Unknown;
+}
+
+int openAiff(const char* path, IRFileInfo& info, FileByteSource& file, IRErrorText& errorText)
+{
+    if (!file.open(path)) {
+        setErrorText(errorText, sizeof errorText, "'%s' file open error.", path);
+        return -1;
+    }
+    if (readAiffHeader(file, info, errorText) != 0) {
+        file.close();
+        return -1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int openIRFile(const char* path, IRFileInfo& info, FileByteSource& file, IRErrorText& errorText)
+{
+    file.close();
+    info = IRFileInfo{};
+    errorText[0] = '\0';
+    if (path == nullptr)
+        path = "";
+
+    const std::size_t length = strnlen(path, kIRPathSize);
+    if (length >= kIRPathSize) {
+        setErrorText(errorText, sizeof errorText, "File path too long [%.200s...]\n", path);
+        return -1;
+    }
+
+    switch (classify(path, length)) {
+    case IRFileKind::Wave:
+        if (!file.open(path)) {
+            setErrorText(errorText, sizeof errorText, "File open err [%s]\n", path);
+            return -1;
+        }
+        if (readWaveHeader(file, info, errorText) != 0) {
+            file.close();
+            return -1;
+        }
+        return 0;
+    case IRFileKind::Aiff:
+        return openAiff(path, info, file, errorText);
+    case IRFileKind::SplitPair: {
+        // The merged name is two bytes longer than the given one.
+        if (length + 2 >= kIRPathSize) {
+            setErrorText(errorText, sizeof errorText, "File path too long [%.200s...]\n", path);
+            return -1;
+        }
+        IRPathText mergedPath;
+        if (mergeSplitPair(path, mergedPath) != 0)
+            return -1;
+        return openAiff(mergedPath, info, file, errorText);
+    }
+    case IRFileKind::Unknown:
+        break;
+    }
+    setErrorText(errorText, sizeof errorText, "file '%s' unknown extension.\n", path);
+    return -1;
+}
+
+int readIRImage(const void* data, std::size_t size, std::uint32_t byteOrder, IRFileInfo& info, float* left,
+                float* right, IRErrorText& errorText)
+{
+    errorText[0] = '\0';
+    info = IRFileInfo{};
+    if (left == nullptr || right == nullptr)
+        return -1;
+    std::memset(left, 0, sizeof(float) * kIRCapacityFrames);
+    std::memset(right, 0, sizeof(float) * kIRCapacityFrames);
+
+    MemoryByteSource source(data, size);
+    if (byteOrder == kByteOrderWave) {
+        if (readWaveHeader(source, info, errorText) != 0)
+            return -1;
+        return convertWaveSamples(source, left, right, info.usedBits, info.declaredBits, info.channels,
+                                  info.formatTag, info.dataSize);
+    }
+    if (byteOrder == kByteOrderAiff) {
+        if (readAiffHeader(source, info, errorText) != 0)
+            return -1;
+        return convertAiffSamples(source, left, right, info.usedBits, info.channels, info.dataSize);
+    }
+    return -1;
+}
+
+} // namespace ir
