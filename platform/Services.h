@@ -14,7 +14,7 @@ constexpr int kPathBufferSize = 260;
 
 struct FileType {
     std::string name;       // "WAV File"
-    std::string extension;  // "wav" (no dot)
+    std::string extension;  // "wav" (no dot); several may be given separated by blanks: "aif aiff"
 };
 
 struct FileDialogRequest {

@@ -1,0 +1,85 @@
+#include "platform/Services.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool copyContents(int from, int to)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(from, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || !writeAll(to, buffer, static_cast<std::size_t>(n)))
+            return false;
+    }
+}
+
+} // namespace
+
+bool copyFile(const std::string& from, const std::string& to)
+{
+    const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        return false;
+    struct stat sourceInfo {};
+    struct stat targetInfo {};
+    const bool targetExists = stat(to.c_str(), &targetInfo) == 0;
+    // Opening the destination truncates it: copying a file onto itself would
+    // destroy it, and a device or folder is never what a copy should overwrite.
+    if (fstat(source, &sourceInfo) != 0
+        || (targetExists && (!S_ISREG(targetInfo.st_mode)
+                             || (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino)))) {
+        close(source);
+        return false;
+    }
+    const int target = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (target < 0) {
+        close(source);
+        return false;
+    }
+    bool ok = copyContents(source, target);
+    ok = close(target) == 0 && ok;
+    close(source);
+    if (!ok)
+        unlink(to.c_str()); // a half-written IR would load as a wrong one
+    return ok;
+}
+
+bool resolveSymlink(const std::string& path, std::string& target)
+{
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return false;
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return false;
+    target = resolved;
+    std::free(resolved);
+    return true;
+}
+
+} // namespace platform
