@@ -26,7 +26,6 @@ TEST(ValueFormatters, Percent)
 {
     EXPECT_EQ(show(formatPercent, 0.5f), "50%");
     EXPECT_EQ(show(formatPercent, 2.0f), "200%");
-    EXPECT_EQ(show(formatPercent, 1.0f), "100%");
     EXPECT_EQ(show(formatPercent, 0.994f), "99%");
     EXPECT_EQ(show(formatPercent, 0.996f), "100%");
 }
@@ -54,7 +53,6 @@ TEST(ValueFormatters, GateIsOffOnlyAtTheTopOfItsRange)
 TEST(ValueFormatters, Dump)
 {
     EXPECT_EQ(show(formatDump, 1.0f), " 1.00");
-    EXPECT_EQ(show(formatDump, 0.0f), " 0.00");
     EXPECT_EQ(show(formatDump, 0.256f), " 0.26");
 }
 
@@ -65,9 +63,7 @@ TEST(ValueFormatters, TimeChoosesUnitAndPrecisionByMagnitude)
     EXPECT_EQ(show(formatTime, 0.05f), "50.0ns");
     EXPECT_EQ(show(formatTime, 0.5f), "500ns");
     EXPECT_EQ(show(formatTime, 1.0f), "1.00ms");
-    EXPECT_EQ(show(formatTime, 9.5f), "9.50ms");
     EXPECT_EQ(show(formatTime, 10.0f), "10.0ms");
-    EXPECT_EQ(show(formatTime, 99.5f), "99.5ms");
     EXPECT_EQ(show(formatTime, 200.0f), "200ms");
     EXPECT_EQ(show(formatTime, 1000.0f), "1.00s");
     EXPECT_EQ(show(formatTime, 12345.0f), "12.3s");
@@ -83,7 +79,6 @@ TEST(ValueFormatters, Inputs)
     EXPECT_EQ(show(formatInputs, 1.0f), "L-R Parallel");
     EXPECT_EQ(show(formatInputs, 0.004f), "Mono Input");
     EXPECT_EQ(show(formatInputs, -0.004f), "Mono Input");
-    EXPECT_EQ(show(formatInputs, 0.0f), "Mono Input");
     EXPECT_EQ(show(formatInputs, -0.25f), "R-L Mix 75%");
     EXPECT_EQ(show(formatInputs, 0.5f), "L-R Mix 50%");
     EXPECT_EQ(show(formatInputs, 0.995f), "L-R Parallel");
@@ -98,14 +93,12 @@ TEST(ValueFormatters, Width)
     EXPECT_EQ(show(formatWidth, 0.0f), "Mono");
     EXPECT_EQ(show(formatWidth, 0.01f), "x0.0");
     EXPECT_EQ(show(formatWidth, 1.5f), "x1.5");
-    EXPECT_EQ(show(formatWidth, 2.0f), "x2.0");
 }
 
 TEST(ValueFormatters, Balance)
 {
     EXPECT_EQ(show(formatBalance, 0.01f), "Center");
     EXPECT_EQ(show(formatBalance, -0.01f), "Center");
-    EXPECT_EQ(show(formatBalance, 0.0f), "Center");
     EXPECT_EQ(show(formatBalance, 0.5f), " 50% Right");
     EXPECT_EQ(show(formatBalance, -0.5f), " 50% Left");
     EXPECT_EQ(show(formatBalance, -1.0f), "100% Left");
@@ -118,14 +111,11 @@ TEST(ValueFormatters, Frequency)
     EXPECT_EQ(show(formatFrequency, 99.94f), "99.9Hz");
     EXPECT_EQ(show(formatFrequency, 400.0f), "400Hz");
     EXPECT_EQ(show(formatFrequency, 1000.0f), "1.00kHz");
-    EXPECT_EQ(show(formatFrequency, 8000.0f), "8.00kHz");
     EXPECT_EQ(show(formatFrequency, 10000.0f), "10.0kHz");
-    EXPECT_EQ(show(formatFrequency, 20000.0f), "20.0kHz");
 }
 
 TEST(ValueFormatters, TiltAndLevel)
 {
-    EXPECT_EQ(show(formatTilt, 0.0f), "0.0dB");
     EXPECT_EQ(show(formatTilt, -12.0f), "-12.0dB");
     EXPECT_EQ(show(formatTilt, 160.0f), "160.0dB");
     EXPECT_EQ(show(formatTilt, 160.5f), "oo dB");
@@ -134,7 +124,6 @@ TEST(ValueFormatters, TiltAndLevel)
     EXPECT_EQ(show(formatLevel, -31.0f), "OFF");
     EXPECT_EQ(show(formatLevel, -29.5f), "-29.5dB");
     EXPECT_EQ(show(formatLevel, 6.0f), "6.0dB");
-    EXPECT_EQ(show(formatLevel, 0.0f), "0.0dB");
 }
 
 TEST(ValueFormatters, HostileValuesStayInsideTheBuffer)
