@@ -1,0 +1,323 @@
+#include "platform/X11Window.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+#include <poll.h>
+
+#include <cstdio>
+
+namespace platform {
+
+struct X11Window::Impl {
+    Display* display = nullptr;
+    Window window = 0;
+    Cursor cursor = 0;
+    Colormap colormap = 0;
+    cairo_surface_t* surface = nullptr;
+    bool destroyed = false;
+};
+
+namespace {
+
+int gXErrors = 0;
+int countXError(Display*, XErrorEvent*)
+{
+    ++gXErrors;
+    return 0;
+}
+
+int stateBits(unsigned int xstate)
+{
+    int bits = 0;
+    if (xstate & Button1Mask)
+        bits |= kInputLeft;
+    if (xstate & Button2Mask)
+        bits |= kInputMiddle;
+    if (xstate & Button3Mask)
+        bits |= kInputRight;
+    if (xstate & ShiftMask)
+        bits |= kInputShift;
+    if (xstate & ControlMask)
+        bits |= kInputControl;
+    if (xstate & Mod1Mask)
+        bits |= kInputAlt;
+    if (xstate & Mod4Mask)
+        bits |= kInputSuper;
+    return bits;
+}
+
+int buttonBit(unsigned int xbutton)
+{
+    switch (xbutton) {
+    case Button1: return kInputLeft;
+    case Button2: return kInputMiddle;
+    case Button3: return kInputRight;
+    default: return 0;
+    }
+}
+
+// True when the X event became an InputEvent; other events are swallowed.
+bool translate(Display* display, Window window, XEvent& xe, InputEvent& out, bool& destroyed)
+{
+    out = InputEvent();
+    switch (xe.type) {
+    case Expose:
+        out.type = InputEvent::kExpose;
+        out.x = xe.xexpose.x;
+        out.y = xe.xexpose.y;
+        out.right = xe.xexpose.x + xe.xexpose.width;
+        out.bottom = xe.xexpose.y + xe.xexpose.height;
+        return true;
+    case ButtonPress:
+    case ButtonRelease: {
+        const XButtonEvent& b = xe.xbutton;
+        out.x = b.x;
+        out.y = b.y;
+        out.timeMs = static_cast<std::uint32_t>(b.time);
+        if (b.button == Button4 || b.button == Button5) {
+            if (xe.type == ButtonRelease)
+                return false;
+            out.type = InputEvent::kWheel;
+            out.wheel = b.button == Button4 ? 1.f : -1.f;
+            out.state = stateBits(b.state);
+            return true;
+        }
+        const int bit = buttonBit(b.button);
+        if (!bit)
+            return false;
+        out.button = bit;
+        // X reports the state before the event; ours is the state after it.
+        if (xe.type == ButtonPress) {
+            out.type = InputEvent::kButtonDown;
+            out.state = stateBits(b.state) | bit;
+        } else {
+            out.type = InputEvent::kButtonUp;
+            out.state = stateBits(b.state) & ~bit;
+        }
+        return true;
+    }
+    case MotionNotify: {
+        // Only the latest position matters to a drag.
+        while (XCheckTypedWindowEvent(display, window, MotionNotify, &xe)) {
+        }
+        const XMotionEvent& m = xe.xmotion;
+        out.type = InputEvent::kMotion;
+        out.x = m.x;
+        out.y = m.y;
+        out.state = stateBits(m.state);
+        out.timeMs = static_cast<std::uint32_t>(m.time);
+        return true;
+    }
+    case DestroyNotify:
+        if (xe.xdestroywindow.window != window)
+            return false;
+        destroyed = true;
+        out.type = InputEvent::kClosed;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+X11Window::X11Window() : impl_(std::make_unique<Impl>()) {}
+
+X11Window::~X11Window()
+{
+    close();
+}
+
+bool X11Window::open(unsigned long parentWindow, int width, int height)
+{
+    close();
+    if (parentWindow == 0 || width <= 0 || height <= 0)
+        return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+
+    // A bad parent id must fail the open, not end the host through the default
+    // X error handler. The handler is process-wide, so it is only borrowed here.
+    XErrorHandler previous = XSetErrorHandler(countXError);
+    gXErrors = 0;
+    XWindowAttributes parent;
+    const bool parentOk = XGetWindowAttributes(display, parentWindow, &parent) != 0;
+    XSync(display, False);
+    if (!parentOk || gXErrors) {
+        XSetErrorHandler(previous);
+        XCloseDisplay(display);
+        return false;
+    }
+
+    const int screen = DefaultScreen(display);
+    Visual* visual = parent.visual;
+    int depth = parent.depth;
+    Colormap colormap = 0;
+    if (parent.c_class == InputOnly || depth == 0 || visual == DefaultVisual(display, screen)) {
+        visual = DefaultVisual(display, screen);
+        depth = DefaultDepth(display, screen);
+        colormap = DefaultColormap(display, screen);
+    } else {
+        colormap = XCreateColormap(display, parentWindow, visual, AllocNone);
+        impl_->colormap = colormap;
+    }
+
+    XSetWindowAttributes attributes{};
+    attributes.colormap = colormap;
+    attributes.border_pixel = 0;
+    attributes.background_pixmap = None;
+    attributes.event_mask =
+        ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
+    Window window = XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), 0, depth, InputOutput, visual,
+                                  CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    if (!window || gXErrors) {
+        if (impl_->colormap)
+            XFreeColormap(display, impl_->colormap);
+        impl_->colormap = 0;
+        XCloseDisplay(display);
+        return false;
+    }
+
+    char className[32];
+    std::snprintf(className, sizeof className, "Plugin%p", static_cast<void*>(this));
+    XClassHint classHint;
+    classHint.res_name = className;
+    classHint.res_class = className;
+    XSetClassHint(display, window, &classHint);
+    XStoreName(display, window, "Window");
+    impl_->cursor = XCreateFontCursor(display, XC_left_ptr);
+    XDefineCursor(display, window, impl_->cursor);
+    XMapWindow(display, window);
+    XFlush(display);
+
+    impl_->display = display;
+    impl_->window = window;
+    impl_->destroyed = false;
+    impl_->surface = cairo_xlib_surface_create(display, window, visual, width, height);
+    return true;
+}
+
+void X11Window::close()
+{
+    Impl& w = *impl_;
+    if (!w.display)
+        return;
+    if (w.surface) {
+        cairo_surface_destroy(w.surface);
+        w.surface = nullptr;
+    }
+    if (!w.destroyed && w.window) {
+        XErrorHandler previous = XSetErrorHandler(countXError);
+        XDestroyWindow(w.display, w.window);
+        XSync(w.display, False);
+        XSetErrorHandler(previous);
+    }
+    if (w.cursor)
+        XFreeCursor(w.display, w.cursor);
+    if (w.colormap)
+        XFreeColormap(w.display, w.colormap);
+    XCloseDisplay(w.display);
+    w = Impl();
+}
+
+bool X11Window::isOpen() const
+{
+    return impl_->display && !impl_->destroyed;
+}
+
+unsigned long X11Window::windowId() const
+{
+    return impl_->window;
+}
+
+void X11Window::present(const CairoCanvas& canvas, const PixelRect& area)
+{
+    if (!isOpen() || !impl_->surface || !canvas.valid() || area.empty())
+        return;
+    cairo_t* cr = cairo_create(impl_->surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, static_cast<cairo_surface_t*>(canvas.nativeSurface()), 0, 0);
+    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(impl_->surface);
+    XFlush(impl_->display);
+}
+
+WaitResult X11Window::nextEvent(InputEvent& event, int timeoutMs)
+{
+    Impl& w = *impl_;
+    if (!w.display || w.destroyed)
+        return WaitResult::kEnded;
+    for (;;) {
+        if (XPending(w.display) == 0) {
+            if (timeoutMs <= 0)
+                return WaitResult::kTimeout;
+            pollfd fd{ConnectionNumber(w.display), POLLIN, 0};
+            poll(&fd, 1, timeoutMs);
+            timeoutMs = 0;
+            if (XPending(w.display) == 0)
+                return WaitResult::kTimeout;
+        }
+        XEvent xe;
+        XNextEvent(w.display, &xe);
+        if (translate(w.display, w.window, xe, event, w.destroyed))
+            return WaitResult::kEvent;
+    }
+}
+
+bool X11Window::queryPointer(int& x, int& y, int& state) const
+{
+    if (!isOpen())
+        return false;
+    Window root, child;
+    int rootX, rootY;
+    unsigned int mask;
+    if (!XQueryPointer(impl_->display, impl_->window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return false;
+    state = stateBits(mask);
+    return true;
+}
+
+bool X11Window::readPixel(int x, int y, std::uint32_t& rgb) const
+{
+    if (!isOpen())
+        return false;
+    XSync(impl_->display, False);
+    XImage* image = XGetImage(impl_->display, impl_->window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return false;
+    const unsigned long p = XGetPixel(image, 0, 0);
+    auto channel = [p](unsigned long mask) -> std::uint32_t {
+        if (!mask)
+            return 0;
+        int shift = 0;
+        while (!(mask & 1)) {
+            mask >>= 1;
+            ++shift;
+        }
+        return static_cast<std::uint32_t>(((p >> shift) & mask) * 255 / mask);
+    };
+    rgb = (channel(image->red_mask) << 16) | (channel(image->green_mask) << 8) | channel(image->blue_mask);
+    XDestroyImage(image);
+    return true;
+}
+
+unsigned long X11Window::defaultRootWindow()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 0;
+    const unsigned long root = DefaultRootWindow(display);
+    XCloseDisplay(display);
+    return root;
+}
+
+} // namespace platform

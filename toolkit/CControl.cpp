@@ -1,0 +1,111 @@
+#include "toolkit/CControl.h"
+
+#include "toolkit/CControlListener.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/MouseButtons.h"
+
+namespace {
+
+// The desktop's double-click time; never below the 250 ms floor.
+constexpr std::uint32_t kDoubleClickMs = 400;
+constexpr std::uint32_t kDoubleClickFloorMs = 250;
+
+} // namespace
+
+CControl::CControl(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
+    : CView(size), listener_(listener), tag_(tag), doubleClickMs_(kDoubleClickMs)
+{
+    setBackground(background);
+    CView::setDirty(false);
+}
+
+void CControl::setDoubleClickInterval(std::uint32_t ms)
+{
+    doubleClickMs_ = ms < kDoubleClickFloorMs ? kDoubleClickFloorMs : ms;
+}
+
+void CControl::beginEdit()
+{
+    if (CFrame* frame = getFrame())
+        frame->beginEdit(tag_);
+}
+
+void CControl::endEdit()
+{
+    if (CFrame* frame = getFrame())
+        frame->endEdit(tag_);
+}
+
+void CControl::bounceValue()
+{
+    if (value_ > vmax_)
+        value_ = vmax_;
+    else if (value_ < vmin_)
+        value_ = vmin_;
+}
+
+bool CControl::isDirty() const
+{
+    return value_ != oldValue_ || CView::isDirty();
+}
+
+void CControl::setDirty(bool dirty)
+{
+    if (!dirty)
+        oldValue_ = value_;
+    CView::setDirty(dirty);
+}
+
+void CControl::reportValue(CDrawContext* context)
+{
+    if (listener_)
+        listener_->valueChanged(context, this);
+}
+
+bool CControl::offerModifierClick(CDrawContext* context, long buttons)
+{
+    if (!listener_ || !(buttons & kModifierBits))
+        return false;
+    return listener_->controlModifierClicked(context, this, buttons) != 0;
+}
+
+long CControl::resolveButtons(long buttons) const
+{
+    if (buttons != -1)
+        return buttons;
+    const CFrame* frame = getFrame();
+    return frame ? frame->getMouseButtons() : 0;
+}
+
+std::uint32_t CControl::pressTime() const
+{
+    const CFrame* frame = getFrame();
+    return frame ? frame->getEventTime() : 0;
+}
+
+bool CControl::checkDefaultValue(CDrawContext* context, long buttons, std::uint32_t time)
+{
+    bool reset = false;
+    if ((buttons & kLButton) && (buttons & kControl)) {
+        reset = true;
+    } else if (buttons == kLButton) {
+        // Unsigned difference, so that the wrap of the millisecond clock does no harm.
+        if (lastClickTime_ >= 0 && static_cast<std::uint32_t>(time - static_cast<std::uint32_t>(lastClickTime_))
+                                       <= doubleClickMs_) {
+            reset = true;
+            // A third press starts afresh rather than counting as another double-click.
+            lastClickTime_ = -1;
+        } else {
+            lastClickTime_ = time;
+        }
+    }
+    if (!reset)
+        return false;
+    beginEdit();
+    const float before = value_;
+    value_ = defaultValue_;
+    if (value_ != before)
+        reportValue(context);
+    endEdit();
+    return true;
+}

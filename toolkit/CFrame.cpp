@@ -1,0 +1,289 @@
+#include "toolkit/CFrame.h"
+
+#include "toolkit/CFrameOwner.h"
+#include "toolkit/MouseButtons.h"
+
+#include "platform/X11Window.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace {
+
+std::atomic<int> gKnobMode{0};
+
+// How long a tracking loop waits for the pointer before it runs idle work again.
+constexpr int kTrackingWaitMs = 15;
+
+} // namespace
+
+CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
+    : CViewContainer(size), systemWindow_(systemWindow), owner_(owner), uiThread_(std::this_thread::get_id())
+{
+    setParents(this, nullptr);
+    offscreen_ = std::make_unique<COffscreenContext>(size.right, size.bottom);
+    if (systemWindow) {
+        window_ = std::make_unique<platform::X11Window>();
+        const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
+        open_ = window_->open(parent, size.width(), size.height());
+        if (!open_)
+            window_.reset();
+        events_ = window_.get();
+    } else {
+        open_ = true;
+    }
+}
+
+CFrame::~CFrame()
+{
+    // Views first: their destructors may still look at the frame.
+    removeAll(true);
+    window_.reset();
+}
+
+bool CFrame::isOpen() const
+{
+    return open_ && (!window_ || window_->isOpen());
+}
+
+int CFrame::getKnobMode() const
+{
+    return gKnobMode.load(std::memory_order_relaxed);
+}
+
+void CFrame::setKnobMode(int mode)
+{
+    gKnobMode.store(mode, std::memory_order_relaxed);
+}
+
+void CFrame::setEventSource(platform::EventSource* source)
+{
+    events_ = source ? source : window_.get();
+}
+
+void CFrame::beginEdit(long tag)
+{
+    if (owner_)
+        owner_->beginEdit(tag);
+}
+
+void CFrame::endEdit(long tag)
+{
+    if (owner_)
+        owner_->endEdit(tag);
+}
+
+void CFrame::doIdleStuff()
+{
+    if (owner_)
+        owner_->doIdleStuff();
+    else
+        idle();
+}
+
+void CFrame::idle()
+{
+    if (!tracking_)
+        processEvents();
+    if (!isOpen() || !drawnOnce_ || !isDirty())
+        return;
+    if (CView::isDirty()) {
+        draw();
+        return;
+    }
+    // Copy of the list: a view's draw may not change it, but stay safe if it does.
+    const std::vector<CView*> views = views_;
+    for (CView* view : views) {
+        if (isChild(view) && view->isDirty()) {
+            drawViewOffscreen(view);
+            present(view->getViewSize());
+        }
+    }
+}
+
+void CFrame::draw()
+{
+    if (std::this_thread::get_id() != uiThread_) {
+        setDirty(true);
+        return;
+    }
+    drawOffscreen();
+    present(size_);
+}
+
+void CFrame::draw(CView* view)
+{
+    if (!view || !isChild(view) || !drawnOnce_) {
+        draw();
+        return;
+    }
+    if (std::this_thread::get_id() != uiThread_) {
+        view->setDirty(true);
+        return;
+    }
+    drawViewOffscreen(view);
+    present(view->getViewSize());
+}
+
+bool CFrame::renderToPng(const std::string& path)
+{
+    drawOffscreen();
+    return offscreen_->writePng(path);
+}
+
+void CFrame::drawOffscreen()
+{
+    offscreen_->resetClipRect();
+    CViewContainer::draw(offscreen_.get());
+    CView::setDirty(false);
+    drawnOnce_ = true;
+}
+
+void CFrame::drawViewOffscreen(CView* view)
+{
+    COffscreenContext* context = offscreen_.get();
+    context->resetClipRect();
+    if (view->getTransparency()) {
+        // What shows through a transparent view is the frame's own background.
+        context->setClipRect(view->getViewSize());
+        drawBackgroundRect(context, view->getViewSize());
+        context->resetClipRect();
+    }
+    view->draw(context);
+    view->setDirty(false);
+    context->resetClipRect();
+}
+
+void CFrame::present(const CRect& area)
+{
+    if (!window_ || !isOpen())
+        return;
+    const CRect clipped = area.intersection(size_);
+    if (clipped.isEmpty())
+        return;
+    window_->present(offscreen_->canvas(),
+                     platform::PixelRect{clipped.left, clipped.top, clipped.right, clipped.bottom});
+}
+
+void CFrame::processEvents()
+{
+    platform::InputEvent event;
+    while (events_ && events_->nextEvent(event, 0) == platform::WaitResult::kEvent) {
+        dispatchEvent(event);
+        if (!events_)
+            break;
+    }
+}
+
+void CFrame::updatePointer(const platform::InputEvent& event)
+{
+    mouseWhere_ = CPoint(event.x, event.y);
+    mouseButtons_ = event.state;
+    eventTime_ = event.timeMs;
+}
+
+void CFrame::dispatchEvent(const platform::InputEvent& event)
+{
+    switch (event.type) {
+    case platform::InputEvent::kExpose:
+        if (!drawnOnce_)
+            draw();
+        else
+            present(CRect(event.x, event.y, event.right, event.bottom));
+        break;
+    case platform::InputEvent::kButtonDown:
+        updatePointer(event);
+        pressButton(event);
+        break;
+    case platform::InputEvent::kButtonUp:
+    case platform::InputEvent::kMotion:
+        updatePointer(event);
+        break;
+    case platform::InputEvent::kWheel: {
+        updatePointer(event);
+        CPoint where(event.x, event.y);
+        onWheel(offscreen_.get(), where, event.wheel, event.state);
+        break;
+    }
+    case platform::InputEvent::kClosed:
+        open_ = false;
+        break;
+    }
+}
+
+void CFrame::pressButton(const platform::InputEvent& event)
+{
+    if (tracking_ || !(event.button & (kLButton | kMButton | kRButton)))
+        return;
+    CView* view = getViewAt(mouseWhere_);
+    if (!view)
+        return;
+    CPoint where = mouseWhere_;
+    // The view may run a tracking loop that pulls events itself; idle work
+    // done inside it must not dispatch them as well.
+    tracking_ = true;
+    view->remember();
+    view->mouse(offscreen_.get(), where, event.state);
+    view->forget();
+    tracking_ = false;
+}
+
+bool CFrame::pollMouse(CPoint& where, long& buttons)
+{
+    bool ended = false;
+    platform::InputEvent event;
+    for (;;) {
+        const platform::WaitResult result =
+            events_ ? events_->nextEvent(event, kTrackingWaitMs) : platform::WaitResult::kEnded;
+        if (result == platform::WaitResult::kTimeout)
+            break;
+        if (result == platform::WaitResult::kEnded || event.type == platform::InputEvent::kClosed) {
+            if (result == platform::WaitResult::kEvent)
+                open_ = false;
+            // Nobody will ever report the release: treat the button as up.
+            mouseButtons_ = 0;
+            ended = true;
+            break;
+        }
+        if (event.type == platform::InputEvent::kExpose) {
+            dispatchEvent(event);
+            continue;
+        }
+        if (event.type == platform::InputEvent::kWheel)
+            continue;
+        updatePointer(event);
+        break;
+    }
+    where = mouseWhere_;
+    buttons = mouseButtons_;
+    return !ended;
+}
+
+bool CFrame::onWheel(float distance)
+{
+    CPoint where = mouseWhere_;
+    long buttons = mouseButtons_;
+    if (window_) {
+        int x = 0, y = 0, state = 0;
+        if (window_->queryPointer(x, y, state)) {
+            where = CPoint(x, y);
+            buttons = state;
+        }
+    }
+    return onWheel(offscreen_.get(), where, distance, buttons);
+}
+
+bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance, long buttons)
+{
+    return CViewContainer::onWheel(context ? context : offscreen_.get(), where, distance, buttons);
+}
+
+long CFrame::onKeyDown(long, long, long)
+{
+    return -1;
+}
+
+long CFrame::onKeyUp(long, long, long)
+{
+    return -1;
+}
