@@ -1,0 +1,256 @@
+#include "ir/IRData.h"
+
+#include "engine/ConvolutionEngine.h"
+#include "ir/DecayAnalysis.h"
+#include "ir/ErrorText.h"
+#include "platform/Services.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace ir {
+
+namespace {
+
+// Raw-IR samples over which Decay = 1 / sqrt(0.1) would fall or rise by e.
+constexpr double kEnvelopeSpan = 1310720.0;
+
+constexpr float kTimeRangeMs = 3000.0f;
+constexpr int kRawSlot = 0;
+constexpr int kShapedSlot = 1;
+constexpr CurveColour kRawColour{147, 167, 174, 255};
+constexpr CurveColour kShapedColour{0, 244, 255, 255};
+constexpr const char* kRawLabel = "impluse data -";
+
+std::unique_ptr<float[]> zeroedArray(int count)
+{
+    std::unique_ptr<float[]> array(new (std::nothrow) float[static_cast<std::size_t>(count)]());
+    return array;
+}
+
+} // namespace
+
+IRData::IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate)
+    : owner_(owner),
+      engine_(engine),
+      rawLeft_(new float[kIRCapacityFrames]()),
+      rawRight_(new float[kIRCapacityFrames]()),
+      sampleRate_(sampleRate)
+{
+    // None of these builds anything yet: no path is set.
+    setDecay(1.0);
+    setGate(kInitialGateMs);
+    setStretch(1.0f);
+    setDump(0.0f);
+}
+
+int IRData::loadIR(const char* path)
+{
+    errorText_[0] = '\0';
+    if (path == nullptr)
+        path = "";
+    const std::size_t length = strnlen(path, kIRPathSize);
+    if (length >= kIRPathSize) {
+        setErrorText(errorText_, sizeof errorText_, "File path too long [%.200s...]\n", path);
+        return -1;
+    }
+
+    IRFileInfo info;
+    FileByteSource file;
+    if (openIRFile(path, info, file, errorText_) != 0)
+        return -1;
+    // 65534 (extensible) is negative as a signed 16-bit tag.
+    if (info.formatTag < 0 || (info.formatTag > 1 && info.formatTag != 3)) {
+        setErrorText(errorText_, sizeof errorText_, "wFormat not supported");
+        file.close();
+        return -1;
+    }
+
+    if (owner_ != nullptr)
+        owner_->setPseudoStereo(info.channels == 1);
+
+    fileInfo_ = info;
+    // The caller may hand back path() itself, to reload the current file.
+    std::memmove(path_, path, length + 1);
+    rawFrameCount_ = 0;
+    setRebuildIndicator(-1);
+    std::fill(rawLeft_.get(), rawLeft_.get() + kIRCapacityFrames, 0.0f);
+    std::fill(rawRight_.get(), rawRight_.get() + kIRCapacityFrames, 0.0f);
+
+    int frames = 0;
+    if (info.byteOrder == kByteOrderWave)
+        frames = convertWaveSamples(file, rawLeft_.get(), rawRight_.get(), info.usedBits, info.declaredBits,
+                                    info.channels, info.formatTag, info.dataSize);
+    else if (info.byteOrder == kByteOrderAiff)
+        frames = convertAiffSamples(file, rawLeft_.get(), rawRight_.get(), info.usedBits, info.channels,
+                                    info.dataSize);
+    rawFrameCount_ = std::max(frames, 0);
+    file.close();
+
+    trimLeadingSilence(rawLeft_.get(), rawRight_.get(), rawFrameCount_);
+    analyzeDecay();
+    publishRawEnvelope();
+    rebuildKernel();
+    // Reloading with nothing changed builds nothing; the graph still gets its
+    // highlight for the reload instead of staying in the building state.
+    if (rebuildIndicator() == -1)
+        setRebuildIndicator(highlightDeadline(platform::services().tickCount(), sampleRate_));
+    return 0;
+}
+
+void IRData::analyzeDecay()
+{
+    decayFactor_ = ir::analyzeDecay(rawLeft_.get(), rawRight_.get(), sampleRate_);
+    // Only ever lowers it: a rising envelope may at most hold the tail level.
+    if (1.0 / decayFactor_ < envelopeMultiplier_)
+        envelopeMultiplier_ = 1.0 / decayFactor_;
+}
+
+void IRData::setDecay(double decay)
+{
+    if (std::isnan(decay))
+        decay = 1.0;
+    if (decay <= 0.0) {
+        envelopeMultiplier_ = 0.0;
+        decayKey_ = 0.0;
+    } else if (decay < 1.0) {
+        envelopeMultiplier_ = std::exp(-1.0 / (kEnvelopeSpan * decay * decay));
+        decayKey_ = decay * decay;
+    } else if (decay > 1.0) {
+        envelopeMultiplier_ = std::min(std::exp(decay / kEnvelopeSpan), 1.0 / decayFactor_);
+        decayKey_ = decay;
+    } else {
+        // Squared or not, neutral is 1; a key left at the previous value would
+        // make the return to neutral look like no change.
+        envelopeMultiplier_ = 1.0;
+        decayKey_ = 1.0;
+    }
+    rebuildKernel();
+}
+
+void IRData::setGate(float ms)
+{
+    gate_ = ms;
+    rebuildKernel();
+}
+
+void IRData::setStretch(float factor)
+{
+    stretch_ = factor;
+    rebuildKernel();
+}
+
+void IRData::setDump(float amount)
+{
+    dump_ = amount;
+    rebuildKernel();
+}
+
+bool IRData::sameAsLastBuild() const
+{
+    return std::strcmp(path_, lastBuild_.path) == 0 && decayKey_ == lastBuild_.decayKey &&
+           gate_ == lastBuild_.gate && stretch_ == lastBuild_.stretch && dump_ == lastBuild_.dump &&
+           sampleRate_ == lastBuild_.sampleRate;
+}
+
+int IRData::rebuildKernel()
+{
+    if (!loaded())
+        return -1;
+    if (sameAsLastBuild())
+        return 0;
+
+    std::memcpy(lastBuild_.path, path_, sizeof path_);
+    lastBuild_.decayKey = decayKey_;
+    lastBuild_.gate = gate_;
+    lastBuild_.stretch = stretch_;
+    lastBuild_.dump = dump_;
+    lastBuild_.sampleRate = sampleRate_;
+    setRebuildIndicator(-1);
+
+    std::unique_ptr<float[]> left = zeroedArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> right = zeroedArray(kShapedArrayFloats);
+    bool installed = false;
+    if (left && right) {
+        shapeAndPublish(left.get(), right.get());
+        if (EnvelopeSink* graph = sink())
+            graph->redraw();
+        installed = engine_.prepareKernel(left.get(), right.get());
+    }
+    if (!installed) {
+        // The old kernel stays; forget this build so that the next call retries.
+        lastBuild_ = BuildKey{};
+    }
+
+    setRebuildIndicator(highlightDeadline(platform::services().tickCount(), sampleRate_));
+    if (owner_ != nullptr && owner_->editorOpen()) {
+        if (EnvelopeSink* graph = sink())
+            graph->redraw();
+    }
+    return 0;
+}
+
+void IRData::refreshEnvelopeCurves()
+{
+    // Without a graph the work below would show nothing.
+    if (sink() == nullptr)
+        return;
+    publishRawEnvelope();
+    std::unique_ptr<float[]> left = zeroedArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> right = zeroedArray(kShapedArrayFloats);
+    if (left && right)
+        shapeAndPublish(left.get(), right.get());
+}
+
+bool IRData::clearRebuildIndicatorIfDue(std::uint32_t now)
+{
+    int seen = rebuildIndicator();
+    if (seen == 0 || seen == -1 || !deadlineReached(seen, now))
+        return false;
+    return rebuildIndicator_.compare_exchange_strong(seen, 0, std::memory_order_acq_rel);
+}
+
+EnvelopeSink* IRData::sink() const { return owner_ != nullptr ? owner_->envelopeSink() : nullptr; }
+
+ShapeSettings IRData::shapeSettings() const
+{
+    ShapeSettings s;
+    s.sampleRate = sampleRate_;
+    s.fileSampleRate = fileInfo_.sampleRate;
+    s.rawFrameCount = rawFrameCount_;
+    s.gateMs = gate_;
+    s.stretch = stretch_;
+    s.dump = dump_;
+    s.envelopeMultiplier = envelopeMultiplier_;
+    return s;
+}
+
+int IRData::shapeAndPublish(float* left, float* right)
+{
+    const int samples = shapeIR(rawLeft_.get(), rawRight_.get(), shapeSettings(), left, right);
+    if (EnvelopeSink* graph = sink()) {
+        graph->setTimeRange(kTimeRangeMs);
+        graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
+        graph->setEnvelopeCurve(kShapedSlot, left, right, kShapedColour);
+    }
+    return samples;
+}
+
+int IRData::publishRawEnvelope()
+{
+    EnvelopeSink* graph = sink();
+    if (graph == nullptr)
+        return -1;
+    graph->setTimeRange(kTimeRangeMs);
+    graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
+    std::unique_ptr<float[]> values = zeroedArray(kShapedCapacity);
+    if (!values)
+        return -1;
+    const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;
+    rawEnvelope(rawLeft_.get(), rawRight_.get(), ratio, values.get());
+    return graph->setCurve(kRawSlot, values.get(), kShapedCapacity, kRawLabel, kRawColour);
+}
+
+} // namespace ir

@@ -1,0 +1,133 @@
+#pragma once
+// The effect's one impulse response: the loaded file, its raw samples with the
+// leading silence removed, the measured decay, and the shaping settings that
+// turn it into the kernel the convolution engine runs with.
+//
+// Not internally locked. The effect serialises every call (it holds one mutex
+// around parameter application and the file actions); only the rebuild
+// indicator may be read and cleared from another thread (the editor's idle).
+// Loads and rebuilds allocate and run transforms: never call them from the
+// audio thread. The new kernel reaches the audio thread through the engine's
+// own hand-over.
+#include "ir/EnvelopeSink.h"
+#include "ir/IRFileInfo.h"
+#include "ir/IRFileReaders.h"
+#include "ir/IROwner.h"
+#include "ir/IRShaping.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace engine {
+class ConvolutionEngine;
+}
+
+namespace ir {
+
+class IRData {
+public:
+    static constexpr double kDefaultSampleRate = 44100.0;
+    static constexpr float kInitialGateMs = 3.0f;
+
+    // owner may be null (then nothing is published and no switch is set).
+    // The raw arrays are allocated here, once.
+    IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = kDefaultSampleRate);
+    IRData(const IRData&) = delete;
+    IRData& operator=(const IRData&) = delete;
+
+    // Reads the file, removes its leading silence, measures its decay, shows
+    // it on the envelope graph and rebuilds the kernel. Returns 0, or -1 with
+    // the reason in errorText() and everything else as it was (path, file
+    // information, raw IR, kernel). Paths of kIRPathSize bytes or more are
+    // refused, never cut.
+    int loadIR(const char* path);
+
+    // "Decay" (0.01 .. 100, 1 neutral): sets the envelope multiplier, then
+    // rebuilds. Above 1 the IR may rise at most as fast as it was measured to
+    // decay, so at most its tail level is held.
+    void setDecay(double decay);
+    // "Gate" in ms, "Strech" factor, "Dump" amount: each stored, then rebuilt.
+    void setGate(float ms);
+    void setStretch(float factor);
+    void setDump(float amount);
+    // The host's rate, stored only: it takes effect with the next load or
+    // change of a shaping setting.
+    void setSampleRate(float fs) { sampleRate_ = fs; }
+
+    // Shapes the raw IR at the host rate, shows the result on the graph and
+    // hands it to the engine. Returns -1 when no IR is loaded, 0 otherwise,
+    // also when nothing it depends on has changed since the last build (then
+    // nothing is done at all).
+    int rebuildKernel();
+
+    // For an editor that has just opened: shows the raw and the shaped IR on
+    // the graph without touching the kernel.
+    void refreshEnvelopeCurves();
+
+    // -1 while a load or rebuild runs; afterwards a tick-count deadline
+    // (platform::services().tickCount()) until which the graph highlights the
+    // IR, or 0 when idle. The editor's idle clears it with
+    // clearRebuildIndicatorIfDue; others may set a deadline of their own.
+    int rebuildIndicator() const { return rebuildIndicator_.load(std::memory_order_acquire); }
+    void setRebuildIndicator(int value) { rebuildIndicator_.store(value, std::memory_order_release); }
+    // Back to 0 if a deadline is set and `now` has reached it; a load or
+    // rebuild that started meanwhile keeps its -1. True when it was cleared.
+    bool clearRebuildIndicatorIfDue(std::uint32_t now);
+
+    const char* path() const { return path_; }
+    bool loaded() const { return path_[0] != '\0'; }
+    const IRFileInfo& fileInfo() const { return fileInfo_; }
+    int rawFrameCount() const { return rawFrameCount_; }
+    const char* errorText() const { return errorText_; }
+    double decayFactor() const { return decayFactor_; }
+    double envelopeMultiplier() const { return envelopeMultiplier_; }
+    double decayKey() const { return decayKey_; }
+    float gateMs() const { return gate_; }
+    float stretch() const { return stretch_; }
+    float dump() const { return dump_; }
+    float sampleRate() const { return sampleRate_; }
+    // kIRCapacityFrames samples each, at the file's rate.
+    const float* rawLeft() const { return rawLeft_.get(); }
+    const float* rawRight() const { return rawRight_.get(); }
+
+private:
+    struct BuildKey {
+        IRPathText path = {};
+        double decayKey = 0.0;
+        double gate = 0.0;
+        double stretch = 0.0;
+        double dump = 0.0;
+        double sampleRate = 0.0;
+    };
+
+    void analyzeDecay();
+    int publishRawEnvelope();
+    int shapeAndPublish(float* left, float* right);
+    ShapeSettings shapeSettings() const;
+    bool sameAsLastBuild() const;
+    EnvelopeSink* sink() const;
+
+    IROwner* owner_;
+    engine::ConvolutionEngine& engine_;
+
+    IRPathText path_ = {};
+    IRFileInfo fileInfo_;
+    IRErrorText errorText_ = {};
+    std::unique_ptr<float[]> rawLeft_;
+    std::unique_ptr<float[]> rawRight_;
+    int rawFrameCount_ = 0;
+
+    double decayFactor_ = 1.0;
+    double envelopeMultiplier_ = 1.0;
+    double decayKey_ = 1.0;
+    float gate_ = kInitialGateMs;
+    float stretch_ = 1.0f;
+    float sampleRate_;
+    float dump_ = 0.0f;
+    std::atomic<int> rebuildIndicator_{0};
+
+    BuildKey lastBuild_;
+};
+
+} // namespace ir
