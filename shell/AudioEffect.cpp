@@ -102,7 +102,9 @@ vst::IntPtr AudioEffect::dispatcher(vst::Int32 opcode, vst::Int32 index, vst::In
         open();
         return 0;
     case vst::effClose:
+        // The host's only way to delete an effect: after this call the record is gone.
         close();
+        delete this;
         return 0;
     case vst::effSetProgram:
         // negative programs are as meaningless as those past the last one

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# ./build.sh demo   build the plug-in and render the bundled demo through it
+# ./build.sh test   build everything and run all tests (sanitizers included)
+# ./build.sh install  build a release plug-in and install it into ~/.vst
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+tools/install-deps.sh
+
+configure() { # folder, extra cmake args...
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+case "${1:-}" in
+  demo)
+    configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
+    ninja -C build/release -j"$jobs" KestrelReverb rvbhost
+    build/release/rvbhost info --plugin build/release/KestrelReverb.so | head -n 8
+    build/release/rvbhost render resources/demo/demo_input.wav build/demo_output.wav \
+      --plugin build/release/KestrelReverb.so --ir "$root/resources/demo/demo_ir.wav" \
+      --set WetLevel=0.75 --set DryLevel=0.8333333
+    echo "wrote build/demo_output.wav"
+    ;;
+  test)
+    # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer: every test.
+    configure build/asan -DCMAKE_BUILD_TYPE=Debug -DRVB_SANITIZE=address
+    ninja -C build/asan -j"$jobs"
+    tools/with-display.sh ctest --test-dir build/asan --output-on-failure -j"$jobs"
+    # The concurrency tests again under ThreadSanitizer.
+    if compgen -G "tests/threads/*.cpp" >/dev/null; then
+      configure build/tsan -DCMAKE_BUILD_TYPE=Debug -DRVB_SANITIZE=thread -DRVB_BUILD_BENCH=OFF
+      ninja -C build/tsan -j"$jobs" test_threads
+      TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+        tools/with-display.sh ctest --test-dir build/tsan --output-on-failure -L threads
+    fi
+    ;;
+  install)
+    configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
+    ninja -C build/release -j"$jobs" KestrelReverb
+    mkdir -p ~/.vst/data
+    cp build/release/KestrelReverb.so ~/.vst/
+    cp resources/demo/demo_ir.wav ~/.vst/data/
+    echo "installed ~/.vst/KestrelReverb.so and its IR folder ~/.vst/data"
+    ;;
+  *)
+    echo "usage: ./build.sh demo | test | install" >&2
+    exit 2
+    ;;
+esac

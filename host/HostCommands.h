@@ -1,0 +1,6 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Parses the command line and runs one command; returns the process exit status.
+int runHostCommand(const std::vector<std::string>& args);

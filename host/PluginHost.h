@@ -1,0 +1,75 @@
+#pragma once
+// Loads a VST 2.4 plug-in from its shared object through VSTPluginMain, as a
+// DAW does, and answers its callback. Knows nothing of the plug-in's classes.
+#include "shell/VstInterface.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct PluginHostOptions {
+    bool offerFileSelector = false; // answer yes to "openFileSelector"/"closeFileSelector"
+    std::string fileSelectorAnswer; // path returned by our file selector ("" = cancel)
+};
+
+class PluginHost {
+public:
+    using Options = PluginHostOptions;
+
+    // Records what the plug-in asked of the host, for tests and diagnostics.
+    struct Event {
+        vst::Int32 opcode;
+        vst::Int32 index;
+        float value;
+    };
+
+    PluginHost() = default;
+    ~PluginHost();
+    PluginHost(const PluginHost&) = delete;
+    PluginHost& operator=(const PluginHost&) = delete;
+
+    // dlopen + VSTPluginMain; false with a message in error() on failure.
+    bool load(const std::string& soPath, const Options& options = {});
+    void unload();
+    bool loaded() const { return effect_ != nullptr; }
+    const std::string& error() const { return error_; }
+    vst::AEffect* effect() const { return effect_; }
+
+    vst::IntPtr dispatch(vst::Int32 opcode, vst::Int32 index = 0, vst::IntPtr value = 0, void* ptr = nullptr,
+                         float opt = 0.0f);
+    void setParameter(int index, float value);
+    float getParameter(int index);
+    void processReplacing(float** in, float** out, int frames);
+
+    std::string effectName();
+    std::string vendorString();
+    std::string productString();
+    std::string parameterName(int index);
+    std::string programName();
+    std::string programNameIndexed(int index);
+    // Id of the first parameter with this name (case-sensitive), or -1.
+    int findParameter(const std::string& name);
+
+    // Starts the plug-in for processing: sample rate, block size, resume.
+    void start(float sampleRate, int blockSize);
+
+    std::vector<Event> events() const;
+    void clearEvents();
+
+private:
+    static vst::IntPtr callback(vst::AEffect* effect, vst::Int32 opcode, vst::Int32 index, vst::IntPtr value,
+                                void* ptr, float opt);
+    vst::IntPtr answer(vst::Int32 opcode, vst::Int32 index, vst::IntPtr value, void* ptr, float opt);
+    std::string queryString(vst::Int32 opcode, vst::Int32 index);
+
+    void* library_ = nullptr;
+    vst::AEffect* effect_ = nullptr;
+    Options options_;
+    std::string error_;
+    float sampleRate_ = 44100.0f;
+    int blockSize_ = 512;
+    mutable std::mutex eventsMutex_;
+    std::vector<Event> events_;
+    std::vector<char> selectorPath_;
+};

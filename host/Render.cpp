@@ -1,0 +1,154 @@
+#include "host/Render.h"
+
+#include "host/PluginHost.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <sndfile.h>
+#include <vector>
+
+namespace {
+
+// Frames of silence after the input that cover the longest reverb tail: the
+// longest kernel, the longest pre-delay and a margin for the filters to ring out.
+long long tailFrames(int sampleRate)
+{
+    return 131072 + static_cast<long long>(sampleRate) * 3 / 10;
+}
+
+class ProgressBar {
+public:
+    explicit ProgressBar(bool enabled) : enabled_(enabled) {}
+    void update(long long done, long long total)
+    {
+        if (!enabled_ || total <= 0)
+            return;
+        const int percent = static_cast<int>(100 * done / total);
+        if (percent == last_)
+            return;
+        last_ = percent;
+        const int width = 40;
+        const int filled = width * percent / 100;
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                     width - filled, "", percent);
+        std::fflush(stderr);
+    }
+    void finish()
+    {
+        if (enabled_)
+            std::fprintf(stderr, "\n");
+    }
+
+private:
+    bool enabled_;
+    int last_ = -1;
+};
+
+} // namespace
+
+bool probeAudioFile(const std::string& path, int& sampleRate, long long& frames, std::string& error)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        error = "cannot read " + path + ": " + sf_strerror(nullptr);
+        return false;
+    }
+    sampleRate = info.samplerate;
+    frames = info.frames;
+    sf_close(file);
+    return true;
+}
+
+bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error)
+{
+    SF_INFO inInfo{};
+    SNDFILE* in = sf_open(options.inputPath.c_str(), SFM_READ, &inInfo);
+    if (!in) {
+        error = "cannot read " + options.inputPath + ": " + sf_strerror(nullptr);
+        return false;
+    }
+    if (inInfo.channels < 1) {
+        sf_close(in);
+        error = options.inputPath + " has no channels";
+        return false;
+    }
+    SF_INFO outInfo{};
+    outInfo.samplerate = inInfo.samplerate;
+    outInfo.channels = 2;
+    outInfo.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* out = sf_open(options.outputPath.c_str(), SFM_WRITE, &outInfo);
+    if (!out) {
+        sf_close(in);
+        error = "cannot write " + options.outputPath + ": " + sf_strerror(nullptr);
+        return false;
+    }
+
+    const int block = std::max(1, options.blockSize);
+    const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
+    const long long inputFrames = inInfo.frames;
+    const long long tail = options.renderTail ? tailFrames(inInfo.samplerate) : 0;
+    const long long total = latency + inputFrames + tail;
+
+    std::vector<float> interleavedIn(static_cast<size_t>(block) * inInfo.channels);
+    std::vector<float> inL(block), inR(block), outL(block), outR(block);
+    std::vector<float> rendered; // interleaved output after the latency
+    rendered.reserve(static_cast<size_t>((inputFrames + tail) * 2));
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+
+    ProgressBar progress(options.showProgress);
+    const auto started = std::chrono::steady_clock::now();
+    long long processed = 0;
+    while (processed < total) {
+        const int frames = static_cast<int>(std::min<long long>(block, total - processed));
+        sf_count_t got = sf_readf_float(in, interleavedIn.data(), frames);
+        if (got < 0)
+            got = 0;
+        for (int i = 0; i < frames; ++i) {
+            if (i < got) {
+                const float* frame = &interleavedIn[static_cast<size_t>(i) * inInfo.channels];
+                inL[i] = frame[0];
+                inR[i] = inInfo.channels > 1 ? frame[1] : frame[0];
+            } else {
+                inL[i] = inR[i] = 0.0f;
+            }
+        }
+        host.processReplacing(ins, outs, frames);
+        for (int i = 0; i < frames; ++i) {
+            const long long at = processed + i;
+            if (!std::isfinite(outL[i]) || !std::isfinite(outR[i]))
+                result.finite = false;
+            if (at < latency)
+                continue;
+            rendered.push_back(outL[i]);
+            rendered.push_back(outR[i]);
+        }
+        processed += frames;
+        progress.update(processed, total);
+    }
+    progress.finish();
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    sf_close(in);
+
+    // The tail ends where the output last rises above -140 dBFS.
+    size_t keep = rendered.size() / 2;
+    if (options.renderTail) {
+        const size_t inputEnd = static_cast<size_t>(inputFrames);
+        while (keep > inputEnd && std::fabs(rendered[2 * keep - 2]) < 1e-7f && std::fabs(rendered[2 * keep - 1]) < 1e-7f)
+            --keep;
+    }
+    for (size_t i = 0; i < 2 * keep; ++i)
+        result.peak = std::max(result.peak, std::fabs(rendered[i]));
+    const sf_count_t written = sf_writef_float(out, rendered.data(), static_cast<sf_count_t>(keep));
+    sf_close(out);
+    if (written != static_cast<sf_count_t>(keep)) {
+        error = "cannot write all of " + options.outputPath;
+        return false;
+    }
+    result.inputFrames = inputFrames;
+    result.outputFrames = static_cast<long long>(keep);
+    return true;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The plug-in's whole state as a host project keeps it: one normalised value per
+// parameter, in a small text file ("<id> <value>" per line).
+#include <string>
+#include <vector>
+
+class PluginHost;
+
+namespace statefile {
+
+// Reads every parameter value from the plug-in.
+std::vector<float> capture(PluginHost& host);
+// Sets every value in ascending id order, as a DAW restoring a project does.
+void restore(PluginHost& host, const std::vector<float>& values);
+
+bool save(const std::string& path, const std::vector<float>& values, std::string& error);
+bool load(const std::string& path, std::vector<float>& values, std::string& error);
+
+} // namespace statefile

@@ -1,0 +1,34 @@
+// rvbhost: a command-line VST 2.4 host for the reverb.
+//   rvbhost info                         identity, programs and parameters
+//   rvbhost render IN.wav OUT.wav [...]  offline render through the plug-in
+//   rvbhost state save FILE [...]        write the parameter state after the settings
+//   rvbhost state load FILE              restore a state and print the result
+// Common options:
+//   --plugin PATH        the plug-in to load (default: the one built beside this host)
+//   --ir FILE            load an IR the way a project restore does (path parameters, then commit)
+//   --set NAME=VALUE     set a parameter by name or id to a normalised value (repeatable)
+//   --state FILE         start from a saved state
+//   --rate HZ            sample rate when there is no input file (default 44100)
+//   --block N            host block size (default 512)
+//   --no-compensation    keep the plug-in's latency in the rendered file
+//   --no-tail            stop at the end of the input
+//   --file-selector PATH offer the host's file selector, answering PATH
+#include "host/HostCommands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        std::fprintf(stderr,
+                     "usage: rvbhost info|render IN OUT|state save FILE|state load FILE [options]\n"
+                     "options: --plugin PATH --ir FILE --set NAME=VALUE --state FILE --rate HZ --block N\n"
+                     "         --no-compensation --no-tail --file-selector PATH --quiet\n");
+        return args.empty() ? 2 : 0;
+    }
+    return runHostCommand(args);
+}

@@ -1,0 +1,8 @@
+#pragma once
+#include "shell/param/ParameterTable.h"
+
+// One program: a value per parameter and a name of at most 23 characters.
+struct ProgramRecord {
+    float values[param::kNumParams];
+    char name[24];
+};

@@ -1,0 +1,40 @@
+// The plug-in's only exported symbols: VSTPluginMain and, for older hosts, main.
+#include "shell/DOvu.h"
+
+#include <new>
+
+namespace {
+
+vst::AEffect* createEffect(vst::HostCallback hostCallback)
+{
+    if (!hostCallback)
+        return nullptr;
+    // a host that answers the version query with 0 gets no effect
+    if (hostCallback(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
+        return nullptr;
+    try {
+        DOvu* effect = new DOvu(hostCallback);
+        return effect->getAeffect();
+    } catch (...) {
+        // nothing may escape into the host: a failed construction answers null
+        return nullptr;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(vst::HostCallback hostCallback)
+{
+    return createEffect(hostCallback);
+}
+
+// Older hosts look for the same entry under the name "main"; C++ reserves that
+// name, so the symbol is given it directly.
+__attribute__((visibility("default"))) vst::AEffect* legacyMainEntry(vst::HostCallback hostCallback) __asm__("main");
+vst::AEffect* legacyMainEntry(vst::HostCallback hostCallback)
+{
+    return createEffect(hostCallback);
+}
+}
