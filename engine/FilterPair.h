@@ -1,0 +1,95 @@
+#pragma once
+// A left/right pair of tone filters designed alike, with its on/off switch and,
+// for the balance pair, a make-up gain.
+//
+// Settings change on non-audio threads while the audio thread filters. Every
+// change builds a complete new Design (both filters' coefficients, the switch,
+// the make-up gain) and publishes it through a Handover, so a block always runs
+// with one whole design. The filter histories live on the audio side; a change
+// that must start the filters from silence (switching, a new rate, a reset)
+// bumps the design's clear count, and the audio side clears its histories when
+// it first sees the new count.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "engine/CIIR.h"
+#include "engine/Handover.h"
+
+namespace engine {
+
+class FilterPair {
+public:
+    enum class Kind {
+        HighPass,  // 10 Hz, Q 0.6
+        LowPass,   // 22050 Hz, Q 0.6
+        Balance,   // high shelf at 1000 Hz, 0 dB, slope 0.3, make-up gain 1
+    };
+    enum class Channel { Left = 0, Right = 1 };
+
+    struct Design {
+        CIIR left;
+        CIIR right;
+        float makeUpGain = 1.0f;  // applied after filtering while the pair is on
+        std::uint64_t clearCount = 0;
+    };
+
+    static constexpr float kBalancePivotHz = 1000.0f;
+    static constexpr float kBalanceSlope = 0.3f;
+
+    // Builds the pair enabled, with its kind's construction design at `sampleRate`
+    // (44100 if that is 0 or less).
+    FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate = CIIR::kDefaultSampleRate);
+    FilterPair(const FilterPair&) = delete;
+    FilterPair& operator=(const FilterPair&) = delete;
+
+    // Non-audio threads. Each call takes effect from the next block filtered.
+    // Same frequencies at the new rate, histories cleared; a rate of 0 or less is
+    // refused (false) and changes nothing.
+    bool setSampleRate(int sampleRate);
+    // Redesigns that keep the histories.
+    void designLowPass(float frequency, float q);
+    void designHighPass(float frequency, float q);
+    void designHighShelf(float frequency, float gain, float slope);
+    // New frequency for the pair's current type, Q and gain.
+    void setFrequency(float frequency);
+    // Tilt of `db` around the pivot: the shelf lifts the highs by 2 * db and the
+    // make-up gain lowers everything by db, in one design.
+    void setBalance(float db);
+    // A change clears the histories; the same flag again changes nothing.
+    void setEnabled(bool on);
+    // Clears the histories.
+    void reset();
+
+    // Non-audio threads: a copy of the design in force (for analysis and display).
+    Design design() const;
+
+    // Linear make-up gain for a tilt of `db`: 10^(-db / 20) with the single-precision base.
+    static float balanceMakeUpGain(float db);
+
+    // Audio thread, inside a ProcessEpoch::Scope. Filters `frames` values of one
+    // channel from `in` to `out` (distinct arrays); a disabled pair copies.
+    void process(Channel channel, const float* in, float* out, int frames);
+    // Both channels with the same design.
+    void processStereo(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                       int frames);
+
+private:
+    struct AudioChannel {
+        CIIR filter;
+        std::uint64_t clearsSeen = 0;
+    };
+
+    template <class Change>
+    void change(Change&& apply);
+    void runChannel(const Design& design, Channel channel, const float* in, float* out, int frames);
+
+    mutable std::mutex controlMutex_;
+    Design master_;  // guarded by controlMutex_
+    Handover<Design> live_;
+
+    // Audio thread only.
+    AudioChannel audio_[2];
+};
+
+} // namespace engine

@@ -1,0 +1,218 @@
+#include "engine/FilterPair.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "FilterTestSignals.h"
+
+namespace {
+
+using engine::CIIR;
+using engine::FilterPair;
+using engine::ProcessEpoch;
+using Channel = FilterPair::Channel;
+
+struct Stereo {
+    std::vector<float> left, right;
+};
+
+Stereo runStereo(FilterPair& pair, const std::vector<float>& left, const std::vector<float>& right)
+{
+    Stereo out{std::vector<float>(left.size()), std::vector<float>(right.size())};
+    pair.processStereo(left.data(), right.data(), out.left.data(), out.right.data(),
+                       static_cast<int>(left.size()));
+    return out;
+}
+
+std::vector<float> runLeft(FilterPair& pair, const std::vector<float>& in)
+{
+    std::vector<float> out(in.size());
+    pair.process(Channel::Left, in.data(), out.data(), static_cast<int>(in.size()));
+    return out;
+}
+
+bool allZero(const std::vector<float>& v)
+{
+    for (float x : v) {
+        if (x != 0.0f)
+            return false;
+    }
+    return true;
+}
+
+TEST(FilterPair, ConstructionDesignsOfTheThreeKinds)
+{
+    ProcessEpoch epoch;
+    FilterPair hp(epoch, FilterPair::Kind::HighPass, 48000);
+    FilterPair lp(epoch, FilterPair::Kind::LowPass, 48000);
+    FilterPair bal(epoch, FilterPair::Kind::Balance, 48000);
+    struct Expect {
+        FilterPair* pair;
+        int type;
+        float hz, q;
+    };
+    for (const Expect& e : {Expect{&hp, CIIR::kHighPass, 10.0f, 0.6f}, Expect{&lp, CIIR::kLowPass, 22050.0f, 0.6f},
+                            Expect{&bal, CIIR::kHighShelf, 1000.0f, 0.3f}}) {
+        const FilterPair::Design d = e.pair->design();
+        for (const CIIR* f : {&d.left, &d.right}) {
+            EXPECT_EQ(f->type(), e.type);
+            EXPECT_EQ(f->frequency(), e.hz);
+            EXPECT_EQ(f->q(), e.q);
+            EXPECT_EQ(f->gain(), 0.0f);
+            EXPECT_EQ(f->sampleRate(), 48000.0f);
+            EXPECT_TRUE(f->enabled());
+        }
+        EXPECT_EQ(d.makeUpGain, 1.0f);
+    }
+    FilterPair fallback(epoch, FilterPair::Kind::LowPass, 0);
+    EXPECT_EQ(fallback.design().left.sampleRate(), 44100.0f);
+}
+
+TEST(FilterPair, DisabledPairCopiesBitForBitWithoutMakeUpGain)
+{
+    ProcessEpoch epoch;
+    FilterPair bal(epoch, FilterPair::Kind::Balance);
+    bal.setBalance(6.0f);
+    bal.setEnabled(false);
+    const auto left = filtertest::noise(512, 1), right = filtertest::noise(512, 2);
+    const Stereo out = runStereo(bal, left, right);
+    EXPECT_EQ(0, std::memcmp(left.data(), out.left.data(), left.size() * sizeof(float)));
+    EXPECT_EQ(0, std::memcmp(right.data(), out.right.data(), right.size() * sizeof(float)));
+}
+
+TEST(FilterPair, SwitchingOnStartsFromSilenceAndRepeatingTheFlagKeepsHistory)
+{
+    ProcessEpoch epoch;
+    FilterPair lp(epoch, FilterPair::Kind::LowPass);
+    FilterPair fresh(epoch, FilterPair::Kind::LowPass);
+    lp.setFrequency(2000.0f);
+    fresh.setFrequency(2000.0f);
+    const auto probe = filtertest::noise(256, 9);
+
+    runLeft(lp, filtertest::noise(256));
+    lp.setEnabled(true);  // already on
+    EXPECT_NE(runLeft(lp, probe), runLeft(fresh, probe));
+
+    fresh.reset();
+    lp.setEnabled(false);
+    lp.setEnabled(true);
+    EXPECT_EQ(runLeft(lp, probe), runLeft(fresh, probe));
+}
+
+TEST(FilterPair, BalanceAtZeroLeavesTheSignalUntouched)
+{
+    ProcessEpoch epoch;
+    FilterPair bal(epoch, FilterPair::Kind::Balance);
+    bal.setBalance(0.0f);
+    EXPECT_EQ(bal.design().makeUpGain, 1.0f);
+    const auto left = filtertest::noise(1024, 3), right = filtertest::noise(1024, 4);
+    const Stereo out = runStereo(bal, left, right);
+    EXPECT_EQ(out.left, left);
+    EXPECT_EQ(out.right, right);
+}
+
+TEST(FilterPair, BalanceDesignsTheShelfAndItsMakeUpGainTogether)
+{
+    for (float db : {12.0f, -12.0f, 6.5f, -0.5f}) {
+        SCOPED_TRACE(db);
+        const float expected = static_cast<float>(std::pow(1.1220184564590454, -static_cast<double>(db)));
+        EXPECT_EQ(FilterPair::balanceMakeUpGain(db), expected);
+        ProcessEpoch epoch;
+        FilterPair bal(epoch, FilterPair::Kind::Balance);
+        bal.setBalance(db);
+        const FilterPair::Design d = bal.design();
+        EXPECT_EQ(d.makeUpGain, expected);
+        for (const CIIR* f : {&d.left, &d.right}) {
+            EXPECT_EQ(f->type(), CIIR::kHighShelf);
+            EXPECT_EQ(f->frequency(), 1000.0f);
+            EXPECT_EQ(f->gain(), 2.0f * db);
+            EXPECT_EQ(f->q(), 0.3f);
+        }
+    }
+    EXPECT_NEAR(filtertest::decibels(FilterPair::balanceMakeUpGain(12.0f)), -12.0, 1e-5);
+}
+
+// +12 dB tilts the highs up and the lows down by 12 dB around 1 kHz, on both channels.
+TEST(FilterPair, BalanceTiltsAroundThePivot)
+{
+    ProcessEpoch epoch;
+    FilterPair bal(epoch, FilterPair::Kind::Balance);
+    bal.setBalance(12.0f);
+    struct Point {
+        double hz, db, tolerance;
+    };
+    for (const Point& p : {Point{30.0, -12.0, 0.2}, Point{1000.0, 0.0, 0.01}, Point{18000.0, 12.0, 0.2}}) {
+        SCOPED_TRACE(p.hz);
+        bal.reset();
+        const auto in = filtertest::sine(p.hz, 44100.0, 88200);
+        const Stereo out = runStereo(bal, in, in);
+        const double reference = filtertest::sineAmplitude(in, 44100);
+        EXPECT_NEAR(filtertest::decibels(filtertest::sineAmplitude(out.left, 44100) / reference), p.db, p.tolerance);
+        EXPECT_NEAR(filtertest::decibels(filtertest::sineAmplitude(out.right, 44100) / reference), p.db, p.tolerance);
+    }
+}
+
+TEST(FilterPair, StereoCallEqualsTwoChannelCalls)
+{
+    ProcessEpoch epoch;
+    FilterPair a(epoch, FilterPair::Kind::Balance);
+    FilterPair b(epoch, FilterPair::Kind::Balance);
+    a.setBalance(-7.0f);
+    b.setBalance(-7.0f);
+    const auto left = filtertest::noise(300, 5), right = filtertest::noise(300, 6);
+    const Stereo stereo = runStereo(a, left, right);
+    std::vector<float> l(300), r(300);
+    b.process(Channel::Left, left.data(), l.data(), 300);
+    b.process(Channel::Right, right.data(), r.data(), 300);
+    EXPECT_EQ(stereo.left, l);
+    EXPECT_EQ(stereo.right, r);
+}
+
+TEST(FilterPair, SampleRateChangeKeepsSettingsAndClearsHistory)
+{
+    ProcessEpoch epoch;
+    FilterPair hp(epoch, FilterPair::Kind::HighPass);
+    hp.setFrequency(1000.0f);
+    runLeft(hp, filtertest::noise(200));
+    ASSERT_TRUE(hp.setSampleRate(96000));
+    const FilterPair::Design d = hp.design();
+    EXPECT_EQ(d.left.sampleRate(), 96000.0f);
+    EXPECT_EQ(d.right.sampleRate(), 96000.0f);
+    EXPECT_EQ(d.left.frequency(), 1000.0f);
+    EXPECT_EQ(d.left.q(), 0.6f);
+    EXPECT_NEAR(filtertest::magnitudeAt(d.left.coefficients(), 1000.0, 96000.0), 0.6, 1e-5);
+    EXPECT_TRUE(allZero(runLeft(hp, std::vector<float>(64, 0.0f))));
+
+    EXPECT_FALSE(hp.setSampleRate(0));
+    EXPECT_EQ(hp.design().left.sampleRate(), 96000.0f);
+}
+
+TEST(FilterPair, ResetClearsHistoryButParameterChangesKeepIt)
+{
+    ProcessEpoch epoch;
+    FilterPair lp(epoch, FilterPair::Kind::LowPass);
+    lp.setFrequency(3000.0f);
+    const std::vector<float> silence(64, 0.0f);
+    runLeft(lp, filtertest::noise(200));
+    lp.setFrequency(2500.0f);
+    EXPECT_FALSE(allZero(runLeft(lp, silence)));
+    lp.reset();
+    EXPECT_TRUE(allZero(runLeft(lp, silence)));
+}
+
+TEST(FilterPair, ZeroFramesWritesNothing)
+{
+    ProcessEpoch epoch;
+    FilterPair bal(epoch, FilterPair::Kind::Balance);
+    bal.setBalance(3.0f);
+    const float in = 1.0f;
+    float out = 42.0f;
+    bal.process(Channel::Left, &in, &out, 0);
+    bal.processStereo(&in, &in, &out, &out, 0);
+    EXPECT_EQ(out, 42.0f);
+}
+
+} // namespace
