@@ -42,8 +42,10 @@ double perOutputSample(double q, double step)
 int trimLeadingSilence(float* left, float* right, int frames)
 {
     const int limit = std::clamp(frames, 0, kIRCapacityFrames);
+    // Compared as a float, so that a sample of exactly 0.01f counts as sound.
+    const float threshold = static_cast<float>(kLeadThreshold);
     int first = 0;
-    while (first < limit && !(left[first] >= kLeadThreshold || right[first] >= kLeadThreshold))
+    while (first < limit && !(left[first] >= threshold || right[first] >= threshold))
         ++first;
     if (first == 0)
         return 0;
