@@ -88,9 +88,13 @@ CairoCanvas::CairoCanvas(int width, int height)
 
 CairoCanvas::~CairoCanvas() = default;
 
-void* CairoCanvas::nativeSurface() const
+const std::uint32_t* CairoCanvas::pixelRow(int y) const
 {
-    return impl_ ? impl_->surface : nullptr;
+    if (!impl_ || y < 0 || y >= height_)
+        return nullptr;
+    cairo_surface_flush(impl_->surface);
+    const unsigned char* base = cairo_image_surface_get_data(impl_->surface);
+    return reinterpret_cast<const std::uint32_t*>(base + y * cairo_image_surface_get_stride(impl_->surface));
 }
 
 bool CairoCanvas::valid() const

@@ -55,8 +55,8 @@ public:
 
 private:
     friend class X11Window;
-    // The cairo surface, for the window that shows this canvas.
-    void* nativeSurface() const;
+    // Rows of 0x00RRGGBB pixels (native byte order), for the window that shows this canvas.
+    const std::uint32_t* pixelRow(int y) const;
     struct Impl;
     std::unique_ptr<Impl> impl_;
     int width_;

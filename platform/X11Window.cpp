@@ -3,9 +3,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <cairo-xlib.h>
-#include <cairo.h>
 #include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include <cstdio>
 
@@ -16,7 +18,9 @@ struct X11Window::Impl {
     Window window = 0;
     Cursor cursor = 0;
     Colormap colormap = 0;
-    cairo_surface_t* surface = nullptr;
+    GC gc = nullptr;
+    Visual* visual = nullptr;
+    int depth = 0;
     bool destroyed = false;
 };
 
@@ -122,6 +126,37 @@ bool translate(Display* display, Window window, XEvent& xe, InputEvent& out, boo
     }
 }
 
+unsigned long scaleToMask(std::uint32_t value8, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return ((value8 * mask + 127) / 255) << shift;
+}
+
+unsigned long toPixel(std::uint32_t rgb, unsigned long red, unsigned long green, unsigned long blue)
+{
+    return scaleToMask((rgb >> 16) & 0xff, red) | scaleToMask((rgb >> 8) & 0xff, green) | scaleToMask(rgb & 0xff, blue);
+}
+
+// An X server that lost its last client resets and refuses connections for a
+// moment (Xvfb without -noreset does so between tests); try a few times.
+Display* openDisplay()
+{
+    for (int attempt = 0;; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr))
+            return display;
+        const char* name = std::getenv("DISPLAY");
+        if (attempt == 4 || !name || !*name)
+            return nullptr;
+        poll(nullptr, 0, 100);
+    }
+}
+
 } // namespace
 
 X11Window::X11Window() : impl_(std::make_unique<Impl>()) {}
@@ -136,7 +171,7 @@ bool X11Window::open(unsigned long parentWindow, int width, int height)
     close();
     if (parentWindow == 0 || width <= 0 || height <= 0)
         return false;
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display)
         return false;
 
@@ -200,7 +235,9 @@ bool X11Window::open(unsigned long parentWindow, int width, int height)
     impl_->display = display;
     impl_->window = window;
     impl_->destroyed = false;
-    impl_->surface = cairo_xlib_surface_create(display, window, visual, width, height);
+    impl_->visual = visual;
+    impl_->depth = depth;
+    impl_->gc = XCreateGC(display, window, 0, nullptr);
     return true;
 }
 
@@ -209,10 +246,8 @@ void X11Window::close()
     Impl& w = *impl_;
     if (!w.display)
         return;
-    if (w.surface) {
-        cairo_surface_destroy(w.surface);
-        w.surface = nullptr;
-    }
+    if (w.gc)
+        XFreeGC(w.display, w.gc);
     if (!w.destroyed && w.window) {
         XErrorHandler previous = XSetErrorHandler(countXError);
         XDestroyWindow(w.display, w.window);
@@ -237,18 +272,44 @@ unsigned long X11Window::windowId() const
     return impl_->window;
 }
 
-void X11Window::present(const CairoCanvas& canvas, const PixelRect& area)
+void X11Window::present(const CairoCanvas& canvas, const PixelRect& requested)
 {
-    if (!isOpen() || !impl_->surface || !canvas.valid() || area.empty())
+    Impl& w = *impl_;
+    if (!isOpen() || !w.gc || !canvas.valid())
         return;
-    cairo_t* cr = cairo_create(impl_->surface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, static_cast<cairo_surface_t*>(canvas.nativeSurface()), 0, 0);
-    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(impl_->surface);
-    XFlush(impl_->display);
+    PixelRect area = requested;
+    area.left = std::max(area.left, 0);
+    area.top = std::max(area.top, 0);
+    area.right = std::min(area.right, canvas.width());
+    area.bottom = std::min(area.bottom, canvas.height());
+    if (area.empty())
+        return;
+    XImage* image = XCreateImage(w.display, w.visual, static_cast<unsigned>(w.depth), ZPixmap, 0, nullptr,
+                                 static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()), 32, 0);
+    if (!image)
+        return;
+    image->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(image->bytes_per_line) * area.height()));
+    if (!image->data) {
+        XDestroyImage(image);
+        return;
+    }
+    // The canvas holds 8-bit red, green and blue; the window's visual says where they go.
+    const bool direct = image->bits_per_pixel == 32 && image->red_mask == 0xff0000 && image->green_mask == 0xff00
+                        && image->blue_mask == 0xff && image->byte_order == LSBFirst;
+    for (int y = 0; y < area.height(); ++y) {
+        const std::uint32_t* row = canvas.pixelRow(area.top + y) + area.left;
+        if (direct) {
+            std::memcpy(image->data + static_cast<std::size_t>(y) * image->bytes_per_line, row,
+                        static_cast<std::size_t>(area.width()) * 4);
+            continue;
+        }
+        for (int x = 0; x < area.width(); ++x)
+            XPutPixel(image, x, y, toPixel(row[x], image->red_mask, image->green_mask, image->blue_mask));
+    }
+    XPutImage(w.display, w.window, w.gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(area.width()),
+              static_cast<unsigned>(area.height()));
+    XDestroyImage(image);
+    XFlush(w.display);
 }
 
 WaitResult X11Window::nextEvent(InputEvent& event, int timeoutMs)
@@ -312,7 +373,7 @@ bool X11Window::readPixel(int x, int y, std::uint32_t& rgb) const
 
 unsigned long X11Window::defaultRootWindow()
 {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display)
         return 0;
     const unsigned long root = DefaultRootWindow(display);
