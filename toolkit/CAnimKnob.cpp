@@ -10,10 +10,11 @@ CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, long tag, in
 
 int CAnimKnob::frameOffset() const
 {
-    if (value_ < 0.f || subPixmaps_ < 1 || heightOfOneImage_ < 1)
+    const float value = value_;
+    if (value < 0.f || subPixmaps_ < 1 || heightOfOneImage_ < 1)
         return -1;
     const int span = heightOfOneImage_ * (subPixmaps_ - 1);
-    const float position = inverseBitmap_ ? 1.f - value_ : value_;
+    const float position = inverseBitmap_ ? 1.f - value : value;
     int p = static_cast<int>(position * span + 0.5f);
     // A value above the maximum still shows the last frame, not whatever lies below the strip.
     if (p > span)

@@ -38,9 +38,10 @@ void CControl::endEdit()
 
 void CControl::bounceValue()
 {
-    if (value_ > vmax_)
+    const float value = value_;
+    if (value > vmax_)
         value_ = vmax_;
-    else if (value_ < vmin_)
+    else if (value < vmin_)
         value_ = vmin_;
 }
 
@@ -52,7 +53,7 @@ bool CControl::isDirty() const
 void CControl::setDirty(bool dirty)
 {
     if (!dirty)
-        oldValue_ = value_;
+        oldValue_ = value_.load();
     CView::setDirty(dirty);
 }
 

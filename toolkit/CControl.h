@@ -4,6 +4,7 @@
 // display carries a value in real units instead.
 #include "toolkit/CView.h"
 
+#include <atomic>
 #include <cstdint>
 
 class CControlListener;
@@ -58,8 +59,10 @@ protected:
 
     CControlListener* listener_;
     long tag_;
-    float value_ = 0.f;
-    float oldValue_ = 0.f;
+    // Atomic: the host may set values from its automation thread while the
+    // window's thread draws them.
+    std::atomic<float> value_{0.f};
+    std::atomic<float> oldValue_{0.f};
     float vmin_ = 0.f;
     float vmax_ = 1.f;
     float defaultValue_ = 0.5f;

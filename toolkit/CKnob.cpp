@@ -127,7 +127,7 @@ void CKnob::trackLinear(CDrawContext* context, CPoint where, long buttons)
         const int moved = (where.x - previous.x) + (previous.y - where.y);
         previous = where;
         const float before = value_;
-        value_ += moved * step;
+        value_ = value_ + moved * step;
         bounceValue();
         if (value_ != before)
             reportValue(context);
@@ -140,9 +140,9 @@ bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance, long b
         return false;
     const float before = value_;
     if (buttons & kShift)
-        value_ += 0.1f * distance * wheelInc_;
+        value_ = value_ + 0.1f * distance * wheelInc_;
     else
-        value_ += distance * wheelInc_;
+        value_ = value_ + distance * wheelInc_;
     bounceValue();
     if (value_ != before) {
         beginEdit();

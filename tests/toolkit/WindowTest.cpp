@@ -2,6 +2,7 @@
 #include "ToolkitFixtures.h"
 
 #include "platform/X11Window.h"
+#include "toolkit/CAnimKnob.h"
 #include "toolkit/COnOffButton.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+
+// Last: Xlib's macros would clash with the headers above.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -60,6 +64,78 @@ TEST(WindowTest, FrameOpensAChildWindowAndShowsItsPicture)
     // Outside the frame the host's window is not painted by us.
     EXPECT_TRUE(waitForPixel(frame, host, 50, 30, 0x0ac81e));
 
+    frame->forget();
+    host.close();
+}
+
+// Sends a pointer event to the window the way the server would deliver it.
+void sendPointer(Display* display, Window window, int type, int x, int y, unsigned state, unsigned button)
+{
+    XEvent e{};
+    if (type == MotionNotify) {
+        e.xmotion.type = MotionNotify;
+        e.xmotion.display = display;
+        e.xmotion.window = window;
+        e.xmotion.x = x;
+        e.xmotion.y = y;
+        e.xmotion.state = state;
+        e.xmotion.same_screen = True;
+        XSendEvent(display, window, False, PointerMotionMask, &e);
+    } else {
+        e.xbutton.type = type;
+        e.xbutton.display = display;
+        e.xbutton.window = window;
+        e.xbutton.x = x;
+        e.xbutton.y = y;
+        e.xbutton.state = state;
+        e.xbutton.button = button;
+        e.xbutton.same_screen = True;
+        XSendEvent(display, window, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
+    }
+}
+
+TEST(WindowTest, PointerEventsOfTheWindowDriveAKnobDrag)
+{
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X display";
+    platform::X11Window host;
+    ASSERT_TRUE(host.open(platform::X11Window::defaultRootWindow(), 120, 90));
+    tk::RecordingOwner owner;
+    tk::RecordingListener listener;
+    CFrame* frame = new CFrame(CRect(0, 0, 100, 60),
+                               reinterpret_cast<void*>(static_cast<std::uintptr_t>(host.windowId())), &owner);
+    owner.frame = frame;
+    ASSERT_TRUE(frame->isOpen());
+    CFrame::setKnobMode(kLinearMode);
+    CAnimKnob* knob = new CAnimKnob(CRect(10, 10, 50, 50), &listener, 9, 1, 40, nullptr);
+    knob->setValue(0.5f);
+    frame->addView(knob);
+
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(display, host.windowId(), &root, &parent, &children, &count));
+    ASSERT_EQ(count, 1u);
+    const Window child = children[0];
+    XFree(children);
+    // Shift is held from the press on; the release leaves Shift down.
+    sendPointer(display, child, ButtonPress, 20, 20, ShiftMask, Button1);
+    sendPointer(display, child, MotionNotify, 74, 20, ShiftMask | Button1Mask, 0);
+    sendPointer(display, child, ButtonRelease, 74, 20, ShiftMask | Button1Mask, Button1);
+    XSync(display, False);
+
+    for (int i = 0; i < 100 && owner.calls.size() < 2; ++i) {
+        frame->idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    CFrame::setKnobMode(kCircularMode);
+    EXPECT_EQ(owner.calls, (std::vector<std::string>{"begin 9", "end 9"}));
+    ASSERT_EQ(listener.values.size(), 1u);
+    EXPECT_NEAR(listener.values[0], 0.6f, 1e-5);  // 54 pixels with Shift: range / 540 each
+    EXPECT_EQ(frame->getMouseButtons(), kShift);
+
+    XCloseDisplay(display);
     frame->forget();
     host.close();
 }
