@@ -2,6 +2,7 @@
 
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
+#include "ir/IRData.h"
 #include "platform/Services.h"
 
 #include <cmath>
@@ -40,6 +41,7 @@ DOvu::DOvu(vst::HostCallback hostCallback)
 
     intSampleRate_.store(static_cast<int>(sampleRate_));
     analyser_ = std::make_unique<engine::ResponseAnalyser>(intSampleRate_.load());
+    ir_ = std::make_unique<ir::IRData>(static_cast<ir::IROwner*>(this), path_->convolution(), sampleRate_);
     path_->setSampleRate(intSampleRate_.load());
 
     for (auto& v : values_)
@@ -59,6 +61,17 @@ DOvu::DOvu(vst::HostCallback hostCallback)
 
 DOvu::~DOvu() = default;
 
+void DOvu::setPseudoStereo(bool on)
+{
+    path_->setPseudoStereo(on ? 1 : 0);
+}
+
+ir::EnvelopeSink* DOvu::envelopeSink()
+{
+    // the envelope graph arrives with the editor window
+    return nullptr;
+}
+
 void DOvu::resume()
 {
     path_->reset();
@@ -75,6 +88,7 @@ void DOvu::setSampleRate(float sampleRate)
     intSampleRate_.store(rate);
     path_->setSampleRate(rate);
     analyser_->setSampleRate(rate);
+    ir_->setSampleRate(sampleRate);
     runResponseAnalysis();
 }
 

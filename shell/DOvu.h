@@ -1,7 +1,9 @@
 #pragma once
 // The reverb effect as the host sees it: identity, programs, parameters and the
 // processing call. It owns every other part of the plug-in.
+#include "editor/EditorEffect.h"
 #include "engine/Handover.h"
+#include "ir/IROwner.h"
 #include "shell/AudioEffectX.h"
 #include "shell/ModuleLocation.h"
 #include "shell/ProgramRecord.h"
@@ -14,8 +16,11 @@ namespace engine {
 class ProcessingPath;
 class ResponseAnalyser;
 }
+namespace ir {
+class IRData;
+}
 
-class DOvu : public AudioEffectX {
+class DOvu : public AudioEffectX, public EditorEffect, private ir::IROwner {
 public:
     static constexpr int kNumPrograms = 8;
     static constexpr int kLatencyFrames = 65536;
@@ -47,22 +52,40 @@ public:
     vst::Int32 getVendorVersion() override { return 1000; }
     vst::Int32 getPlugCategory() override { return vst::kPlugCategEffect; }
 
-    const ModuleLocation& location() const { return location_; }
-    int integerSampleRate() const { return intSampleRate_.load(); }
-    bool editorIsOpen() const { return editorOpen_.load() != 0; }
-    void setEditorOpen(bool open) { editorOpen_.store(open ? 1 : 0); }
+    // What the editor uses.
+    void setParameterAutomated(vst::Int32 index, float value) override { AudioEffectX::setParameterAutomated(index, value); }
+    bool beginEdit(vst::Int32 index) override { return AudioEffectX::beginEdit(index); }
+    bool endEdit(vst::Int32 index) override { return AudioEffectX::endEdit(index); }
+    vst::IntPtr masterIdle() override { return AudioEffectX::masterIdle(); }
+    bool canHostDo(const char* text) override { return AudioEffectX::canHostDo(text); }
+    bool openFileSelector(vst::VstFileSelect* select) override { return AudioEffectX::openFileSelector(select); }
+    bool closeFileSelector(vst::VstFileSelect* select) override { return AudioEffectX::closeFileSelector(select); }
+    int integerSampleRate() const override { return intSampleRate_.load(); }
+    void setEditorOpen(bool open) override { editorOpen_.store(open ? 1 : 0); }
+    ir::IRData& irData() override { return *ir_; }
+    const char* dataFolder() const override { return location_.dataFolder; }
+    engine::ResponseAnalyser& responseAnalyser() override { return *analyser_; }
+    void runResponseAnalysis() override;
 
+    const ModuleLocation& location() const { return location_; }
+    bool editorIsOpen() const { return editorOpen_.load() != 0; }
     engine::ProcessingPath& processingPath() { return *path_; }
 
 private:
+    // What the IR object needs from its owner.
+    void setPseudoStereo(bool on) override;
+    ir::EnvelopeSink* envelopeSink() override;
+    bool editorOpen() const override { return editorIsOpen(); }
+
     void resetToDefaults();
     void applyParameter(int id, float real);
     void applyPathCommit();
-    void runResponseAnalysis();
+    void highlightEnvelope();
 
     engine::ProcessEpoch epoch_;
     std::unique_ptr<engine::ProcessingPath> path_;
     std::unique_ptr<engine::ResponseAnalyser> analyser_;
+    std::unique_ptr<ir::IRData> ir_;
     ModuleLocation location_;
     std::unique_ptr<ProgramRecord[]> programs_;
     std::atomic<float> values_[param::kNumParams];

@@ -4,8 +4,14 @@
 
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
+#include "ir/EnvelopeSink.h"
+#include "ir/IRData.h"
+#include "platform/Services.h"
+#include "shell/param/PathParams.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -16,6 +22,9 @@ bool actionFires(float value)
     const double sum = static_cast<double>(value) + static_cast<double>(0.1f);
     return std::isfinite(sum) && static_cast<long long>(sum) == 1;
 }
+
+// "Reading failed [path]" in Shift-JIS, as the message is stored.
+const char kLoadFailedSjis[] = "\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x8E\xB8\x94\x73[%s]\n";
 
 bool isAction(int id)
 {
@@ -70,8 +79,24 @@ void DOvu::applyParameter(int id, float r)
     case param::kBypassLocal:
         path.setActive(r);
         break;
+    case param::kStrech:
+        ir_->setStretch(r);
+        break;
+    case param::kDecay:
+        ir_->setDecay(r);
+        break;
+    case param::kGate:
+        ir_->setGate(r);
+        break;
+    case param::kDump:
+        ir_->setDump(r);
+        break;
     case param::kPreDelay:
         path.setPreDelay(r);
+        // the shaped curve is drawn shifted by the pre-delay
+        if (editorIsOpen())
+            if (ir::EnvelopeSink* graph = envelopeSink())
+                graph->redraw();
         break;
     case param::kStWidth:
         path.setWidth(r);
@@ -81,6 +106,7 @@ void DOvu::applyParameter(int id, float r)
         break;
     case param::kStInputs:
         path.setInputRouting(r);
+        highlightEnvelope();
         break;
     case param::kHPF:
         path.setHighPassFrequency(r);
@@ -137,7 +163,33 @@ void DOvu::runResponseAnalysis()
     analyser_->analyse(path_->highPass(), path_->lowPass(), path_->balanceFilter());
 }
 
+void DOvu::highlightEnvelope()
+{
+    // A routing change is heard from the next block on: highlight the IR for the
+    // duration of 49152 samples.
+    ir::EnvelopeSink* graph = envelopeSink();
+    if (!graph)
+        return;
+    const int rate = intSampleRate_.load();
+    const std::uint32_t span = rate > 0 ? static_cast<std::uint32_t>(49152000 / rate) : 0;
+    ir_->setRebuildIndicator(static_cast<int>(platform::services().tickCount() + span));
+    graph->redraw();
+}
+
 void DOvu::applyPathCommit()
 {
-    // loading the IR named by the path parameters arrives with the IR pipeline
+    float stored[param::kPathCount];
+    for (int k = 0; k < param::kPathCount; ++k)
+        stored[k] = values_[param::kPathFirst + k].load();
+    char path[param::kPathTextCapacity];
+    param::decodePathFromParams(stored, path);
+    if (path[0] == '\0')
+        return;
+    if (ir_->loadIR(path) == 0)
+        return;
+    // Converted before the path goes in, so that a UTF-8 path stays intact.
+    const std::string format = platform::shiftJisToUtf8(kLoadFailedSjis);
+    char text[1024];
+    std::snprintf(text, sizeof text, format.c_str(), path);
+    platform::services().messageBox("messae", text);
 }

@@ -1,0 +1,43 @@
+#pragma once
+// The effect as the editor sees it: parameters, host requests, the IR and the
+// filters' response analyser. The effect implements this, so that the editor
+// never includes the shell.
+#include "shell/VstInterface.h"
+
+namespace engine {
+class ResponseAnalyser;
+}
+namespace ir {
+class IRData;
+}
+
+class EditorEffect {
+public:
+    virtual ~EditorEffect() = default;
+
+    // Parameters, as normalised values.
+    virtual float getParameter(vst::Int32 index) = 0;
+    // A user gesture: applied like host automation, and the host is told.
+    virtual void setParameterAutomated(vst::Int32 index, float value) = 0;
+    virtual bool beginEdit(vst::Int32 index) = 0;
+    virtual bool endEdit(vst::Int32 index) = 0;
+
+    // Host requests.
+    virtual vst::IntPtr masterIdle() = 0;
+    virtual bool canHostDo(const char* text) = 0;
+    virtual bool openFileSelector(vst::VstFileSelect* select) = 0;
+    virtual bool closeFileSelector(vst::VstFileSelect* select) = 0;
+
+    // The host's rate truncated to an integer.
+    virtual int integerSampleRate() const = 0;
+    // Set while the editor window is open.
+    virtual void setEditorOpen(bool open) = 0;
+
+    // The IR and its library folder ("<module folder>/data").
+    virtual ir::IRData& irData() = 0;
+    virtual const char* dataFolder() const = 0;
+
+    // The filters' response: the analyser and a fresh analysis of the current settings.
+    virtual engine::ResponseAnalyser& responseAnalyser() = 0;
+    virtual void runResponseAnalysis() = 0;
+};
