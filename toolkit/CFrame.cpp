@@ -83,8 +83,18 @@ void CFrame::doIdleStuff()
 
 void CFrame::idle()
 {
+    // A press handled here may end in the editor letting the frame go; keep it
+    // alive until this call is over, and do nothing more once nobody else holds it.
+    remember();
     if (!tracking_)
         processEvents();
+    if (getNbReference() > 1)
+        drawDirtyViews();
+    forget();
+}
+
+void CFrame::drawDirtyViews()
+{
     if (!isOpen() || !drawnOnce_ || !isDirty())
         return;
     if (CView::isDirty()) {
@@ -167,12 +177,11 @@ void CFrame::present(const CRect& area)
 
 void CFrame::processEvents()
 {
+    remember();
     platform::InputEvent event;
-    while (events_ && events_->nextEvent(event, 0) == platform::WaitResult::kEvent) {
+    while (getNbReference() > 1 && events_ && events_->nextEvent(event, 0) == platform::WaitResult::kEvent)
         dispatchEvent(event);
-        if (!events_)
-            break;
-    }
+    forget();
 }
 
 void CFrame::updatePointer(const platform::InputEvent& event)
@@ -222,10 +231,14 @@ void CFrame::pressButton(const platform::InputEvent& event)
     // The view may run a tracking loop that pulls events itself; idle work
     // done inside it must not dispatch them as well.
     tracking_ = true;
+    // Idle work inside the loop may take the view off the frame, or even close
+    // the editor; both stay alive until the press is over.
+    remember();
     view->remember();
     view->mouse(offscreen_.get(), where, event.state);
     view->forget();
     tracking_ = false;
+    forget();
 }
 
 bool CFrame::pollMouse(CPoint& where, long& buttons)

@@ -55,7 +55,8 @@ public:
     // Replaces the window as the source of events (tests script gestures this
     // way); null goes back to the window.
     void setEventSource(platform::EventSource* source);
-    // Handles every event that is waiting, without waiting for more.
+    // Handles every event that is waiting, without waiting for more; stops when
+    // the frame's last other owner lets it go meanwhile.
     void processEvents();
     void dispatchEvent(const platform::InputEvent& event);
 
@@ -81,6 +82,7 @@ protected:
     ~CFrame() override;
 
 private:
+    void drawDirtyViews();
     void drawOffscreen();
     void drawViewOffscreen(CView* view);
     void present(const CRect& area);

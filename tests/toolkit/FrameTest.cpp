@@ -293,3 +293,40 @@ TEST(FrameTest, FrameBackgroundBitmapIsDrawnAtTheOrigin)
 }
 
 } // namespace
+
+namespace {
+
+// Closes the editor from inside a press, the way a host may during idle work.
+class ClosingView : public CView {
+public:
+    ClosingView(const CRect& size, CFrame* owner) : CView(size), owner_(owner) {}
+    void mouse(CDrawContext*, CPoint&, long) override
+    {
+        owner_->forget();
+        pressedAfterClose = getFrame() != nullptr;
+    }
+    bool pressedAfterClose = false;
+
+private:
+    CFrame* owner_;
+};
+
+TEST(FrameTest, FrameClosedDuringAPressLivesUntilThePressEnds)
+{
+    gViewsDestroyed = 0;
+    platform::ScriptedEvents events;
+    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), nullptr, nullptr);
+    frame->setEventSource(&events);
+    ClosingView* view = new ClosingView(CRect(0, 0, 20, 20), frame);
+    view->remember();
+    frame->addView(view);
+    frame->addView(new CountingView(CRect(0, 0, 1, 1)));
+    events.push(tk::pointerEvent(platform::InputEvent::kButtonDown, 5, 5, kLButton, kLButton, 1));
+    frame->processEvents();
+    EXPECT_TRUE(view->pressedAfterClose);  // still in its frame while the press ran
+    EXPECT_EQ(gViewsDestroyed, 1);         // and the frame went away afterwards
+    EXPECT_EQ(view->getFrame(), nullptr);
+    view->forget();
+}
+
+} // namespace
