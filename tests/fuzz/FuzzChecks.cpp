@@ -1,0 +1,130 @@
+#include "FuzzChecks.h"
+
+#include "ir/IRFileReaders.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace fuzz {
+
+void fail(const char* what)
+{
+    std::fprintf(stderr, "fuzz invariant violated: %s\n", what);
+    std::fflush(stderr);
+    __builtin_trap();
+}
+
+void checkErrorText(const char* text, std::size_t capacity)
+{
+    require(std::memchr(text, 0, capacity) != nullptr, "error text not terminated inside its buffer");
+}
+
+SampleLayout waveLayout(const ir::IRFileInfo& info)
+{
+    SampleLayout layout;
+    layout.usedBits = info.usedBits;
+    layout.channels = info.channels;
+    layout.unsignedBytes = info.usedBits == 8;
+    layout.ieeeFloat = info.usedBits == 32 && (info.formatTag == 3 || info.declaredBits == 24);
+    return layout;
+}
+
+SampleLayout aiffLayout(const ir::IRFileInfo& info)
+{
+    SampleLayout layout;
+    layout.usedBits = info.usedBits;
+    layout.channels = info.channels;
+    layout.bigEndian = true;
+    return layout;
+}
+
+int expectedFrames(const SampleLayout& layout, std::uint64_t available, std::uint32_t dataSize)
+{
+    const std::uint64_t frameBytes =
+        static_cast<std::uint64_t>(layout.usedBits / 8) * static_cast<std::uint64_t>(layout.channels);
+    if (frameBytes == 0)
+        return 0;
+    std::uint64_t bytes = available < dataSize ? available : dataSize;
+    const std::uint64_t frames = bytes / frameBytes;
+    return static_cast<int>(frames < ir::kIRCapacityFrames ? frames : ir::kIRCapacityFrames);
+}
+
+namespace {
+
+bool converted(const SampleLayout& layout)
+{
+    return (layout.channels == 1 || layout.channels == 2) &&
+           (layout.usedBits == 8 || layout.usedBits == 16 || layout.usedBits == 24 || layout.usedBits == 32);
+}
+
+// Written apart from the readers' decoder: assemble the bytes most significant
+// first, then sign-extend by the width.
+float referenceSample(const SampleLayout& layout, const unsigned char* p)
+{
+    const int width = layout.usedBits / 8;
+    std::uint64_t bits = 0;
+    for (int j = 0; j < width; ++j)
+        bits = (bits << 8) | (layout.bigEndian ? p[j] : p[width - 1 - j]);
+    if (layout.ieeeFloat) {
+        const std::uint32_t word = static_cast<std::uint32_t>(bits);
+        float v;
+        std::memcpy(&v, &word, sizeof v);
+        return std::isfinite(v) ? v : 0.0f;
+    }
+    if (layout.unsignedBytes)
+        return static_cast<float>(static_cast<std::int64_t>(bits) - 128);
+    const std::uint64_t signBit = std::uint64_t{1} << (8 * width - 1);
+    const std::int64_t value = static_cast<std::int64_t>(bits ^ signBit) - static_cast<std::int64_t>(signBit);
+    return static_cast<float>(value);
+}
+
+} // namespace
+
+void checkConverted(const SampleLayout& layout, const unsigned char* samples, int frames, const float* left,
+                    const float* right)
+{
+    require(frames >= 0 && frames <= ir::kIRCapacityFrames, "frame count outside 0..capacity");
+    // memcmp rather than a loop: the arrays hold 131072 frames and this runs for every input.
+    static const std::vector<float> zeros(ir::kIRCapacityFrames, 0.0f);
+    const std::size_t tailBytes = sizeof(float) * static_cast<std::size_t>(ir::kIRCapacityFrames - frames);
+    require(std::memcmp(left + frames, zeros.data(), tailBytes) == 0 &&
+                std::memcmp(right + frames, zeros.data(), tailBytes) == 0,
+            "sample written past the frame count");
+
+    if (!converted(layout)) {
+        for (int i = 0; i < frames; ++i)
+            require(left[i] == 0.0f && right[i] == 0.0f, "unconverted layout produced samples");
+        return;
+    }
+
+    const int width = layout.usedBits / 8;
+    const int frameBytes = width * layout.channels;
+    float peak = 0.0f;
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < layout.channels; ++c)
+            peak = std::fmax(peak, std::fabs(referenceSample(layout, samples + i * frameBytes + c * width)));
+    const double factor = peak > 0.0f ? 1.0 / static_cast<double>(peak) : 1.0;
+
+    float largest = 0.0f;
+    for (int i = 0; i < frames; ++i) {
+        const unsigned char* frame = samples + i * frameBytes;
+        const float l = static_cast<float>(referenceSample(layout, frame) * factor);
+        const float r = layout.channels == 1 ? l : static_cast<float>(referenceSample(layout, frame + width) * factor);
+        require(std::isfinite(left[i]) && std::isfinite(right[i]), "sample not finite");
+        require(left[i] == l && right[i] == r, "sample differs from the reference decode");
+        largest = std::fmax(largest, std::fmax(std::fabs(left[i]), std::fabs(right[i])));
+    }
+    require(largest == 0.0f || largest == 1.0f, "peak after normalisation is neither 0 nor 1");
+}
+
+void checkInfo(const ir::IRFileInfo& info)
+{
+    require(info.channels >= 1, "channels below 1 after a successful read");
+    require(info.sampleRate >= 1, "sample rate below 1 after a successful read");
+    require(info.usedBits >= 8, "used bits below 8 after a successful read");
+    require(info.byteOrder == ir::kByteOrderWave || info.byteOrder == ir::kByteOrderAiff, "unknown byte order");
+}
+
+} // namespace fuzz

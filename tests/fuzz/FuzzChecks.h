@@ -1,0 +1,49 @@
+#pragma once
+// Invariants every reader run must keep, checked after each fuzz input. A
+// violation prints what broke and traps, which libFuzzer records as a crash
+// together with the input that caused it.
+#include "ir/IRFileInfo.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace fuzz {
+
+[[noreturn]] void fail(const char* what);
+
+inline void require(bool ok, const char* what)
+{
+    if (!ok)
+        fail(what);
+}
+
+// A zero terminator inside the buffer.
+void checkErrorText(const char* text, std::size_t capacity);
+
+// How the sample bytes of a file are laid out, as far as the converters go.
+struct SampleLayout {
+    int usedBits = 0;
+    int channels = 0;
+    bool bigEndian = false;
+    bool unsignedBytes = false; // 8-bit WAV: offset by 128
+    bool ieeeFloat = false;     // 32-bit WAV float
+};
+
+SampleLayout waveLayout(const ir::IRFileInfo& info);
+SampleLayout aiffLayout(const ir::IRFileInfo& info);
+
+// Frames the converters must report for `available` sample bytes and a
+// declared data size: whole frames up to the capacity.
+int expectedFrames(const SampleLayout& layout, std::uint64_t available, std::uint32_t dataSize);
+
+// The arrays after a successful conversion of `frames` frames from `samples`:
+// finite, zero past the frames, mono copied to both sides, and equal to an
+// independent decode of the bytes scaled by one common factor that brings the
+// peak to exactly 1 (or all zero for an all-zero or unconverted IR).
+void checkConverted(const SampleLayout& layout, const unsigned char* samples, int frames, const float* left,
+                    const float* right);
+
+// What a successful header read promises about the record.
+void checkInfo(const ir::IRFileInfo& info);
+
+} // namespace fuzz

@@ -1,0 +1,83 @@
+// The AIFF path from memory: FORM/COMM lead, the 80-bit extended sample rate,
+// the walk to SSND, big-endian sample conversion and peak normalisation.
+#include "FuzzChecks.h"
+
+#include "ir/EndianBytes.h"
+#include "ir/ExtendedFloat.h"
+#include "ir/IRFileReaders.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The rate the 10 bytes hold, by the C library's long double arithmetic rather
+// than the reader's integer shifts; -1 where no usable rate exists.
+long double referenceRate(const unsigned char* b)
+{
+    const int exponent = ((b[0] & 0x7f) << 8) | b[1];
+    std::uint64_t significand = 0;
+    for (int i = 2; i < 10; ++i)
+        significand = (significand << 8) | b[i];
+    if (exponent == 0x7fff)
+        return -1;
+    if (significand == 0)
+        return 0;
+    if ((b[0] & 0x80) != 0)
+        return -1;
+    const long double value =
+        std::trunc(std::ldexp(static_cast<long double>(significand), exponent - 16383 - 63));
+    return value > 2147483647.0L ? -1 : value;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static std::vector<float> left(ir::kIRCapacityFrames);
+    static std::vector<float> right(ir::kIRCapacityFrames);
+
+    if (size >= 38) {
+        std::int32_t rate = -7;
+        const bool valid = ir::decodeExtendedRate(data + 28, rate);
+        const long double expected = referenceRate(data + 28);
+        fuzz::require(valid == (expected >= 0), "extended rate accepted or refused wrongly");
+        fuzz::require(!valid || static_cast<long double>(rate) == expected, "extended rate decoded wrongly");
+        fuzz::require(valid || rate == 0, "refused extended rate left a value");
+    }
+
+    ir::IRFileInfo info;
+    ir::IRErrorText error;
+    std::memset(error, 'x', sizeof error);
+    const int frames = ir::readIRImage(data, size, ir::kByteOrderAiff, info, left.data(), right.data(), error);
+    fuzz::checkErrorText(error, sizeof error);
+
+    if (frames < 0) {
+        fuzz::require(frames == -1, "failure other than -1");
+        fuzz::require(error[0] != '\0', "failed AIFF read without a message");
+        return 0;
+    }
+    fuzz::checkInfo(info);
+    fuzz::require(info.byteOrder == ir::kByteOrderAiff && info.formatTag == 1, "AIFF record fields wrong");
+    fuzz::require(info.declaredBits == info.usedBits, "AIFF used bits differ from the sample size");
+    fuzz::require(std::memcmp(data, "FORM", 4) == 0 && std::memcmp(data + 8, "AIFF", 4) == 0 &&
+                      std::memcmp(data + 12, "COMM", 4) == 0,
+                  "accepted a file that is not plain AIFF");
+    fuzz::require(info.channels == static_cast<std::int16_t>(ir::loadBE16(data + 20)) &&
+                      info.usedBits == static_cast<std::int16_t>(ir::loadBE16(data + 26)) &&
+                      static_cast<long double>(info.sampleRate) == referenceRate(data + 28),
+                  "record differs from the COMM chunk");
+    std::uint64_t declared = static_cast<std::uint64_t>(info.usedBits / 8) *
+                             static_cast<std::uint64_t>(info.channels) * ir::loadBE32(data + 22);
+    if (declared > 0xffffffffu)
+        declared = 0xffffffffu;
+    fuzz::require(info.dataSize == declared, "data size differs from COMM");
+    fuzz::require(info.dataPosition >= 54 && info.dataPosition <= size, "data position outside the file");
+
+    const fuzz::SampleLayout layout = fuzz::aiffLayout(info);
+    fuzz::require(frames == fuzz::expectedFrames(layout, size - info.dataPosition, info.dataSize),
+                  "frame count differs from the bytes present");
+    fuzz::checkConverted(layout, data + info.dataPosition, frames, left.data(), right.data());
+    return 0;
+}

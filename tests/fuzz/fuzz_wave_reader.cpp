@@ -1,0 +1,42 @@
+// The RIFF/WAVE path from memory: header, chunk walk, sample conversion and
+// peak normalisation, with every result checked against what the header says.
+#include "FuzzChecks.h"
+
+#include "ir/EndianBytes.h"
+#include "ir/IRFileReaders.h"
+
+#include <cstring>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static std::vector<float> left(ir::kIRCapacityFrames);
+    static std::vector<float> right(ir::kIRCapacityFrames);
+
+    ir::IRFileInfo info;
+    ir::IRErrorText error;
+    std::memset(error, 'x', sizeof error);
+    const int frames = ir::readIRImage(data, size, ir::kByteOrderWave, info, left.data(), right.data(), error);
+    fuzz::checkErrorText(error, sizeof error);
+
+    if (frames < 0) {
+        fuzz::require(frames == -1, "failure other than -1");
+        fuzz::require(error[0] != '\0', "failed WAV read without a message");
+        return 0;
+    }
+    fuzz::checkInfo(info);
+    fuzz::require(info.byteOrder == ir::kByteOrderWave, "WAV read reported AIFF byte order");
+    fuzz::require(std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WAVE", 4) == 0,
+                  "accepted a file without RIFF/WAVE codes");
+    // The sample data starts right behind a "data" chunk header that carries the size.
+    fuzz::require(info.dataPosition >= 44 && info.dataPosition <= size, "data position outside the file");
+    fuzz::require(std::memcmp(data + info.dataPosition - 8, "data", 4) == 0 &&
+                      ir::loadLE32(data + info.dataPosition - 4) == info.dataSize,
+                  "data position not behind the data chunk header");
+
+    const fuzz::SampleLayout layout = fuzz::waveLayout(info);
+    fuzz::require(frames == fuzz::expectedFrames(layout, size - info.dataPosition, info.dataSize),
+                  "frame count differs from the bytes present");
+    fuzz::checkConverted(layout, data + info.dataPosition, frames, left.data(), right.data());
+    return 0;
+}
