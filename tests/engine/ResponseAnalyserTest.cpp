@@ -125,15 +125,4 @@ TEST(ResponseAnalyser, AnalysisLeavesTheLiveFiltersAlone)
     EXPECT_EQ(a, b);
 }
 
-TEST(ResponseAnalyser, RateOfZeroOrLessIsRefused)
-{
-    ResponseAnalyser analyser(0);
-    EXPECT_EQ(analyser.sampleRate(), 44100);
-    EXPECT_TRUE(analyser.setSampleRate(96000));
-    EXPECT_FALSE(analyser.setSampleRate(0));
-    EXPECT_FALSE(analyser.setSampleRate(-1));
-    EXPECT_EQ(analyser.sampleRate(), 96000);
-    EXPECT_EQ(analyser.size(), 4096);
-}
-
 } // namespace
