@@ -1,5 +1,6 @@
 #include "shell/DOvu.h"
 
+#include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
 #include "ir/IRData.h"
@@ -18,7 +19,11 @@ const char kProductString[] = "REVERB";
 // Copies text into a fixed buffer, cutting it to fit.
 void copyText(char* to, size_t capacity, const char* from)
 {
-    std::snprintf(to, capacity, "%s", from ? from : "");
+    if (capacity == 0)
+        return;
+    const size_t n = from ? strnlen(from, capacity - 1) : 0;
+    std::memcpy(to, from ? from : "", n);
+    to[n] = '\0';
 }
 
 } // namespace
@@ -52,6 +57,9 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     setUniqueID(kUniqueId);
     setInitialDelay(kLatencyFrames);
 
+    // The editor registers itself with the base part, which deletes it.
+    sdEditor_ = new SDEditor(this);
+
     // From here on parameter changes are applied, not only stored.
     applying_ = true;
     resetToDefaults();
@@ -59,7 +67,13 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     resume();
 }
 
-DOvu::~DOvu() = default;
+DOvu::~DOvu()
+{
+    // An editor still open is closed while the effect is whole; the base part
+    // deletes it after everything it looks at is gone.
+    if (sdEditor_ && sdEditor_->isOpen())
+        sdEditor_->close();
+}
 
 void DOvu::setPseudoStereo(bool on)
 {
@@ -68,8 +82,9 @@ void DOvu::setPseudoStereo(bool on)
 
 ir::EnvelopeSink* DOvu::envelopeSink()
 {
-    // the envelope graph arrives with the editor window
-    return nullptr;
+    // only while the editor window is open; callers hold parameterMutex_, as
+    // the editor does while it makes and destroys the graph
+    return sdEditor_ ? sdEditor_->envelopeSink() : nullptr;
 }
 
 void DOvu::resume()
@@ -88,6 +103,8 @@ void DOvu::setSampleRate(float sampleRate)
     intSampleRate_.store(rate);
     path_->setSampleRate(rate);
     analyser_->setSampleRate(rate);
+    if (sdEditor_ && editorIsOpen())
+        sdEditor_->setSampleRate(rate);
     ir_->setSampleRate(sampleRate);
     runResponseAnalysis();
 }

@@ -19,6 +19,7 @@ class ResponseAnalyser;
 namespace ir {
 class IRData;
 }
+class SDEditor;
 
 class DOvu : public AudioEffectX, public EditorEffect, private ir::IROwner {
 public:
@@ -66,9 +67,13 @@ public:
     const char* dataFolder() const override { return location_.dataFolder; }
     engine::ResponseAnalyser& responseAnalyser() override { return *analyser_; }
     void runResponseAnalysis() override;
+    void setEditor(AEffEditor* editor) override { AudioEffect::setEditor(editor); }
+    std::recursive_mutex& applicationMutex() override { return parameterMutex_; }
 
     const ModuleLocation& location() const { return location_; }
     bool editorIsOpen() const { return editorOpen_.load() != 0; }
+    // The editor made at construction (owned and deleted by the base part).
+    SDEditor* editor() const { return sdEditor_; }
     engine::ProcessingPath& processingPath() { return *path_; }
 
 private:
@@ -95,4 +100,5 @@ private:
     std::recursive_mutex parameterMutex_;
     // Parameter application runs once the effect has its editor object.
     bool applying_ = false;
+    SDEditor* sdEditor_ = nullptr;
 };

@@ -2,10 +2,12 @@
 // per-id application to the engine, the IR and the editor.
 #include "shell/DOvu.h"
 
+#include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
 #include "ir/EnvelopeSink.h"
 #include "ir/IRData.h"
+#include "ir/IRShaping.h"
 #include "platform/Services.h"
 #include "shell/param/PathParams.h"
 
@@ -61,6 +63,8 @@ void DOvu::setParameter(vst::Int32 index, float value)
     if (!applying_)
         return;
     applyParameter(index, static_cast<float>(param::toRealValue(value, index)));
+    if (sdEditor_)
+        sdEditor_->setParameter(index, value);
     if (index >= param::kHPF && index <= param::kEnabledLPF)
         runResponseAnalysis();
 }
@@ -154,6 +158,8 @@ void DOvu::resetToDefaults()
         values_[i].store(normalised);
         programs_[curProgram_].values[i] = normalised;
         applyParameter(i, static_cast<float>(real));
+        if (sdEditor_)
+            sdEditor_->setParameter(i, normalised);
     }
     runResponseAnalysis();
 }
@@ -161,6 +167,8 @@ void DOvu::resetToDefaults()
 void DOvu::runResponseAnalysis()
 {
     analyser_->analyse(path_->highPass(), path_->lowPass(), path_->balanceFilter());
+    if (sdEditor_)
+        sdEditor_->responseAnalysed();
 }
 
 void DOvu::highlightEnvelope()
@@ -170,9 +178,7 @@ void DOvu::highlightEnvelope()
     ir::EnvelopeSink* graph = envelopeSink();
     if (!graph)
         return;
-    const int rate = intSampleRate_.load();
-    const std::uint32_t span = rate > 0 ? static_cast<std::uint32_t>(49152000 / rate) : 0;
-    ir_->setRebuildIndicator(static_cast<int>(platform::services().tickCount() + span));
+    ir_->setRebuildIndicator(ir::highlightDeadline(platform::services().tickCount(), intSampleRate_.load()));
     graph->redraw();
 }
 
