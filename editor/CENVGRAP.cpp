@@ -153,8 +153,10 @@ void CENVGRAP::draw(CDrawContext* context)
 
     context->setClipRect(CRect(plot.left, plot.top + 1, plot.right - 1, plot.bottom - 1));
     {
-        std::lock_guard<std::mutex> lock(graphMutex());
+        // The effect is asked before the curves are locked, so that no lock of
+        // the effect is ever taken while the graph's own is held.
         const int shift = preDelayColumns();
+        std::lock_guard<std::mutex> lock(graphMutex());
         for (int slot = 0; slot < CGRAP::kSlotCount; ++slot)
             drawCurve(context, slot, slot == kShapedSlot ? shift : 0);
     }
