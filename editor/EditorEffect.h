@@ -4,6 +4,10 @@
 // never includes the shell.
 #include "shell/VstInterface.h"
 
+#include <mutex>
+
+class AEffEditor;
+
 namespace engine {
 class ResponseAnalyser;
 }
@@ -21,6 +25,18 @@ public:
     virtual void setParameterAutomated(vst::Int32 index, float value) = 0;
     virtual bool beginEdit(vst::Int32 index) = 0;
     virtual bool endEdit(vst::Int32 index) = 0;
+
+    // The editor registers itself once, from its constructor; the effect
+    // keeps it (and deletes it) for its whole life and reports that it has one.
+    virtual void setEditor(AEffEditor* /*editor*/) {}
+    // Held by parameter application and the file actions while they feed the
+    // graphs; the editor holds it while it builds or tears down its views, so
+    // that no other thread ever reaches a half-made or destroyed graph.
+    virtual std::recursive_mutex& applicationMutex()
+    {
+        static std::recursive_mutex standIn;
+        return standIn;
+    }
 
     // Host requests.
     virtual vst::IntPtr masterIdle() = 0;

@@ -1,5 +1,6 @@
 #include "host/HostCommands.h"
 
+#include "host/EditorWindow.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
 #include "host/StateFile.h"
@@ -28,6 +29,8 @@ struct Settings {
     bool tail = true;
     bool quiet = false;
     PluginHost::Options hostOptions;
+    std::string screenshotPath;
+    double seconds = 1.0;
     std::vector<std::string> positional;
 };
 
@@ -73,6 +76,16 @@ bool parse(const std::vector<std::string>& args, Settings& s, std::string& error
             s.block = std::atoi(v.c_str());
             if (s.block < 1) {
                 error = "--block must be at least 1";
+                return false;
+            }
+        } else if (a == "--screenshot") {
+            if (!next(s.screenshotPath)) return false;
+        } else if (a == "--seconds") {
+            if (!next(v)) return false;
+            char* end = nullptr;
+            s.seconds = std::strtod(v.c_str(), &end);
+            if (!end || *end || !(s.seconds >= 0.0 && s.seconds <= 3600.0)) {
+                error = "--seconds wants a number from 0 to 3600, got " + v;
                 return false;
             }
         } else if (a == "--no-compensation") {
@@ -219,6 +232,26 @@ int runHostCommand(const std::vector<std::string>& args)
                         result.inputFrames, rate, result.seconds, static_cast<double>(result.peak),
                         result.finite ? "" : ", NON-FINITE SAMPLES");
         return result.finite ? 0 : 1;
+    }
+
+    if (command == "editor") {
+        host.start(s.rate, s.block);
+        if (!applySettings(host, s, error)) {
+            std::fprintf(stderr, "rvbhost: %s\n", error.c_str());
+            return 1;
+        }
+        EditorWindowOptions options;
+        options.screenshotPath = s.screenshotPath;
+        options.seconds = s.seconds;
+        EditorWindowResult result;
+        if (!runEditorWindow(host, options, result, error)) {
+            std::fprintf(stderr, "rvbhost: %s\n", error.c_str());
+            return 1;
+        }
+        if (!s.quiet)
+            std::printf("editor %dx%d, %d idle calls%s%s\n", result.width, result.height, result.idleCalls,
+                        s.screenshotPath.empty() ? "" : ", picture in ", s.screenshotPath.c_str());
+        return 0;
     }
 
     if (command == "state" && s.positional.size() == 3) {

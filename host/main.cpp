@@ -3,6 +3,7 @@
 //   rvbhost render IN.wav OUT.wav [...]  offline render through the plug-in
 //   rvbhost state save FILE [...]        write the parameter state after the settings
 //   rvbhost state load FILE              restore a state and print the result
+//   rvbhost editor [--screenshot OUT.png] open the editor in an X11 window, idle it, take a picture
 // Common options:
 //   --plugin PATH        the plug-in to load (default: the one built beside this host)
 //   --ir FILE            load an IR the way a project restore does (path parameters, then commit)
@@ -13,6 +14,8 @@
 //   --no-compensation    keep the plug-in's latency in the rendered file
 //   --no-tail            stop at the end of the input
 //   --file-selector PATH offer the host's file selector, answering PATH
+//   --screenshot FILE    (editor) the window's contents as PNG after the idle time
+//   --seconds N          (editor) how long the editor is idled (default 1)
 #include "host/HostCommands.h"
 
 #include <cstdio>
@@ -25,9 +28,10 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fprintf(stderr,
-                     "usage: rvbhost info|render IN OUT|state save FILE|state load FILE [options]\n"
+                     "usage: rvbhost info|render IN OUT|state save FILE|state load FILE|editor [options]\n"
                      "options: --plugin PATH --ir FILE --set NAME=VALUE --state FILE --rate HZ --block N\n"
-                     "         --no-compensation --no-tail --file-selector PATH --quiet\n");
+                     "         --no-compensation --no-tail --file-selector PATH --quiet\n"
+                     "         --screenshot OUT.png --seconds N (editor)\n");
         return args.empty() ? 2 : 0;
     }
     return runHostCommand(args);

@@ -1,0 +1,317 @@
+#include "editor/SDEditor.h"
+
+#include "editor/CENVGRAP.h"
+#include "editor/CFRGRAP.h"
+#include "editor/EditorEffect.h"
+#include "editor/EnvelopeInfoText.h"
+#include "ir/IRData.h"
+#include "platform/Services.h"
+#include "shell/param/ParameterTable.h"
+#include "toolkit/CAnimKnob.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CKickButton.h"
+#include "toolkit/COnOffButton.h"
+#include "toolkit/CParamDisplay.h"
+#include "toolkit/FontTable.h"
+
+#include <mutex>
+
+namespace {
+
+constexpr int kFrameWidth = 712;
+constexpr int kFrameHeight = 386;
+
+// The frequency graph's level window and grid, and its lowest frequency.
+constexpr float kResponseBottomDb = -110.0f;
+constexpr float kResponseTopDb = -80.0f;
+constexpr float kResponseStepDb = 6.0f;
+constexpr float kResponseLowestHz = 20.0f;
+
+// Value displays sit under their knob, 2 pixels wider on each side.
+constexpr int kDisplayOverhang = 2;
+constexpr int kDisplayHeight = 11;
+
+bool hasSlot(int id)
+{
+    return id >= 0 && id < SDEditor::kParameterCount;
+}
+
+} // namespace
+
+SDEditor::SDEditor(EditorEffect* effect) : AEffGUIEditor(effect)
+{
+    if (effect_)
+        effect_->setEditor(this);
+    background_ = new CBitmap(kBackgroundBitmap);
+    rect_.top = 0;
+    rect_.left = 0;
+    rect_.bottom = static_cast<std::int16_t>(background_->getHeight());
+    rect_.right = static_cast<std::int16_t>(background_->getWidth());
+}
+
+SDEditor::~SDEditor()
+{
+    // The effect closes an open editor before it goes; should a frame still
+    // exist, it goes without telling the effect, which is being destroyed.
+    mirror_.setAccepting(false);
+    destroyViews();
+    background_->forget();
+}
+
+bool SDEditor::open(void* parentWindow)
+{
+    if (!effect_)
+        return true;
+    std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
+    if (frame_)
+        close();
+    AEffGUIEditor::open(parentWindow);
+    windowThread_.store(std::this_thread::get_id());
+    copyButtonRequest_.store(-1);
+
+    // Changes from now on are noted; the controls below read every value
+    // afresh, so nothing in between is lost.
+    mirror_.clear();
+    mirror_.setAccepting(true);
+
+    CFrame* frame = new CFrame(CRect(0, 0, kFrameWidth, kFrameHeight), parentWindow, this);
+    frame->setBackground(background_);
+    frame->setBackgroundColor(kPanelColour);
+    buildViews(frame);
+    frame_ = frame;
+
+    effect_->runResponseAnalysis();
+    effect_->setEditorOpen(true);
+    effect_->irData().refreshEnvelopeCurves();
+
+    placeCopyButton(!envelopeinfo::isInDataFolder(effect_->irData().path(), effect_->dataFolder()));
+    return true;
+}
+
+void SDEditor::buildViews(CFrame* frame)
+{
+    for (const param::ControlRecord* record = param::kControlTable; record->name != nullptr; ++record) {
+        if (record->id == -1 || record->kind == param::kControlNone)
+            continue;
+        CBitmap* bitmap = record->bitmapId > 0 ? new CBitmap(record->bitmapId) : nullptr;
+        const int w = bitmap ? bitmap->getWidth() : 0;
+        const int h = bitmap ? bitmap->getHeight() : 0;
+        const int x = record->x;
+        const int y = record->y;
+        const int id = record->id;
+        const float value = effect_->getParameter(id);
+
+        CControl* control = nullptr;
+        int frameHeight = h;
+        switch (record->kind) {
+        case param::kControlAnimKnob: {
+            // Square frames stacked in a strip; an empty bitmap still gets a knob.
+            const int frames = w > 0 && h >= w ? h / w : 1;
+            frameHeight = h / frames;
+            CAnimKnob* knob =
+                new CAnimKnob(CRect(x, y, x + w, y + frameHeight), this, id, frames, frameHeight, bitmap, CPoint());
+            knob->setValue(value);
+            knob->setDefaultValue(static_cast<float>(param::toNormalisedValue(record->defaultValue, id)));
+            control = knob;
+            break;
+        }
+        case param::kControlOnOffButton:
+            control = new COnOffButton(CRect(x, y, x + w, y + h / 2), this, id, bitmap, 0);
+            break;
+        case param::kControlKickButton:
+            control = new CKickButton(CRect(x, y, x + w, y + h / 2), this, id, h / 2, bitmap, CPoint());
+            break;
+        case param::kControlFrequencyGraph: {
+            CFRGRAP* graph =
+                new CFRGRAP(CRect(x, y, x + w, y + h), bitmap, effect_, &effect_->responseAnalyser(), this);
+            graph->setTag(-1);
+            graph->setLevelRange(kResponseBottomDb, kResponseTopDb, kResponseStepDb);
+            graph->setFrequencyRange(kResponseLowestHz, static_cast<float>(effect_->integerSampleRate()) * 0.5f);
+            frequencyGraph_ = graph;
+            frame->addView(graph);
+            break;
+        }
+        case param::kControlEnvelopeGraph: {
+            CENVGRAP* graph = new CENVGRAP(CRect(x, y, x + w, y + h), bitmap, effect_, this);
+            graph->setTag(-1);
+            graph->setTimeAxis(kEnvelopeGraphRate, kEnvelopeGraphRangeMs);
+            graph->setActions(envelopeActions_);
+            envelopeGraph_ = graph;
+            frame->addView(graph);
+            break;
+        }
+        default:
+            break;
+        }
+
+        if (control && hasSlot(id)) {
+            controls_[id] = control;
+            control->setValue(value);
+            frame->addView(control);
+            if (record->valueDisplayShown)
+                addValueDisplay(frame, id,
+                                CRect(x + record->displayDx - kDisplayOverhang, y + record->displayDy,
+                                      x + record->displayDx + w + kDisplayOverhang,
+                                      y + record->displayDy + kDisplayHeight),
+                                value);
+        } else if (control) {
+            control->forget();
+        }
+        // Each view keeps its own reference to its bitmap.
+        if (bitmap)
+            bitmap->forget();
+    }
+}
+
+void SDEditor::addValueDisplay(CFrame* frame, int id, const CRect& rect, float normalised)
+{
+    const param::ControlRecord& record = param::findControl(id);
+    CParamDisplay* display = new CParamDisplay(rect, nullptr, 0);
+    display->setHoriAlign(kCenterText);
+    display->setFont(kNormalFontSmaller);
+    display->setFontColor(kDisplayTextColour);
+    display->setBackColor(kPanelColour);
+    display->setFrameColor(kPanelColour);
+    display->setValue(static_cast<float>(param::toRealValue(normalised, id)));
+    display->setStringConvert(record.formatter);
+    displays_[id] = display;
+    frame->addView(display);
+}
+
+void SDEditor::close()
+{
+    if (!effect_)
+        return;
+    std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
+    mirror_.setAccepting(false);
+    mirror_.clear();
+    effect_->setEditorOpen(false);
+    destroyViews();
+    AEffGUIEditor::close();
+}
+
+void SDEditor::destroyViews()
+{
+    if (!frame_)
+        return;
+    CFrame* frame = frame_;
+    // Nothing that tests these may reach a view from here on.
+    frame_ = nullptr;
+    envelopeGraph_ = nullptr;
+    frequencyGraph_ = nullptr;
+    // A hidden CopyToLocal button is off the frame, held by the editor alone.
+    CControl* copyButton = controls_[param::kCopyToLocal];
+    const bool copyButtonHidden = copyButton && !frame->isChild(copyButton);
+    frame->forget();
+    if (copyButtonHidden)
+        copyButton->forget();
+    for (int id = 0; id < kParameterCount; ++id) {
+        controls_[id] = nullptr;
+        displays_[id] = nullptr;
+    }
+}
+
+void SDEditor::idle()
+{
+    if (frame_) {
+        mirror_.take([this](int id, float value) { applyMirrored(id, value); });
+        const int copyRequest = copyButtonRequest_.exchange(-1);
+        if (copyRequest >= 0)
+            placeCopyButton(copyRequest != 0);
+    }
+    AEffGUIEditor::idle();
+    // The frame's events may have closed the editor meanwhile.
+    if (effect_ && envelopeGraph_) {
+        if (effect_->irData().clearRebuildIndicatorIfDue(platform::services().tickCount()))
+            envelopeGraph_->redraw();
+    }
+}
+
+void SDEditor::setParameter(int index, float value)
+{
+    mirror_.post(index, value);
+}
+
+void SDEditor::applyMirrored(int id, float value)
+{
+    if (CControl* control = controls_[id])
+        control->setValue(value);
+    if (CParamDisplay* display = displays_[id])
+        display->setValue(static_cast<float>(param::toRealValue(value, id)));
+}
+
+void SDEditor::valueChanged(CDrawContext*, CControl* control)
+{
+    if (!control || !effect_)
+        return;
+    const long tag = control->getTag();
+    // Unsigned, so that the graphs' tag -1 is out of range too.
+    if (static_cast<unsigned long>(tag) >= static_cast<unsigned long>(kParameterCount))
+        return;
+    effect_->setParameterAutomated(static_cast<vst::Int32>(tag), control->getValue());
+    control->setDirty(true);
+}
+
+ir::EnvelopeSink* SDEditor::envelopeSink() const
+{
+    return envelopeGraph_;
+}
+
+void SDEditor::setSampleRate(int rate)
+{
+    if (frequencyGraph_)
+        frequencyGraph_->setSampleRate(rate);
+}
+
+void SDEditor::responseAnalysed()
+{
+    if (!frequencyGraph_ || !effect_)
+        return;
+    frequencyGraph_->buildCurve(effect_->responseAnalyser());
+    frequencyGraph_->redraw();
+}
+
+void SDEditor::showCopyButton(bool show)
+{
+    if (onWindowThread() && frame_) {
+        placeCopyButton(show);
+        return;
+    }
+    copyButtonRequest_.store(show ? 1 : 0);
+}
+
+void SDEditor::placeCopyButton(bool show)
+{
+    if (!frame_)
+        return;
+    if (CControl* button = controls_[param::kCopyToLocal]) {
+        if (frame_->isChild(button))
+            frame_->removeView(button, false);
+        if (show)
+            frame_->addView(button);
+    }
+    frame_->draw();
+}
+
+void SDEditor::setEnvelopeGraphActions(EnvelopeGraphActions* actions)
+{
+    envelopeActions_ = actions;
+    if (envelopeGraph_)
+        envelopeGraph_->setActions(actions);
+}
+
+CControl* SDEditor::getControl(int id) const
+{
+    return hasSlot(id) && frame_ ? controls_[id] : nullptr;
+}
+
+CParamDisplay* SDEditor::getDisplay(int id) const
+{
+    return hasSlot(id) && frame_ ? displays_[id] : nullptr;
+}
+
+bool SDEditor::onWindowThread() const
+{
+    return windowThread_.load() == std::this_thread::get_id();
+}

@@ -1,0 +1,106 @@
+#pragma once
+// The reverb's editor window: a frame on the 712 x 386 background with one
+// control per record of the parameter table, value displays under the knobs,
+// and the envelope and frequency-response graphs. It holds no parameter state
+// of its own; the controls mirror the effect's values.
+//
+// Threads. Everything that touches a view runs on the window's thread (open,
+// close, idle and the controls' mouse handling). The host may change
+// parameters on another thread: setParameter then only notes the value in a
+// lock-free ParameterMirror, and the next idle moves the control and its
+// display and draws them. The graphs are fed by parameter application under
+// the effect's application mutex, which open and close also hold while they
+// make and destroy the graphs.
+#include "editor/AEffGUIEditor.h"
+#include "editor/ParameterMirror.h"
+#include "toolkit/CColor.h"
+#include "toolkit/CControlListener.h"
+#include "toolkit/CRect.h"
+
+#include <atomic>
+#include <thread>
+
+class CBitmap;
+class CControl;
+class CENVGRAP;
+class CFRGRAP;
+class CParamDisplay;
+class EnvelopeGraphActions;
+
+namespace ir {
+class EnvelopeSink;
+}
+
+class SDEditor : public AEffGUIEditor, public CControlListener {
+public:
+    static constexpr int kParameterCount = ParameterMirror::kCapacity;
+    static constexpr long kBackgroundBitmap = 11030;
+    static constexpr CColor kPanelColour{64, 88, 112, 128};
+    static constexpr CColor kDisplayTextColour{208, 208, 208, 128};
+    // The envelope graph's time axis, whatever the host's rate.
+    static constexpr int kEnvelopeGraphRate = 44100;
+    static constexpr float kEnvelopeGraphRangeMs = 3000.0f;
+
+    // Registers itself as the effect's editor.
+    explicit SDEditor(EditorEffect* effect);
+    ~SDEditor() override;
+
+    // Builds the frame inside the host's window (an X11 window id; null makes
+    // a frame without a window that only draws offscreen). Always true.
+    bool open(void* parentWindow) override;
+    // Destroys the frame with every view in it.
+    void close() override;
+    // Moves the controls to the values noted since the last idle, lets the
+    // frame handle its events and draw what changed, and ends the envelope
+    // graph's highlight once the IR's rebuild deadline has passed.
+    void idle() override;
+    // Any thread: notes the effect's new normalised value for the next idle.
+    // Nothing happens while the editor is closed.
+    void setParameter(int index, float value) override;
+
+    // A user gesture on a control becomes an automated parameter change.
+    void valueChanged(CDrawContext* context, CControl* control) override;
+    long controlModifierClicked(CDrawContext*, CControl*, long) override { return 0; }
+
+    // The open editor's envelope graph, null while closed. For the effect,
+    // under its application mutex.
+    ir::EnvelopeSink* envelopeSink() const;
+    // The host's new rate for the frequency graph's axis (under the mutex).
+    void setSampleRate(int rate);
+    // After each response analysis: the frequency graph rebuilds its curve
+    // from the analyser and is redrawn (under the mutex).
+    void responseAnalysed();
+    // The CopyToLocal button on the frame (show) or off it; only while open.
+    // On the window's thread it happens at once, from another thread at the
+    // next idle.
+    void showCopyButton(bool show);
+    // Where the envelope graph sends clicks and drops (the file actions);
+    // kept across open and close.
+    void setEnvelopeGraphActions(EnvelopeGraphActions* actions);
+
+    // The views of the open editor, by parameter id; null where there is none.
+    CControl* getControl(int id) const;
+    CParamDisplay* getDisplay(int id) const;
+    CENVGRAP* envelopeGraph() const { return envelopeGraph_; }
+    CFRGRAP* frequencyGraph() const { return frequencyGraph_; }
+    CBitmap* background() const { return background_; }
+
+private:
+    void buildViews(CFrame* frame);
+    void addValueDisplay(CFrame* frame, int id, const CRect& display, float normalised);
+    void applyMirrored(int id, float value);
+    void placeCopyButton(bool show);
+    void destroyViews();
+    bool onWindowThread() const;
+
+    CBitmap* background_ = nullptr;
+    CENVGRAP* envelopeGraph_ = nullptr;
+    CFRGRAP* frequencyGraph_ = nullptr;
+    CControl* controls_[kParameterCount] = {};
+    CParamDisplay* displays_[kParameterCount] = {};
+    EnvelopeGraphActions* envelopeActions_ = nullptr;
+    ParameterMirror mirror_;
+    // -1 nothing asked, else 0 hide or 1 show, for the next idle.
+    std::atomic<int> copyButtonRequest_{-1};
+    std::atomic<std::thread::id> windowThread_{};
+};

@@ -1,0 +1,166 @@
+#include "host/EditorWindow.h"
+
+#include "host/PluginHost.h"
+
+#include <cairo.h>
+
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+// Last: Xlib's macros would clash with the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+// The window of a DAW has its own size when the editor does not name one.
+constexpr int kFallbackWidth = 640;
+constexpr int kFallbackHeight = 480;
+constexpr unsigned long kHostWindowColour = 0x202020;
+
+// Bits of a colour channel in a pixel, from its mask.
+struct Channel {
+    int shift = 0;
+    unsigned long max = 0;
+
+    explicit Channel(unsigned long mask)
+    {
+        if (!mask)
+            return;
+        while (!(mask & 1ul)) {
+            mask >>= 1;
+            ++shift;
+        }
+        max = mask;
+    }
+    std::uint32_t value8(unsigned long pixel) const
+    {
+        return max ? static_cast<std::uint32_t>(((pixel >> shift) & max) * 255ul / max) : 0;
+    }
+};
+
+// Waits until the server has mapped the window, so that the editor opens in a shown window.
+void waitForMap(Display* display, Window window)
+{
+    for (int i = 0; i < 200; ++i) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == MapNotify && event.xmap.window == window)
+                return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// Our own window's events are of no interest; they are only taken off the queue.
+void drainEvents(Display* display)
+{
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
+}
+
+bool savePicture(Display* display, Window window, int width, int height, const std::string& path,
+                 std::string& error)
+{
+    XSync(display, False);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (!image) {
+        error = "could not read the window's contents";
+        return false;
+    }
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        XDestroyImage(image);
+        error = "out of memory for the picture";
+        return false;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const Channel red(image->red_mask), green(image->green_mask), blue(image->blue_mask);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            row[x] = 0xff000000u | (red.value8(pixel) << 16) | (green.value8(pixel) << 8) | blue.value8(pixel);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    XDestroyImage(image);
+    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        error = "cannot write " + path + ": " + cairo_status_to_string(status);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, EditorWindowResult& result,
+                     std::string& error)
+{
+    vst::AEffect* effect = host.effect();
+    if (!effect) {
+        error = "no plug-in loaded";
+        return false;
+    }
+    if (!(effect->flags & vst::effFlagsHasEditor)) {
+        error = "the plug-in has no editor";
+        return false;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        error = "no X display (set DISPLAY, or run under Xvfb)";
+        return false;
+    }
+
+    vst::ERect* rect = nullptr;
+    host.dispatch(vst::effEditGetRect, 0, 0, &rect);
+    int width = kFallbackWidth;
+    int height = kFallbackHeight;
+    if (rect && rect->right > rect->left && rect->bottom > rect->top) {
+        width = rect->right - rect->left;
+        height = rect->bottom - rect->top;
+    }
+    result.width = width;
+    result.height = height;
+
+    const int screen = DefaultScreen(display);
+    const Window window =
+        XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, BlackPixel(display, screen), kHostWindowColour);
+    XStoreName(display, window, "rvbhost editor");
+    XSelectInput(display, window, StructureNotifyMask);
+    XMapWindow(display, window);
+    XFlush(display);
+    waitForMap(display, window);
+
+    host.dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
+    do {
+        host.dispatch(vst::effEditIdle);
+        ++result.idleCalls;
+        drainEvents(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.idleIntervalMs));
+    } while (std::chrono::steady_clock::now() < end);
+    // One more round, so that whatever the last sleep let arrive is drawn.
+    host.dispatch(vst::effEditIdle);
+    ++result.idleCalls;
+
+    bool ok = true;
+    if (!options.screenshotPath.empty())
+        ok = savePicture(display, window, width, height, options.screenshotPath, error);
+
+    host.dispatch(vst::effEditClose);
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    return ok;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Opens the plug-in's editor the way a DAW does: in a top-level X11 window of
+// the host's own, whose id goes to the plug-in with effEditOpen; idles it for a
+// while and takes a picture of the window's contents.
+#include <string>
+
+class PluginHost;
+
+struct EditorWindowOptions {
+    std::string screenshotPath;  // PNG of the window after the idle time; empty: none
+    double seconds = 1.0;        // how long the editor is idled before the picture
+    int idleIntervalMs = 20;     // time between two effEditIdle calls
+};
+
+struct EditorWindowResult {
+    int width = 0;               // the window's size as the editor asked for it
+    int height = 0;
+    int idleCalls = 0;
+};
+
+// The plug-in must be loaded and started. False with a message when there is
+// no display, the plug-in has no editor, or the picture cannot be written.
+bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, EditorWindowResult& result,
+                     std::string& error);
