@@ -42,15 +42,21 @@ void applyStroke(cairo_t* cr, const Stroke& stroke)
 }
 
 // The desktop's substitutes for the faces the editor names: a metric-compatible
-// sans for Arial and a CJK-capable sans for the Japanese faces. Anything else
+// sans for Arial and CJK-capable faces for the Japanese ones. Anything else
 // goes to fontconfig as it is.
 const char* fontconfigFamily(const std::string& face)
 {
     if (face == "Arial")
         return "Liberation Sans";
-    if (face == "MS UI Gothic" || face == "MS P Gothic" || face == "MS Gothic" || face == "MS P Mincho"
-        || face == "MS Mincho")
-        return "Noto Sans CJK JP";
+    // the IPA faces (Debian fonts-ipafont) have the same proportional/fixed split
+    if (face == "MS UI Gothic" || face == "MS P Gothic")
+        return "IPAPGothic";
+    if (face == "MS Gothic")
+        return "IPAGothic";
+    if (face == "MS P Mincho")
+        return "IPAPMincho";
+    if (face == "MS Mincho")
+        return "IPAMincho";
     return face.c_str();
 }
 
