@@ -67,8 +67,8 @@ bool SDEditor::open(void* parentWindow)
     if (frame_)
         close();
     AEffGUIEditor::open(parentWindow);
-    windowThread_.store(std::this_thread::get_id());
     copyButtonRequest_.store(-1);
+    gesturesUnderWay_ = 0;
 
     // Changes from now on are noted; the controls below read every value
     // afresh, so nothing in between is lost.
@@ -216,9 +216,7 @@ void SDEditor::idle()
 {
     if (frame_) {
         mirror_.take([this](int id, float value) { applyMirrored(id, value); });
-        const int copyRequest = copyButtonRequest_.exchange(-1);
-        if (copyRequest >= 0)
-            placeCopyButton(copyRequest != 0);
+        placeRequestedCopyButton();
     }
     AEffGUIEditor::idle();
     // The frame's events may have closed the editor meanwhile.
@@ -274,11 +272,29 @@ void SDEditor::responseAnalysed()
 
 void SDEditor::showCopyButton(bool show)
 {
-    if (onWindowThread() && frame_) {
-        placeCopyButton(show);
-        return;
-    }
     copyButtonRequest_.store(show ? 1 : 0);
+}
+
+void SDEditor::placeRequestedCopyButton()
+{
+    if (gesturesUnderWay_ > 0)
+        return;
+    const int request = copyButtonRequest_.exchange(-1);
+    if (request >= 0)
+        placeCopyButton(request != 0);
+}
+
+void SDEditor::beginEdit(long index)
+{
+    ++gesturesUnderWay_;
+    AEffGUIEditor::beginEdit(index);
+}
+
+void SDEditor::endEdit(long index)
+{
+    if (gesturesUnderWay_ > 0)
+        --gesturesUnderWay_;
+    AEffGUIEditor::endEdit(index);
 }
 
 void SDEditor::placeCopyButton(bool show)
@@ -309,9 +325,4 @@ CControl* SDEditor::getControl(int id) const
 CParamDisplay* SDEditor::getDisplay(int id) const
 {
     return hasSlot(id) && frame_ ? displays_[id] : nullptr;
-}
-
-bool SDEditor::onWindowThread() const
-{
-    return windowThread_.load() == std::this_thread::get_id();
 }

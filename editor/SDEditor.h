@@ -18,7 +18,6 @@
 #include "toolkit/CRect.h"
 
 #include <atomic>
-#include <thread>
 
 class CBitmap;
 class CControl;
@@ -58,6 +57,10 @@ public:
     // Nothing happens while the editor is closed.
     void setParameter(int index, float value) override;
 
+    // Gestures pass on to the effect; the editor also counts the ones under way.
+    void beginEdit(long index) override;
+    void endEdit(long index) override;
+
     // A user gesture on a control becomes an automated parameter change.
     void valueChanged(CDrawContext* context, CControl* control) override;
     long controlModifierClicked(CDrawContext*, CControl*, long) override { return 0; }
@@ -71,8 +74,9 @@ public:
     // from the analyser and is redrawn (under the mutex).
     void responseAnalysed();
     // The CopyToLocal button on the frame (show) or off it; only while open.
-    // On the window's thread it happens at once, from another thread at the
-    // next idle.
+    // Any thread. It happens at the next idle outside a gesture, so that the
+    // views never change under a control that is tracking the mouse (the
+    // button itself starts the copy that hides it).
     void showCopyButton(bool show);
     // Where the envelope graph sends clicks and drops (the file actions);
     // kept across open and close.
@@ -90,8 +94,8 @@ private:
     void addValueDisplay(CFrame* frame, int id, const CRect& display, float normalised);
     void applyMirrored(int id, float value);
     void placeCopyButton(bool show);
+    void placeRequestedCopyButton();
     void destroyViews();
-    bool onWindowThread() const;
 
     CBitmap* background_ = nullptr;
     CENVGRAP* envelopeGraph_ = nullptr;
@@ -102,5 +106,6 @@ private:
     ParameterMirror mirror_;
     // -1 nothing asked, else 0 hide or 1 show, for the next idle.
     std::atomic<int> copyButtonRequest_{-1};
-    std::atomic<std::thread::id> windowThread_{};
+    // Gestures begun and not yet ended (window thread only).
+    int gesturesUnderWay_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "SDEditorTestKit.h"
 
 #include "editor/CENVGRAP.h"
+#include "platform/ScriptedEvents.h"
 #include "support/TestSupport.h"
 #include "toolkit/COffscreenContext.h"
 
@@ -64,22 +65,47 @@ TEST_F(EditorWithIRTest, CopyButtonShowsOnlyForAnIROutsideTheDataFolder)
     load(dataFolder_ + "/hall.wav");
     editor->open(nullptr);
     EXPECT_FALSE(copyButtonShown());
-    // Hidden, not destroyed: the button can come back.
+    // Hidden, not destroyed: the button can come back, at the next idle.
     ASSERT_NE(editor->getControl(param::kCopyToLocal), nullptr);
     editor->showCopyButton(true);
-    EXPECT_TRUE(copyButtonShown());
-    editor->showCopyButton(false);
-    EXPECT_FALSE(copyButtonShown());
-}
-
-TEST_F(EditorWithIRTest, CopyButtonRequestFromAnotherThreadWaitsForIdle)
-{
-    load(dataFolder_ + "/hall.wav");
-    editor->open(nullptr);
-    std::thread([this] { editor->showCopyButton(true); }).join();
     EXPECT_FALSE(copyButtonShown());
     editor->idle();
     EXPECT_TRUE(copyButtonShown());
+    // Asked from the host's thread, it waits for the window's idle the same way.
+    std::thread([this] { editor->showCopyButton(false); }).join();
+    EXPECT_TRUE(copyButtonShown());
+    editor->idle();
+    EXPECT_FALSE(copyButtonShown());
+}
+
+TEST_F(EditorWithIRTest, CopyButtonThatHidesItselfFinishesItsGesture)
+{
+    load(otherFolder_ + "/hall.wav");
+    editor->open(nullptr);
+    ASSERT_TRUE(copyButtonShown());
+    // The press copies the IR into the data folder, which hides the button.
+    effect->onAutomated = [this](int id, float value) {
+        if (id == param::kCopyToLocal && value == 1.f)
+            editor->showCopyButton(false);
+    };
+    platform::ScriptedEvents events;
+    editor->getFrame()->setEventSource(&events);
+    platform::InputEvent press;
+    press.type = platform::InputEvent::kButtonDown;
+    press.x = 640;  // CopyToLocal spans (600, 55) to (680, 72)
+    press.y = 60;
+    press.state = press.button = platform::kInputLeft;
+    platform::InputEvent release = press;
+    release.type = platform::InputEvent::kButtonUp;
+    release.state = 0;
+    events.push(press);
+    events.push(release);
+    editor->idle();
+    EXPECT_EQ(effect->edits, (std::vector<std::string>{"begin 1", "end 1"}));
+    EXPECT_EQ(effect->automated,
+              (std::vector<std::pair<int, float>>{{param::kCopyToLocal, 1.f}, {param::kCopyToLocal, 0.f}}));
+    editor->idle();
+    EXPECT_FALSE(copyButtonShown());
 }
 
 TEST_F(EditorWithIRTest, OpeningShowsBothCurvesOfTheLoadedIR)

@@ -72,6 +72,8 @@ public:
     {
         automated.emplace_back(index, value);
         hostSets(index, value);
+        if (onAutomated)
+            onAutomated(index, value);
     }
     bool beginEdit(vst::Int32 index) override
     {
@@ -120,6 +122,7 @@ public:
     std::vector<std::pair<int, float>> automated;
     std::vector<std::string> edits;
     std::function<void()> onMasterIdle;
+    std::function<void(int, float)> onAutomated;
     SDEditor* editor = nullptr;
     int editorRegistrations = 0;
     int masterIdles = 0;
