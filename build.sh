@@ -22,7 +22,6 @@ case "${1:-}" in
     build/release/rvbhost render resources/demo/demo_input.wav build/demo_output.wav \
       --plugin build/release/KestrelReverb.so --ir "$root/resources/demo/demo_ir.wav" \
       --set WetLevel=0.75 --set DryLevel=0.8333333
-    echo "wrote build/demo_output.wav"
     ;;
   test)
     # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer: every test.

@@ -6,6 +6,7 @@
 #include "host/StateFile.h"
 #include "shell/param/PathParams.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +106,11 @@ bool parse(const std::vector<std::string>& args, Settings& s, std::string& error
         }
     }
     return true;
+}
+
+double decibels(double level)
+{
+    return level > 0.0 ? 20.0 * std::log10(level) : -INFINITY;
 }
 
 int parameterId(PluginHost& host, const std::string& nameOrId)
@@ -228,9 +234,9 @@ int runHostCommand(const std::vector<std::string>& args)
             return 1;
         }
         if (!s.quiet)
-            std::printf("rendered %lld frames (%lld input) at %d Hz in %.2f s, peak %.3f%s\n", result.outputFrames,
-                        result.inputFrames, rate, result.seconds, static_cast<double>(result.peak),
-                        result.finite ? "" : ", NON-FINITE SAMPLES");
+            std::printf("wrote %s: %lld frames (%lld input) at %d Hz in %.2f s; peak %.1f dBFS, RMS %.1f dBFS%s\n",
+                        options.outputPath.c_str(), result.outputFrames, result.inputFrames, rate, result.seconds,
+                        decibels(result.peak), decibels(result.rms), result.finite ? "" : ", NON-FINITE SAMPLES");
         return result.finite ? 0 : 1;
     }
 

@@ -140,8 +140,12 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
         while (keep > inputEnd && std::fabs(rendered[2 * keep - 2]) < 1e-7f && std::fabs(rendered[2 * keep - 1]) < 1e-7f)
             --keep;
     }
-    for (size_t i = 0; i < 2 * keep; ++i)
+    double sumSquares = 0.0;
+    for (size_t i = 0; i < 2 * keep; ++i) {
         result.peak = std::max(result.peak, std::fabs(rendered[i]));
+        sumSquares += static_cast<double>(rendered[i]) * rendered[i];
+    }
+    result.rms = keep ? std::sqrt(sumSquares / (2.0 * static_cast<double>(keep))) : 0.0;
     const sf_count_t written = sf_writef_float(out, rendered.data(), static_cast<sf_count_t>(keep));
     sf_close(out);
     if (written != static_cast<sf_count_t>(keep)) {

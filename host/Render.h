@@ -18,6 +18,7 @@ struct RenderResult {
     long long outputFrames = 0;
     double seconds = 0.0;    // wall-clock time of the processing
     float peak = 0.0f;       // largest absolute output sample
+    double rms = 0.0;        // root mean square over both channels
     bool finite = true;      // no NaN or infinity in the output
 };
 
