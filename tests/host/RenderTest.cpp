@@ -124,3 +124,41 @@ TEST_F(RenderTest, RefusesAnIRPathTooLongForTheParameters)
     const std::string longPath = "/" + std::string(250, 'a') + ".wav";
     EXPECT_NE(runHost("render " + dir + "/in.wav " + dir + "/out.wav --ir " + longPath), 0);
 }
+
+TEST_F(RenderTest, AnImpulseComesOutAsTheNormalisedSparseIRAtItsFrames)
+{
+    // Sparse stereo IR of 100000 frames: taps late in the second half check that
+    // the long part is neither lost nor wrapped into the early output.
+    const int length = 100000;
+    std::vector<float> ir(2 * length, 0.0f);
+    ir[0] = 1.0f;                         // left tap at 0
+    ir[1] = 0.5f;                         // right tap at 0
+    ir[2 * 3000 + 1] = -0.5f;             // right tap at 3000
+    ir[2 * 90000] = 0.25f;                // left tap at 90000
+    writeWav(dir + "/sparse.wav", ir, 2, 44100);
+    std::vector<float> impulse(2 * 10, 0.0f);
+    impulse[0] = impulse[1] = 1.0f;
+    writeWav(dir + "/impulse.wav", impulse, 2, 44100);
+
+    ASSERT_EQ(runHost("render " + dir + "/impulse.wav " + dir + "/out.wav --ir " + dir +
+                      "/sparse.wav --set St.Inputs=1 --set DryLevel=0"),
+              0);
+    int channels = 0;
+    const std::vector<float> out = readWav(dir + "/out.wav", channels);
+    ASSERT_GE(out.size(), 2u * 90002);
+    // Energy of the first 65536 frames: left 1, right 0.25 + 0.25; the louder
+    // channel is scaled to energy 1 and the other keeps its level relative to it.
+    const float w = 1.0f;
+    auto at = [&](int frame, int channel) { return out[2 * static_cast<size_t>(frame) + channel]; };
+    EXPECT_NEAR(at(1, 0), 1.0f / w, 1e-5f);
+    EXPECT_NEAR(at(1, 1), 0.5f / w, 1e-5f);
+    EXPECT_NEAR(at(3001, 1), -0.5f / w, 1e-5f);
+    EXPECT_NEAR(at(90001, 0), 0.25f / w, 1e-5f);
+    // Nothing anywhere else: no wrap-around of the late tap, no spread.
+    for (int frame = 2; frame < 90001; ++frame) {
+        if (frame == 3001)
+            continue;
+        ASSERT_NEAR(at(frame, 0), 0.0f, 1e-5f) << "frame " << frame;
+        ASSERT_NEAR(at(frame, 1), 0.0f, 1e-5f) << "frame " << frame;
+    }
+}
