@@ -2,6 +2,7 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/DialogCommands.h"
+#include "platform/DialogScript.h"
 
 #include <chrono>
 #include <cstdio>
@@ -58,6 +59,8 @@ void DesktopServices::sleepMs(int ms)
 
 void DesktopServices::messageBox(const std::string& caption, const std::string& utf8Text)
 {
+    if (DialogScript* script = activeDialogScript())
+        return script->messageBox(caption, utf8Text);
     DialogTool tool {};
     ChildResult result;
     auto command = [&](DialogTool t) { return messageCommand(t, caption, utf8Text); };
@@ -67,6 +70,8 @@ void DesktopServices::messageBox(const std::string& caption, const std::string& 
 
 bool DesktopServices::askYesNo(const std::string& caption, const std::string& utf8Text)
 {
+    if (DialogScript* script = activeDialogScript())
+        return script->askYesNo(caption, utf8Text);
     DialogTool tool {};
     ChildResult result;
     auto command = [&](DialogTool t) { return questionCommand(t, caption, utf8Text); };
@@ -79,6 +84,8 @@ bool DesktopServices::askYesNo(const std::string& caption, const std::string& ut
 
 bool DesktopServices::openFileDialog(const FileDialogRequest& request, std::string& chosenPath)
 {
+    if (DialogScript* script = activeDialogScript())
+        return script->openFileDialog(request, chosenPath);
     DialogTool tool {};
     ChildResult result;
     auto command = [&](DialogTool t) { return fileDialogCommand(t, request); };
@@ -99,6 +106,8 @@ bool DesktopServices::openFileDialog(const FileDialogRequest& request, std::stri
 
 void DesktopServices::openUrl(const std::string& url)
 {
+    if (DialogScript* script = activeDialogScript())
+        return script->openUrl(url);
     if (!startDetached({"xdg-open", url}))
         std::fprintf(stderr, "[open url] could not start xdg-open for %s\n", url.c_str());
 }

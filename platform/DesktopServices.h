@@ -1,6 +1,7 @@
 #pragma once
 // The real desktop behind Services: monotonic clock, sleeping, and dialogs and
-// the browser run as separate programs.
+// the browser run as separate programs. With RVB_DIALOG_SCRIPT set, dialogs
+// and the browser are answered from that file instead (platform/DialogScript.h).
 #include "platform/Services.h"
 
 namespace platform {

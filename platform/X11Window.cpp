@@ -1,5 +1,7 @@
 #include "platform/X11Window.h"
 
+#include "platform/XdndReceiver.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
@@ -22,6 +24,7 @@ struct X11Window::Impl {
     Visual* visual = nullptr;
     int depth = 0;
     bool destroyed = false;
+    std::unique_ptr<XdndReceiver> xdnd;
 };
 
 namespace {
@@ -246,6 +249,9 @@ void X11Window::close()
     Impl& w = *impl_;
     if (!w.display)
         return;
+    if (w.xdnd && w.destroyed)
+        w.xdnd->windowDestroyed();
+    w.xdnd.reset();
     if (w.gc)
         XFreeGC(w.display, w.gc);
     if (!w.destroyed && w.window) {
@@ -329,9 +335,24 @@ WaitResult X11Window::nextEvent(InputEvent& event, int timeoutMs)
         }
         XEvent xe;
         XNextEvent(w.display, &xe);
+        if (w.xdnd && w.xdnd->handleEvent(xe))
+            continue;
         if (translate(w.display, w.window, xe, event, w.destroyed))
             return WaitResult::kEvent;
     }
+}
+
+void X11Window::setDropHandler(DropHandler* handler)
+{
+    Impl& w = *impl_;
+    if (!isOpen())
+        return;
+    if (!w.xdnd) {
+        if (!handler)
+            return;
+        w.xdnd = std::make_unique<XdndReceiver>(w.display, w.window);
+    }
+    w.xdnd->setHandler(handler);
 }
 
 bool X11Window::queryPointer(int& x, int& y, int& state) const

@@ -3,6 +3,7 @@
 // of its own. It shows pictures drawn on a CairoCanvas and delivers its pointer
 // and expose events as platform-neutral InputEvents.
 #include "platform/CairoCanvas.h"
+#include "platform/DropHandler.h"
 #include "platform/EventSource.h"
 
 #include <cstdint>
@@ -31,6 +32,10 @@ public:
     void present(const CairoCanvas& canvas, const PixelRect& area);
 
     WaitResult nextEvent(InputEvent& event, int timeoutMs) override;
+
+    // Makes the window a drop target (XDND) whose drags and drops go to the
+    // handler while nextEvent runs; null stops taking drops. Open windows only.
+    void setDropHandler(DropHandler* handler);
 
     // The pointer position relative to the window and the button and modifier bits.
     bool queryPointer(int& x, int& y, int& state) const;
