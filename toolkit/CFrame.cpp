@@ -1,5 +1,6 @@
 #include "toolkit/CFrame.h"
 
+#include "toolkit/CDropTarget.h"
 #include "toolkit/CFrameOwner.h"
 #include "toolkit/MouseButtons.h"
 
@@ -26,8 +27,12 @@ CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
         window_ = std::make_unique<platform::X11Window>();
         const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
         open_ = window_->open(parent, size.width(), size.height());
-        if (!open_)
+        if (!open_) {
             window_.reset();
+        } else {
+            dropTarget_ = std::make_unique<CDropTarget>(this);
+            window_->setDropHandler(dropTarget_.get());
+        }
         events_ = window_.get();
     } else {
         open_ = true;
@@ -36,6 +41,9 @@ CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
 
 CFrame::~CFrame()
 {
+    // No drop may reach views that are going.
+    if (window_)
+        window_->setDropHandler(nullptr);
     // Views first: their destructors may still look at the frame.
     removeAll(true);
     window_.reset();
@@ -289,6 +297,33 @@ bool CFrame::onWheel(float distance)
 bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance, long buttons)
 {
     return CViewContainer::onWheel(context ? context : offscreen_.get(), where, distance, buttons);
+}
+
+bool CFrame::onDragEnter(const CPoint& where)
+{
+    return onDragMove(where);
+}
+
+bool CFrame::onDragMove(const CPoint& where)
+{
+    const CView* view = getViewAt(where);
+    return view && view->acceptsDrop(where);
+}
+
+void CFrame::onDragLeave() {}
+
+bool CFrame::onDrop(CDragContainer* drag, const CPoint& where)
+{
+    CView* view = getViewAt(where);
+    if (!view || !drag)
+        return false;
+    // What the drop sets off may take the view off the frame.
+    remember();
+    view->remember();
+    const bool used = view->onDrop(offscreen_.get(), drag, where);
+    view->forget();
+    forget();
+    return used;
 }
 
 long CFrame::onKeyDown(long, long, long)

@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+class CDragContainer;
+class CDropTarget;
 class CFrameOwner;
 
 namespace platform {
@@ -72,6 +74,16 @@ public:
     // Wheel steps at the pointer's current position (for hosts that pass the wheel on).
     bool onWheel(float distance);
     bool onWheel(CDrawContext* context, const CPoint& where, float distance, long buttons) override;
+    // Drags over the window and drops on it (from the window's drop target):
+    // a drag is welcome where the view under the pointer would take the drop,
+    // and the drop goes to that view. True when accepted or used.
+    bool onDragEnter(const CPoint& where);
+    bool onDragMove(const CPoint& where);
+    void onDragLeave();
+    bool onDrop(CDragContainer* drag, const CPoint& where);
+    // The window's drop target; null for a frame without a window.
+    CDropTarget* getDropTarget() const { return dropTarget_.get(); }
+
     // No view of this toolkit takes keys.
     long onKeyDown(long character, long virtualKey, long modifiers);
     long onKeyUp(long character, long virtualKey, long modifiers);
@@ -92,6 +104,7 @@ private:
     void* systemWindow_;
     CFrameOwner* owner_;
     std::unique_ptr<platform::X11Window> window_;
+    std::unique_ptr<CDropTarget> dropTarget_;
     platform::EventSource* events_ = nullptr;
     std::unique_ptr<COffscreenContext> offscreen_;
     std::thread::id uiThread_;

@@ -9,6 +9,7 @@
 #include <atomic>
 
 class CBitmap;
+class CDragContainer;
 class CDrawContext;
 class CFrame;
 
@@ -23,6 +24,11 @@ public:
     virtual void mouse(CDrawContext* context, CPoint& where, long buttons = -1);
     // Wheel steps over the view; true when the view used them.
     virtual bool onWheel(CDrawContext* context, const CPoint& where, float distance, long buttons);
+    // Whether a drop at this point would be taken (the drag's feedback), and
+    // the drop itself; true when the view used it. Views take no drops unless
+    // they say so.
+    virtual bool acceptsDrop(const CPoint& /*where*/) const { return false; }
+    virtual bool onDrop(CDrawContext* /*context*/, CDragContainer* /*drag*/, const CPoint& /*where*/) { return false; }
 
     virtual void setDirty(bool dirty = true);
     virtual bool isDirty() const;

@@ -1,0 +1,198 @@
+// The file selector asks the host's own selector when the host offers one,
+// and the desktop's dialog otherwise; a chosen path is never cut to fit.
+#include "toolkit/CFileSelector.h"
+
+#include "platform/Services.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class FakeServices final : public platform::Services {
+public:
+    std::uint32_t tickCount() override { return 0; }
+    void sleepMs(int) override {}
+    void messageBox(const std::string& caption, const std::string& text) override
+    {
+        messages.push_back(caption + ": " + text);
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    bool openFileDialog(const platform::FileDialogRequest& request, std::string& chosen) override
+    {
+        requests.push_back(request);
+        if (answer.empty())
+            return false;
+        chosen = answer;
+        return true;
+    }
+    void openUrl(const std::string&) override {}
+
+    std::string answer;
+    std::vector<platform::FileDialogRequest> requests;
+    std::vector<std::string> messages;
+};
+
+class FakeOwner final : public CFileSelectorOwner {
+public:
+    bool canHostDo(const char* text) override
+    {
+        asked.push_back(text);
+        return (openOffered && std::strcmp(text, "openFileSelector") == 0)
+               || (closeOffered && std::strcmp(text, "closeFileSelector") == 0);
+    }
+    bool openFileSelector(vst::VstFileSelect* select) override
+    {
+        calls.push_back("open");
+        if (answer.empty())
+            return false;
+        if (useOwnBuffer) {
+            hostBuffer.assign(answer.begin(), answer.end());
+            hostBuffer.push_back('\0');
+            select->returnPath = hostBuffer.data();
+            select->sizeReturnPath = static_cast<vst::Int32>(hostBuffer.size());
+        } else {
+            std::strncpy(select->returnPath, answer.c_str(), static_cast<std::size_t>(select->sizeReturnPath));
+        }
+        select->nbReturnPath = 1;
+        return true;
+    }
+    bool closeFileSelector(vst::VstFileSelect* select) override
+    {
+        calls.push_back("close");
+        closedWith = select->returnPath;
+        return true;
+    }
+
+    bool openOffered = true;
+    bool closeOffered = true;
+    bool useOwnBuffer = false;
+    std::string answer;
+    std::vector<std::string> asked;
+    std::vector<std::string> calls;
+    std::vector<char> hostBuffer;
+    const char* closedWith = nullptr;
+};
+
+class FileSelectorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::setServices(&services);
+        types[0] = type("Wave File", "wav", "wav");
+        types[1] = type("AIFF File", "aif", "aiff");
+        request.command = vst::kVstFileLoad;
+        request.type = vst::kVstFileType;
+        request.nbFileTypes = 2;
+        request.fileTypes = types;
+        std::strcpy(request.title, "IR File Select");
+        std::strcpy(initial, "/plug/data");
+        request.initialPath = initial;
+        request.returnPath = chosen;
+        request.sizeReturnPath = sizeof chosen;
+    }
+    void TearDown() override { platform::setServices(nullptr); }
+
+    static vst::VstFileType type(const char* name, const char* dos, const char* unix)
+    {
+        vst::VstFileType t{};
+        std::strcpy(t.name, name);
+        std::strcpy(t.dosType, dos);
+        std::strcpy(t.unixType, unix);
+        return t;
+    }
+
+    FakeServices services;
+    FakeOwner owner;
+    vst::VstFileType types[2];
+    vst::VstFileSelect request{};
+    char initial[260] = {};
+    char chosen[260] = {};
+};
+
+} // namespace
+
+TEST_F(FileSelectorTest, HostSelectorIsUsedWhenTheHostOffersOpeningAndClosing)
+{
+    owner.answer = "/ir/from host.wav";
+    CFileSelector selector(&owner);
+    EXPECT_EQ(selector.run(&request), 1);
+    EXPECT_STREQ(chosen, "/ir/from host.wav");
+    EXPECT_EQ(owner.calls, (std::vector<std::string>{"open", "close"}));
+    EXPECT_TRUE(services.requests.empty());
+
+    // A host that answers in a buffer of its own gets that buffer back when
+    // closing; the path lands in ours all the same.
+    owner.calls.clear();
+    owner.useOwnBuffer = true;
+    owner.answer = "/ir/host buffer.aiff";
+    EXPECT_EQ(selector.run(&request), 1);
+    EXPECT_STREQ(chosen, "/ir/host buffer.aiff");
+    EXPECT_EQ(owner.closedWith, owner.hostBuffer.data());
+    EXPECT_EQ(request.returnPath, chosen);
+
+    // Cancelled in the host: nothing to close, nothing chosen.
+    owner.calls.clear();
+    owner.answer.clear();
+    chosen[0] = '\0';
+    EXPECT_EQ(selector.run(&request), 0);
+    EXPECT_EQ(owner.calls, std::vector<std::string>{"open"});
+    EXPECT_STREQ(chosen, "");
+}
+
+TEST_F(FileSelectorTest, DesktopDialogUnlessTheHostOffersBothHalves)
+{
+    owner.closeOffered = false;
+    owner.answer = "/never/asked.wav";
+    services.answer = "/ir/desk top.aif";
+    CFileSelector selector(&owner);
+    EXPECT_EQ(selector.run(&request), 1);
+    EXPECT_STREQ(chosen, "/ir/desk top.aif");
+    EXPECT_TRUE(owner.calls.empty());
+    ASSERT_EQ(services.requests.size(), 1u);
+    const platform::FileDialogRequest& dialog = services.requests[0];
+    EXPECT_EQ(dialog.title, "IR File Select");
+    EXPECT_EQ(dialog.initialFolder, "/plug/data");
+    ASSERT_EQ(dialog.types.size(), 4u);
+    EXPECT_EQ(dialog.types[0].name, "Wave File");
+    EXPECT_EQ(dialog.types[0].extension, "wav");
+    EXPECT_EQ(dialog.types[1].name, "AIFF File");
+    EXPECT_EQ(dialog.types[1].extension, "aif aiff");
+    EXPECT_EQ(dialog.types[2].name, "All Types: (*.wav *.aif *.aiff)");
+    EXPECT_EQ(dialog.types[2].extension, "wav aif aiff");
+    EXPECT_EQ(dialog.types[3].name, "Any Type (*.*)");
+
+    // Without an owner the desktop dialog is the only way; cancelling chooses nothing.
+    services.answer.clear();
+    CFileSelector ownerless(nullptr);
+    EXPECT_EQ(ownerless.run(&request), 0);
+    EXPECT_EQ(services.requests.size(), 2u);
+}
+
+TEST_F(FileSelectorTest, PathsLongerThanTheReturnBufferAreRefusedWithAMessage)
+{
+    const std::string longPath = "/" + std::string(259, 'x');  // 260 bytes: one too many
+    std::strcpy(chosen, "previous");
+    services.answer = longPath;
+    CFileSelector desktop(nullptr);
+    EXPECT_EQ(desktop.run(&request), 0);
+    EXPECT_STREQ(chosen, "previous");
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].find("too long (260 bytes; at most 259)"), std::string::npos) << services.messages[0];
+
+    owner.useOwnBuffer = true;
+    owner.answer = longPath;
+    CFileSelector host(&owner);
+    EXPECT_EQ(host.run(&request), 0);
+    EXPECT_STREQ(chosen, "previous");
+    EXPECT_EQ(owner.calls, (std::vector<std::string>{"open", "close"}));
+    EXPECT_EQ(services.messages.size(), 2u);
+
+    // 259 bytes still fit.
+    services.answer = longPath.substr(1);
+    EXPECT_EQ(desktop.run(&request), 1);
+    EXPECT_EQ(std::string(chosen), longPath.substr(1));
+}

@@ -1,0 +1,156 @@
+#include "toolkit/CFileSelector.h"
+
+#include "platform/Services.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string boundedText(const char* text, std::size_t capacity)
+{
+    if (!text)
+        return std::string();
+    return std::string(text, strnlen(text, capacity));
+}
+
+// Tells the user why a chosen file is not taken, rather than cutting its name.
+void refuseLongPath(const std::string& path, long capacity)
+{
+    const std::string text = "The chosen file's path is too long (" + std::to_string(path.size())
+                             + " bytes; at most " + std::to_string(capacity - 1) + "):\n" + path;
+    platform::services().messageBox("File Select", text);
+}
+
+bool fitsReturnPath(const vst::VstFileSelect& request, const std::string& path)
+{
+    return request.returnPath && request.sizeReturnPath > 0
+           && path.size() < static_cast<std::size_t>(request.sizeReturnPath);
+}
+
+void appendExtension(std::string& list, const char* extension, std::size_t capacity)
+{
+    const std::string ext = boundedText(extension, capacity);
+    if (ext.empty())
+        return;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(' ', start);
+        if (end == std::string::npos)
+            end = list.size();
+        if (list.compare(start, end - start, ext) == 0)
+            return;
+        start = end + 1;
+    }
+    if (!list.empty())
+        list += ' ';
+    list += ext;
+}
+
+} // namespace
+
+CFileSelector::CFileSelector(CFileSelectorOwner* owner) : owner_(owner) {}
+
+long CFileSelector::run(vst::VstFileSelect* request)
+{
+    if (!request)
+        return 0;
+    if (owner_ && owner_->canHostDo("openFileSelector") && owner_->canHostDo("closeFileSelector"))
+        return runHostSelector(request);
+    return runDesktopDialog(request);
+}
+
+long CFileSelector::runHostSelector(vst::VstFileSelect* request)
+{
+    char* const ownBuffer = request->returnPath;
+    const vst::Int32 ownSize = request->sizeReturnPath;
+    request->nbReturnPath = 0;
+    if (!owner_->openFileSelector(request)) {
+        request->returnPath = ownBuffer;
+        request->sizeReturnPath = ownSize;
+        return 0;
+    }
+    // The host may answer in a buffer of its own, which is valid until the selector is closed.
+    const vst::Int32 hostSize = request->sizeReturnPath;
+    const std::string chosen = boundedText(request->returnPath,
+                                           request->returnPath == ownBuffer || hostSize <= 0
+                                               ? static_cast<std::size_t>(ownSize > 0 ? ownSize : 0)
+                                               : static_cast<std::size_t>(hostSize));
+    const bool answered = request->nbReturnPath > 0 || !chosen.empty();
+    owner_->closeFileSelector(request);
+    request->returnPath = ownBuffer;
+    request->sizeReturnPath = ownSize;
+    if (!answered || chosen.empty())
+        return 0;
+    if (!fitsReturnPath(*request, chosen)) {
+        refuseLongPath(chosen, ownSize);
+        return 0;
+    }
+    std::memcpy(ownBuffer, chosen.c_str(), chosen.size() + 1);
+    request->nbReturnPath = 1;
+    return 1;
+}
+
+std::vector<CFileSelector::Filter> CFileSelector::filtersFor(const vst::VstFileSelect& request)
+{
+    std::vector<Filter> filters;
+    std::string all;
+    const int count = request.fileTypes ? request.nbFileTypes : 0;
+    for (int i = 0; i < count; ++i) {
+        const vst::VstFileType& type = request.fileTypes[i];
+        Filter filter;
+        filter.name = boundedText(type.name, sizeof type.name);
+        appendExtension(filter.extensions, type.dosType, sizeof type.dosType);
+        appendExtension(filter.extensions, type.unixType, sizeof type.unixType);
+        if (filter.extensions.empty())
+            continue;
+        std::size_t start = 0;
+        while (start < filter.extensions.size()) {
+            std::size_t end = filter.extensions.find(' ', start);
+            if (end == std::string::npos)
+                end = filter.extensions.size();
+            appendExtension(all, filter.extensions.substr(start, end - start).c_str(), end - start);
+            start = end + 1;
+        }
+        filters.push_back(filter);
+    }
+    if (!all.empty()) {
+        std::string patterns;
+        std::size_t start = 0;
+        while (start < all.size()) {
+            std::size_t end = all.find(' ', start);
+            if (end == std::string::npos)
+                end = all.size();
+            patterns += (patterns.empty() ? "*." : " *.") + all.substr(start, end - start);
+            start = end + 1;
+        }
+        filters.push_back({"All Types: (" + patterns + ")", all});
+    }
+    filters.push_back({"Any Type (*.*)", "*"});
+    return filters;
+}
+
+long CFileSelector::runDesktopDialog(vst::VstFileSelect* request)
+{
+    if (request->command != vst::kVstFileLoad) {
+        std::fprintf(stderr, "[file select] only loading one file is offered without the host's selector\n");
+        return 0;
+    }
+    platform::FileDialogRequest dialog;
+    dialog.title = boundedText(request->title, sizeof request->title);
+    dialog.initialFolder = boundedText(request->initialPath, static_cast<std::size_t>(platform::kPathBufferSize));
+    for (const Filter& filter : filtersFor(*request))
+        dialog.types.push_back({filter.name, filter.extensions});
+    std::string chosen;
+    if (!platform::services().openFileDialog(dialog, chosen) || chosen.empty())
+        return 0;
+    if (!fitsReturnPath(*request, chosen)) {
+        refuseLongPath(chosen, request->sizeReturnPath > 0 ? request->sizeReturnPath : 1);
+        return 0;
+    }
+    std::memcpy(request->returnPath, chosen.c_str(), chosen.size() + 1);
+    request->nbReturnPath = 1;
+    return 1;
+}
