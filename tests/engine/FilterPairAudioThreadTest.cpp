@@ -9,32 +9,9 @@
 #include <vector>
 
 #include "FilterTestSignals.h"
-
-// The test program's global operator new is already replaced elsewhere (by the
-// processing path's allocation test), so allocations are counted one level
-// lower, through the sanitizer allocator's malloc hook, per thread.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
-                                                         void (*)(const volatile void*))
-    __attribute__((weak));
+#include "support/AllocationCounter.h"
 
 namespace {
-thread_local bool t_counting = false;
-thread_local long t_allocations = 0;
-
-void onMalloc(const volatile void*, std::size_t)
-{
-    if (t_counting)
-        ++t_allocations;
-}
-void onFree(const volatile void*) {}
-
-bool installHooks()
-{
-    static const bool installed =
-        __sanitizer_install_malloc_and_free_hooks != nullptr &&
-        __sanitizer_install_malloc_and_free_hooks(&onMalloc, &onFree) != 0;
-    return installed;
-}
 
 using engine::FilterPair;
 using engine::ProcessEpoch;
@@ -51,28 +28,24 @@ TEST(FilterPairAudioThread, BlockProcessingAllocatesNothing)
     std::vector<float> wetL = filtertest::noise(512, 1), wetR = filtertest::noise(512, 2);
     std::vector<float> scratchL(512), scratchR(512);
 
-    if (!installHooks())
-        GTEST_SKIP() << "allocation counting needs a sanitizer build (-DRVB_SANITIZE=address or thread)";
-
+    ASSERT_TRUE(testsupport::allocationCountingAvailable());
     // The counter must see allocations at all, or the check below proves nothing.
-    t_allocations = 0;
-    t_counting = true;
-    int* volatile probe = new int(1);
-    delete probe;
-    t_counting = false;
-    ASSERT_EQ(t_allocations, 1);
+    {
+        const testsupport::AllocationScope probe;
+        int* volatile p = new int(1);
+        delete p;
+        ASSERT_EQ(probe.counts().allocations, 1);
+    }
 
-    t_allocations = 0;
-    t_counting = true;
+    const testsupport::AllocationScope scope;
     for (int block = 0; block < 50; ++block) {
-        ProcessEpoch::Scope scope(epoch);
+        ProcessEpoch::Scope epochScope(epoch);
         hp.processStereo(wetL.data(), wetR.data(), scratchL.data(), scratchR.data(), 512);
         lp.process(FilterPair::Channel::Left, scratchL.data(), wetL.data(), 512);
         lp.process(FilterPair::Channel::Right, scratchR.data(), wetR.data(), 512);
         bal.processStereo(wetL.data(), wetR.data(), scratchL.data(), scratchR.data(), 512);
     }
-    t_counting = false;
-    EXPECT_EQ(t_allocations, 0);
+    EXPECT_EQ(scope.counts().allocations, 0);
 }
 
 // A control thread keeps switching the pair between two designs while the audio

@@ -1,69 +1,15 @@
-// The audio thread must never allocate or free. Every allocation of the test
-// program is counted per thread at the level of malloc and free (operator new
-// is already replaced elsewhere in this program and ends there too): through
-// the sanitizer runtime's hooks in sanitizer builds, otherwise by interposing
-// the C allocator. Other threads may allocate freely.
+// The audio thread must never allocate or free. The shared allocation counter
+// counts every allocation of the test program per thread; other threads may
+// allocate freely.
 #include "ProcessingPathTestRig.h"
+#include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstddef>
-#include <cstdlib>
 #include <thread>
-
-namespace {
-thread_local long t_allocations = 0;
-thread_local long t_frees = 0;
-} // namespace
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, std::size_t),
-                                                         void (*onFree)(const volatile void*));
-namespace {
-void onMalloc(const volatile void*, std::size_t) { ++t_allocations; }
-void onFree(const volatile void* p)
-{
-    if (p)
-        ++t_frees;
-}
-const int g_hooksInstalled = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree);
-} // namespace
-#else
-extern "C" {
-void* __libc_malloc(std::size_t);
-void* __libc_calloc(std::size_t, std::size_t);
-void* __libc_realloc(void*, std::size_t);
-void __libc_free(void*);
-
-void* malloc(std::size_t size)
-{
-    ++t_allocations;
-    return __libc_malloc(size);
-}
-void* calloc(std::size_t count, std::size_t size)
-{
-    ++t_allocations;
-    return __libc_calloc(count, size);
-}
-void* realloc(void* p, std::size_t size)
-{
-    ++t_allocations;
-    return __libc_realloc(p, size);
-}
-void free(void* p)
-{
-    if (p)
-        ++t_frees;
-    __libc_free(p);
-}
-}
-namespace {
-const int g_hooksInstalled = 1;
-} // namespace
-#endif
 
 namespace {
 
@@ -78,13 +24,12 @@ struct Counts {
 
 TEST(ProcessingPathAllocations, CountingWorks)
 {
-    ASSERT_NE(g_hooksInstalled, 0);
-    const long allocations = t_allocations;
-    const long frees = t_frees;
+    ASSERT_TRUE(testsupport::allocationCountingAvailable());
+    const testsupport::AllocationScope scope;
     int* volatile p = new int(3);
     delete p;
-    EXPECT_EQ(t_allocations, allocations + 1);
-    EXPECT_EQ(t_frees, frees + 1);
+    EXPECT_EQ(scope.counts().allocations, 1);
+    EXPECT_EQ(scope.counts().frees, 1);
 }
 
 // Another thread keeps changing the pre-delay, stepping the rate up so that its
@@ -151,11 +96,10 @@ TEST(ProcessingPathAllocations, ProcessAllocatesNothingWhileSettingsChange)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 continue;
             }
-            const long allocations = t_allocations;
-            const long frees = t_frees;
+            const testsupport::AllocationScope scope;
             p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), frames);
-            steady.allocations += t_allocations - allocations;
-            steady.frees += t_frees - frees;
+            steady.allocations += scope.counts().allocations;
+            steady.frees += scope.counts().frees;
             ++steady.calls;
             position += frames;
             std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -178,11 +122,10 @@ TEST(ProcessingPathAllocations, DISABLED_CallThatCompletesABlockAllocatesNothing
     const pathtest::Stereo in = pathtest::noise(kLatency, 9);
     pathtest::Stereo out = pathtest::silence(kLatency);
     p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), kLatency - 1);
-    const long allocations = t_allocations;
-    const long frees = t_frees;
+    const testsupport::AllocationScope scope;
     p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), 1);
-    EXPECT_EQ(t_allocations - allocations, 0);
-    EXPECT_EQ(t_frees - frees, 0);
+    EXPECT_EQ(scope.counts().allocations, 0);
+    EXPECT_EQ(scope.counts().frees, 0);
 }
 
 } // namespace
