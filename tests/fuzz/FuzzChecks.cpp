@@ -51,13 +51,24 @@ int expectedFrames(const SampleLayout& layout, std::uint64_t available, std::uin
     return static_cast<int>(frames < ir::kIRCapacityFrames ? frames : ir::kIRCapacityFrames);
 }
 
-namespace {
-
-bool converted(const SampleLayout& layout)
+bool isConverted(const SampleLayout& layout)
 {
     return (layout.channels == 1 || layout.channels == 2) &&
            (layout.usedBits == 8 || layout.usedBits == 16 || layout.usedBits == 24 || layout.usedBits == 32);
 }
+
+std::vector<unsigned char> stretched(const unsigned char* data, std::size_t size, std::size_t start,
+                                     std::size_t minimumTail)
+{
+    require(start < size, "nothing to repeat");
+    std::vector<unsigned char> image(data, data + size);
+    image.reserve(start + minimumTail + (size - start));
+    while (image.size() - start < minimumTail)
+        image.insert(image.end(), data + start, data + size);
+    return image;
+}
+
+namespace {
 
 // Written apart from the readers' decoder: assemble the bytes most significant
 // first, then sign-extend by the width.
@@ -93,7 +104,7 @@ void checkConverted(const SampleLayout& layout, const unsigned char* samples, in
                 std::memcmp(right + frames, zeros.data(), tailBytes) == 0,
             "sample written past the frame count");
 
-    if (!converted(layout)) {
+    if (!isConverted(layout)) {
         for (int i = 0; i < frames; ++i)
             require(left[i] == 0.0f && right[i] == 0.0f, "unconverted layout produced samples");
         return;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace fuzz {
 
@@ -31,6 +32,16 @@ struct SampleLayout {
 
 SampleLayout waveLayout(const ir::IRFileInfo& info);
 SampleLayout aiffLayout(const ir::IRFileInfo& info);
+
+// Whether the converters turn this layout into samples (1 or 2 channels of 8,
+// 16, 24 or 32 bits) rather than leaving a silent IR.
+bool isConverted(const SampleLayout& layout);
+
+// The file image with everything from `start` on repeated until the image
+// holds at least `minimumTail` bytes after `start`; the size fields are the
+// caller's to patch. Lets a small input reach the capacity cut.
+std::vector<unsigned char> stretched(const unsigned char* data, std::size_t size, std::size_t start,
+                                     std::size_t minimumTail);
 
 // Frames the converters must report for `available` sample bytes and a
 // declared data size: whole frames up to the capacity.
