@@ -103,12 +103,11 @@ void SDEditor::buildViews(CFrame* frame)
         const float value = effect_->getParameter(id);
 
         CControl* control = nullptr;
-        int frameHeight = h;
         switch (record->kind) {
         case param::kControlAnimKnob: {
             // Square frames stacked in a strip; an empty bitmap still gets a knob.
             const int frames = w > 0 && h >= w ? h / w : 1;
-            frameHeight = h / frames;
+            const int frameHeight = h / frames;
             CAnimKnob* knob =
                 new CAnimKnob(CRect(x, y, x + w, y + frameHeight), this, id, frames, frameHeight, bitmap, CPoint());
             knob->setValue(value);

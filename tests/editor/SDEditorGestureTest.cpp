@@ -67,20 +67,6 @@ TEST_F(EditorGestureTest, KickButtonSendsPressLeaveReturnAndRelease)
     EXPECT_FLOAT_EQ(editor->getControl(param::kWebSearch)->getValue(), 0.f);
 }
 
-TEST_F(EditorGestureTest, SwitchPressTogglesAndIsAutomated)
-{
-    // Enabled_HPF spans (296, 285) to (336, 310).
-    press(310, 295);
-    release(310, 295);
-    time += 1000;  // presses far apart are not a double click
-    press(310, 295);
-    release(310, 295);
-    editor->idle();
-    EXPECT_EQ(automatedValuesOf(param::kEnabledHPF), (std::vector<float>{1.f, 0.f}));
-    EXPECT_EQ(effect->edits,
-              (std::vector<std::string>{"begin 17", "end 17", "begin 17", "end 17"}));
-}
-
 TEST_F(EditorGestureTest, LinearKnobDragIsAutomatedAndShownOnTheDisplay)
 {
     ASSERT_TRUE(editor->setKnobMode(kLinearMode));
@@ -103,17 +89,6 @@ TEST_F(EditorGestureTest, LinearKnobDragIsAutomatedAndShownOnTheDisplay)
     editor->setKnobMode(kCircularMode);
 }
 
-TEST_F(EditorGestureTest, WheelOverAKnobStepsIt)
-{
-    // WetLevel (555, 270) to (636, 351).
-    const float before = editor->getControl(param::kWetLevel)->getValue();
-    push(InputEvent::kWheel, 595, 310, 0, 0, 1.f);
-    editor->idle();
-    ASSERT_EQ(automatedValuesOf(param::kWetLevel).size(), 1u);
-    EXPECT_NEAR(automatedValuesOf(param::kWetLevel)[0], before + 0.1f, 1e-6f);
-    EXPECT_EQ(effect->edits, (std::vector<std::string>{"begin 21", "end 21"}));
-}
-
 TEST_F(EditorGestureTest, GraphsAndStrangeTagsAreNeverAutomated)
 {
     editor->valueChanged(nullptr, editor->envelopeGraph());
@@ -131,13 +106,6 @@ TEST_F(EditorGestureTest, GraphsAndStrangeTagsAreNeverAutomated)
     ASSERT_EQ(effect->automated.size(), 1u);
     EXPECT_EQ(effect->automated[0], std::make_pair(param::kGate, 0.25f));
     EXPECT_TRUE(knob->isDirty());
-}
-
-TEST_F(EditorGestureTest, KeysAreNotTakenAndModifierClicksAreDeclined)
-{
-    EXPECT_EQ(editor->onKeyDown('a', 0, 0), 0);
-    EXPECT_EQ(editor->onKeyUp('a', 0, 0), 0);
-    EXPECT_EQ(editor->controlModifierClicked(nullptr, editor->getControl(param::kDecay), kLButton | kShift), 0);
 }
 
 TEST_F(EditorGestureTest, IdleStuffRunsAtMostEveryHundredMilliseconds)

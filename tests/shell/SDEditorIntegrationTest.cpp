@@ -10,7 +10,6 @@
 #include "shell/param/ParameterTable.h"
 #include "toolkit/CParamDisplay.h"
 
-#include <thread>
 
 namespace {
 
@@ -66,18 +65,6 @@ TEST_F(EditorEffectTest, HostChangesReachTheControlsAtTheNextIdle)
     idle();
     EXPECT_FLOAT_EQ(knob(param::kDecay), record->getParameter(record, param::kDecay));
     EXPECT_FLOAT_EQ(knob(param::kHPF), record->getParameter(record, param::kHPF));
-}
-
-TEST_F(EditorEffectTest, ChangesWhileClosedShowAfterReopening)
-{
-    openEditor();
-    dispatch(vst::effEditClose);
-    record->setParameter(record, param::kWetLevel, 0.2f);
-    record->setParameter(record, param::kEnabledLPF, 1.0f);
-    idle();
-    openEditor();
-    EXPECT_FLOAT_EQ(knob(param::kWetLevel), 0.2f);
-    EXPECT_FLOAT_EQ(knob(param::kEnabledLPF), 1.0f);
 }
 
 TEST_F(EditorEffectTest, GestureIsAppliedAndAutomatedAndResetComesBack)
@@ -148,20 +135,6 @@ TEST_F(EditorEffectTest, SampleRateChangeReachesTheOpenFrequencyGraph)
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     openEditor();
     EXPECT_EQ(editor()->frequencyGraph()->sampleRate(), 44100);
-}
-
-TEST_F(EditorEffectTest, AutomationFromAnotherThreadWhileTheEditorIdles)
-{
-    openEditor();
-    std::thread automation([this] {
-        for (int step = 0; step <= 200; ++step)
-            record->setParameter(record, param::kStBalance, static_cast<float>(step) / 200.0f);
-    });
-    while (record->getParameter(record, param::kStBalance) < 1.0f)
-        idle();
-    automation.join();
-    idle();
-    EXPECT_FLOAT_EQ(knob(param::kStBalance), 1.0f);
 }
 
 TEST_F(EditorEffectTest, EffectClosedWithItsEditorStillOpen)
