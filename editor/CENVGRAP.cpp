@@ -6,6 +6,7 @@
 #include "ir/IRData.h"
 #include "shell/param/ParameterTable.h"
 #include "shell/param/ValueFormatters.h"
+#include "toolkit/CDragContainer.h"
 #include "toolkit/MouseButtons.h"
 
 #include <algorithm>
@@ -99,6 +100,23 @@ bool CENVGRAP::dropItem(const char* item, bool isFileName)
     if (actions_ != nullptr)
         actions_->envelopeGraphDropped(item, isFileName);
     return true;
+}
+
+bool CENVGRAP::acceptsDrop(const CPoint&) const
+{
+    return effect_ != nullptr;
+}
+
+bool CENVGRAP::onDrop(CDrawContext*, CDragContainer* drag, const CPoint&)
+{
+    if (drag == nullptr)
+        return false;
+    long size = 0;
+    long type = CDragContainer::kUnknown;
+    const char* item = drag->first(size, type);
+    if (item == nullptr || type == CDragContainer::kUnknown)
+        return false;
+    return dropItem(item, type == CDragContainer::kFile);
 }
 
 void CENVGRAP::mouse(CDrawContext*, CPoint&, long buttons)

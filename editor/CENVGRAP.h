@@ -58,6 +58,9 @@ public:
 
     void draw(CDrawContext* context) override;
     void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+    // A drop is welcome while the graph has an effect; its first item goes to dropItem.
+    bool acceptsDrop(const CPoint& where) const override;
+    bool onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
 
 protected:
     ~CENVGRAP() override;

@@ -30,6 +30,7 @@ struct Settings {
     bool tail = true;
     bool quiet = false;
     PluginHost::Options hostOptions;
+    std::string dialogScript;  // answers for the plug-in's dialogs (RVB_DIALOG_SCRIPT)
     std::string screenshotPath;
     double seconds = 1.0;
     std::vector<std::string> positional;
@@ -95,6 +96,8 @@ bool parse(const std::vector<std::string>& args, Settings& s, std::string& error
             s.tail = false;
         } else if (a == "--quiet") {
             s.quiet = true;
+        } else if (a == "--dialog-script") {
+            if (!next(s.dialogScript)) return false;
         } else if (a == "--file-selector") {
             s.hostOptions.offerFileSelector = true;
             if (!next(s.hostOptions.fileSelectorAnswer)) return false;
@@ -193,6 +196,10 @@ int runHostCommand(const std::vector<std::string>& args)
         return 2;
     }
     const std::string command = s.positional[0];
+
+    // The plug-in's dialogs answer from this file instead of asking anyone.
+    if (!s.dialogScript.empty())
+        setenv("RVB_DIALOG_SCRIPT", s.dialogScript.c_str(), 1);
 
     PluginHost host;
     if (!host.load(s.plugin, s.hostOptions)) {

@@ -1,5 +1,6 @@
 #include "host/PluginHost.h"
 
+#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 
@@ -126,6 +127,36 @@ void PluginHost::start(float sampleRate, int blockSize)
     dispatch(vst::effMainsChanged, 0, 1);
 }
 
+void PluginHost::recordSelectorRequest(const vst::VstFileSelect& select)
+{
+    auto bounded = [](const char* text, std::size_t capacity) {
+        return text ? std::string(text, strnlen(text, capacity)) : std::string();
+    };
+    SelectorRequest request;
+    request.command = select.command;
+    request.title = bounded(select.title, sizeof select.title);
+    request.initialPath = bounded(select.initialPath, 4096);
+    std::string types;
+    for (int i = 0; select.fileTypes && i < select.nbFileTypes; ++i) {
+        const vst::VstFileType& type = select.fileTypes[i];
+        request.typeNames.push_back(bounded(type.name, sizeof type.name));
+        request.extensions.push_back(bounded(type.dosType, sizeof type.dosType) + "/" +
+                                     bounded(type.unixType, sizeof type.unixType));
+        types += (types.empty() ? "" : "; ") + request.typeNames.back() + " " + request.extensions.back();
+    }
+    std::fprintf(stderr, "[host file selector] \"%s\" in \"%s\" types [%s] -> %s\n", request.title.c_str(),
+                 request.initialPath.c_str(), types.c_str(),
+                 options_.fileSelectorAnswer.empty() ? "cancel" : options_.fileSelectorAnswer.c_str());
+    std::lock_guard<std::mutex> lock(eventsMutex_);
+    selectorRequests_.push_back(std::move(request));
+}
+
+std::vector<PluginHost::SelectorRequest> PluginHost::selectorRequests() const
+{
+    std::lock_guard<std::mutex> lock(eventsMutex_);
+    return selectorRequests_;
+}
+
 std::vector<PluginHost::Event> PluginHost::events() const
 {
     std::lock_guard<std::mutex> lock(eventsMutex_);
@@ -178,6 +209,8 @@ vst::IntPtr PluginHost::answer(vst::Int32 opcode, vst::Int32 index, vst::IntPtr 
     }
     case vst::audioMasterOpenFileSelector: {
         auto* select = static_cast<vst::VstFileSelect*>(ptr);
+        if (options_.offerFileSelector && select)
+            recordSelectorRequest(*select);
         if (!options_.offerFileSelector || !select || options_.fileSelectorAnswer.empty())
             return 0;
         const std::string& answer = options_.fileSelectorAnswer;

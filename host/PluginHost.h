@@ -57,11 +57,23 @@ public:
     std::vector<Event> events() const;
     void clearEvents();
 
+    // What the plug-in asked our file selector for (each request is also
+    // written to standard error as one line).
+    struct SelectorRequest {
+        vst::Int32 command = 0;
+        std::string title;
+        std::string initialPath;
+        std::vector<std::string> typeNames;
+        std::vector<std::string> extensions;  // "dos/unix" per type
+    };
+    std::vector<SelectorRequest> selectorRequests() const;
+
 private:
     static vst::IntPtr callback(vst::AEffect* effect, vst::Int32 opcode, vst::Int32 index, vst::IntPtr value,
                                 void* ptr, float opt);
     vst::IntPtr answer(vst::Int32 opcode, vst::Int32 index, vst::IntPtr value, void* ptr, float opt);
     std::string queryString(vst::Int32 opcode, vst::Int32 index);
+    void recordSelectorRequest(const vst::VstFileSelect& select);
 
     void* library_ = nullptr;
     vst::AEffect* effect_ = nullptr;
@@ -72,4 +84,5 @@ private:
     mutable std::mutex eventsMutex_;
     std::vector<Event> events_;
     std::vector<char> selectorPath_;
+    std::vector<SelectorRequest> selectorRequests_;
 };

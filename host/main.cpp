@@ -14,6 +14,8 @@
 //   --no-compensation    keep the plug-in's latency in the rendered file
 //   --no-tail            stop at the end of the input
 //   --file-selector PATH offer the host's file selector, answering PATH
+//   --dialog-script FILE answer the plug-in's own dialogs from FILE, one line each:
+//                        yes | no | file PATH | cancel (every dialog is logged to stderr)
 //   --screenshot FILE    (editor) the window's contents as PNG after the idle time
 //   --seconds N          (editor) how long the editor is idled (default 1)
 #include "host/HostCommands.h"
@@ -30,7 +32,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: rvbhost info|render IN OUT|state save FILE|state load FILE|editor [options]\n"
                      "options: --plugin PATH --ir FILE --set NAME=VALUE --state FILE --rate HZ --block N\n"
-                     "         --no-compensation --no-tail --file-selector PATH --quiet\n"
+                     "         --no-compensation --no-tail --file-selector PATH --dialog-script FILE --quiet\n"
                      "         --screenshot OUT.png --seconds N (editor)\n");
         return args.empty() ? 2 : 0;
     }

@@ -3,6 +3,7 @@
 #include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
+#include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "platform/Services.h"
 
@@ -47,6 +48,7 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     intSampleRate_.store(static_cast<int>(sampleRate_));
     analyser_ = std::make_unique<engine::ResponseAnalyser>(intSampleRate_.load());
     ir_ = std::make_unique<ir::IRData>(static_cast<ir::IROwner*>(this), path_->convolution(), sampleRate_);
+    fileActions_ = std::make_unique<ir::FileActions>(static_cast<ir::FileActionHost&>(*this));
     path_->setSampleRate(intSampleRate_.load());
 
     for (auto& v : values_)
@@ -59,6 +61,7 @@ DOvu::DOvu(vst::HostCallback hostCallback)
 
     // The editor registers itself with the base part, which deletes it.
     sdEditor_ = new SDEditor(this);
+    sdEditor_->setEnvelopeGraphActions(this);
 
     // From here on parameter changes are applied, not only stored.
     applying_ = true;

@@ -2,7 +2,9 @@
 // The reverb effect as the host sees it: identity, programs, parameters and the
 // processing call. It owns every other part of the plug-in.
 #include "editor/EditorEffect.h"
+#include "editor/EnvelopeGraphActions.h"
 #include "engine/Handover.h"
+#include "ir/FileActionHost.h"
 #include "ir/IROwner.h"
 #include "shell/AudioEffectX.h"
 #include "shell/ModuleLocation.h"
@@ -17,11 +19,16 @@ class ProcessingPath;
 class ResponseAnalyser;
 }
 namespace ir {
+class FileActions;
 class IRData;
 }
 class SDEditor;
 
-class DOvu : public AudioEffectX, public EditorEffect, private ir::IROwner {
+class DOvu : public AudioEffectX,
+             public EditorEffect,
+             public EnvelopeGraphActions,
+             public ir::FileActionHost,
+             private ir::IROwner {
 public:
     static constexpr int kNumPrograms = 8;
     static constexpr int kLatencyFrames = 65536;
@@ -70,6 +77,14 @@ public:
     void setEditor(AEffEditor* editor) override { AudioEffect::setEditor(editor); }
     std::recursive_mutex& applicationMutex() override { return parameterMutex_; }
 
+    // The IR file actions and what they need (DOvuFileActions.cpp).
+    ir::FileActions& fileActions() { return *fileActions_; }
+    void storePathParams(const float* values80) override;
+    void showCopyButton(bool show) override;
+    long runFileSelector(vst::VstFileSelect& request) override;
+    void envelopeGraphClicked() override;
+    void envelopeGraphDropped(const char* item, bool isFileName) override;
+
     const ModuleLocation& location() const { return location_; }
     bool editorIsOpen() const { return editorOpen_.load() != 0; }
     // The editor made at construction (owned and deleted by the base part).
@@ -83,6 +98,9 @@ private:
     bool editorOpen() const override { return editorIsOpen(); }
 
     void resetToDefaults();
+    // Copy to local, file selection, web search and reset; each takes the
+    // parameter lock itself where it needs it, so no dialog holds it.
+    void runAction(int id);
     void applyParameter(int id, float real);
     void applyPathCommit();
     void highlightEnvelope();
@@ -91,6 +109,7 @@ private:
     std::unique_ptr<engine::ProcessingPath> path_;
     std::unique_ptr<engine::ResponseAnalyser> analyser_;
     std::unique_ptr<ir::IRData> ir_;
+    std::unique_ptr<ir::FileActions> fileActions_;
     ModuleLocation location_;
     std::unique_ptr<ProgramRecord[]> programs_;
     std::atomic<float> values_[param::kNumParams];

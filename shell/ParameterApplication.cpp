@@ -6,6 +6,7 @@
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
 #include "ir/EnvelopeSink.h"
+#include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "ir/IRShaping.h"
 #include "platform/Services.h"
@@ -40,20 +41,12 @@ void DOvu::setParameter(vst::Int32 index, float value)
 {
     if (index < 0 || index >= param::kNumParams)
         return;
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
     if (isAction(index)) {
-        if (!actionFires(value))
-            return;
-        switch (index) {
-        case param::kReset:
-            resetToDefaults();
-            break;
-        default:
-            // copy to local, file selection and web search arrive with the file actions
-            break;
-        }
+        if (actionFires(value))
+            runAction(index);
         return;
     }
+    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
     // A host may send anything; what is stored stays a normalised value.
     if (!std::isfinite(value))
         return;
@@ -67,6 +60,26 @@ void DOvu::setParameter(vst::Int32 index, float value)
         sdEditor_->setParameter(index, value);
     if (index >= param::kHPF && index <= param::kEnabledLPF)
         runResponseAnalysis();
+}
+
+void DOvu::runAction(int id)
+{
+    switch (id) {
+    case param::kReset:
+        resetToDefaults();
+        break;
+    case param::kCopyToLocal:
+        fileActions_->copyToLocal(fileActions_->currentIRPath());
+        break;
+    case param::kIRFileSelect:
+        fileActions_->selectIRFile();
+        break;
+    case param::kWebSearch:
+        fileActions_->webSearch();
+        break;
+    default:
+        break;
+    }
 }
 
 float DOvu::getParameter(vst::Int32 index)

@@ -1,0 +1,184 @@
+#include "ir/FileActions.h"
+
+#include "ir/IRData.h"
+#include "ir/IRLibraryPaths.h"
+#include "platform/Services.h"
+#include "shell/param/PathParams.h"
+
+#include <cstring>
+#include <vector>
+
+namespace ir {
+
+namespace {
+
+constexpr int kReturnPathSize = static_cast<int>(kIRPathSize);
+
+// Holds the flag for one question to the user; a second one meanwhile is refused.
+class AskingGuard {
+public:
+    explicit AskingGuard(std::atomic<bool>& flag) : flag_(flag), owned_(!flag.exchange(true)) {}
+    ~AskingGuard()
+    {
+        if (owned_)
+            flag_.store(false);
+    }
+    AskingGuard(const AskingGuard&) = delete;
+    AskingGuard& operator=(const AskingGuard&) = delete;
+    bool owned() const { return owned_; }
+
+private:
+    std::atomic<bool>& flag_;
+    bool owned_;
+};
+
+void copyField(char* to, std::size_t capacity, const char* from)
+{
+    std::strncpy(to, from, capacity - 1);
+    to[capacity - 1] = '\0';
+}
+
+vst::VstFileType fileType(const char* name, const char* mac, const char* dos, const char* unix, const char* mime1,
+                          const char* mime2)
+{
+    vst::VstFileType type{};
+    copyField(type.name, sizeof type.name, name);
+    copyField(type.macType, sizeof type.macType, mac);
+    copyField(type.dosType, sizeof type.dosType, dos);
+    copyField(type.unixType, sizeof type.unixType, unix);
+    copyField(type.mimeType1, sizeof type.mimeType1, mime1);
+    copyField(type.mimeType2, sizeof type.mimeType2, mime2);
+    return type;
+}
+
+} // namespace
+
+FileActions::FileActions(FileActionHost& host) : host_(host) {}
+
+std::string FileActions::currentIRPath()
+{
+    std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
+    return host_.irData().path();
+}
+
+bool FileActions::fits(const std::string& path, std::size_t limit, const char* what)
+{
+    if (path.size() <= limit)
+        return true;
+    const std::string text = "The IR file's path is too long " + std::string(what) + " (" + std::to_string(path.size())
+                             + " bytes; at most " + std::to_string(limit) + "):\n" + path;
+    platform::services().messageBox(kTooLongCaption, text);
+    return false;
+}
+
+int FileActions::takeFile(const std::string& path)
+{
+    if (!fits(path, kIRPathSize - 1, "to be used") ||
+        !fits(path, static_cast<std::size_t>(param::kMaxStoredPathLength), "to be remembered with the project"))
+        return -1;
+    float values[param::kPathParamValues];
+    if (!param::encodePathToParams(path.c_str(), values))
+        return -1;
+    std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
+    if (host_.irData().loadIR(path.c_str()) != 0)
+        return -1;
+    host_.showCopyButton(!isInLocalFolder(path.c_str(), host_.dataFolder()));
+    host_.storePathParams(values);
+    return 0;
+}
+
+int FileActions::selectIRFile()
+{
+    AskingGuard guard(asking_);
+    if (!guard.owned())
+        return 0;
+    const std::string current = currentIRPath();
+    std::string folder;
+    splitPath(current.c_str(), &folder, nullptr);
+    if (folder.empty())
+        folder = host_.dataFolder();
+    std::string chosen;
+    if (runIRFileDialog(folder, chosen) != 0)
+        return 0;
+    return takeFile(chosen);
+}
+
+int FileActions::runIRFileDialog(const std::string& initialFolder, std::string& chosenPath)
+{
+    vst::VstFileType types[2] = {
+        fileType("Wave File", "WAVE", "wav", "wav", "audio/wav", "audio/x-wav"),
+        fileType("AIFF File", "AIFF", "aif", "aiff", "audio/aiff", "audio/x-aiff"),
+    };
+    std::vector<char> initialPath(kReturnPathSize, '\0');
+    std::vector<char> returnPath(kReturnPathSize, '\0');
+    // Folders come from paths that fit the buffers; one that does not is better left out than cut.
+    if (initialFolder.size() < initialPath.size())
+        std::memcpy(initialPath.data(), initialFolder.c_str(), initialFolder.size() + 1);
+
+    vst::VstFileSelect request{};
+    request.command = vst::kVstFileLoad;
+    request.type = vst::kVstFileType;
+    request.nbFileTypes = 2;
+    request.fileTypes = types;
+    copyField(request.title, sizeof request.title, kDialogTitle);
+    request.initialPath = initialPath.data();
+    request.returnPath = returnPath.data();
+    request.sizeReturnPath = kReturnPathSize;
+
+    chosenPath.clear();
+    const long files = host_.runFileSelector(request);
+    // The selector hands back our own buffer; read it within its size whatever it did.
+    const std::size_t length = strnlen(returnPath.data(), returnPath.size());
+    if (files < 1 || length == 0 || length >= returnPath.size())
+        return -1;
+    chosenPath.assign(returnPath.data(), length);
+    return 0;
+}
+
+void FileActions::copyToLocal(const std::string& currentPath)
+{
+    if (currentPath.empty())
+        return;
+    AskingGuard guard(asking_);
+    if (!guard.owned())
+        return;
+    const std::string dataFolder = host_.dataFolder();
+    // Without a data folder (the module's own path did not fit) there is nowhere to copy to.
+    if (dataFolder.empty())
+        return;
+    std::string name;
+    splitPath(currentPath.c_str(), nullptr, &name);
+    const std::string destination = dataFolder + platform::kPathSeparator + name;
+    if (!fits(destination, kIRPathSize - 1, "in the local folder"))
+        return;
+
+    const std::string question = "Do you want to copy?\n  " + currentPath + "\nto local folder\n  " + dataFolder
+                                 + platform::kPathSeparator + "\n";
+    if (!platform::services().askYesNo(kCopyCaption, question))
+        return;
+    // A failed copy may leave an older file of that name in the folder; loading
+    // it would switch to the wrong IR.
+    if (!platform::copyFile(currentPath, destination))
+        return;
+    std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
+    if (host_.irData().loadIR(destination.c_str()) != 0)
+        return;
+    host_.showCopyButton(!isInLocalFolder(destination.c_str(), dataFolder.c_str()));
+}
+
+void FileActions::webSearch()
+{
+    platform::services().openUrl(kWebSearchAddress);
+}
+
+void FileActions::dropItem(const std::string& item, bool isFileName)
+{
+    std::string name = item;
+    if (isFileName)
+        resolveShortcut(name, name);
+    if (!hasIRFileEnding(name))
+        return;
+    takeFile(name);
+}
+
+} // namespace ir

@@ -1,0 +1,61 @@
+#pragma once
+// The IR library's file actions: choosing an IR with the "IR File Select"
+// dialog, taking a file dropped on the envelope graph, copying the current IR
+// into the data folder ("Copy to Local"), and opening a web page that lists
+// IR files.
+//
+// A chosen or dropped file is loaded first; only when it loaded does it
+// become the remembered path (the path parameters) and decide the CopyToLocal
+// button, so a file that fails leaves everything as it was and the previous IR
+// sounding. Paths that do not fit the path buffers (259 bytes) or the path
+// parameters (239 bytes) are refused with a message, never cut short.
+//
+// The dialogs are modal and block the calling thread; they run without the
+// application mutex, which is taken only around the load. While one action
+// waits for the user, another that would ask again is ignored.
+#include "ir/FileActionHost.h"
+
+#include <atomic>
+#include <string>
+
+namespace ir {
+
+class FileActions {
+public:
+    static constexpr const char* kWebSearchAddress = "https://freesound.org/search/?q=impulse+response";
+    static constexpr const char* kDialogTitle = "IR File Select";
+    static constexpr const char* kCopyCaption = "Copy to Local";
+    static constexpr const char* kTooLongCaption = "IR File";
+
+    explicit FileActions(FileActionHost& host);
+
+    // The dialog in the current IR's folder (the data folder when none is
+    // loaded), then the chosen file. 0 when loaded or cancelled, -1 when it
+    // was refused or failed to load.
+    int selectIRFile();
+    // The file-select request: 0 with the chosen path (shorter than 260
+    // bytes), or -1 with an empty path when cancelled.
+    int runIRFileDialog(const std::string& initialFolder, std::string& chosenPath);
+    // Asks, copies the file into the data folder and switches to the copy;
+    // the path parameters keep the original path. Nothing for an empty path.
+    void copyToLocal(const std::string& currentPath);
+    void webSearch();
+    // The first item of a drop on the envelope graph: a file's name (links
+    // followed) or dropped text; ignored unless it names an IR file.
+    void dropItem(const std::string& item, bool isFileName);
+
+    // A copy of the loaded IR's path, "" when none.
+    std::string currentIRPath();
+
+private:
+    // Loads the file and, when it loaded, remembers it and sets the button.
+    // -1 when refused or failed.
+    int takeFile(const std::string& path);
+    // False, after telling the user, when the path does not fit.
+    bool fits(const std::string& path, std::size_t limit, const char* what);
+
+    FileActionHost& host_;
+    std::atomic<bool> asking_{false};
+};
+
+} // namespace ir
