@@ -1,7 +1,8 @@
-// Cost of the block convolution: one 262144-point transform, the kernel
-// preparation, and the engine's share of a 512-frame process call with and
-// without a completed block.
-#include "engine/ConvolutionEngine.h"
+// Cost of the block convolution, the model that the real-time engine
+// reproduces: one 262144-point transform, the kernel preparation, and the
+// block convolver's share of a 512-frame process call with and without a
+// completed block.
+#include "engine/BlockConvolver.h"
 #include "engine/Fft.h"
 #include "engine/Handover.h"
 
@@ -12,11 +13,11 @@
 
 namespace {
 
-using engine::ConvolutionEngine;
+using engine::BlockConvolver;
 using engine::ProcessEpoch;
 
 constexpr int kCallFrames = 512;
-constexpr int kSpectrumFloats = 2 * ConvolutionEngine::kFftPoints;
+constexpr int kSpectrumFloats = 2 * BlockConvolver::kFftPoints;
 
 std::vector<float> noise(size_t count, unsigned stream)
 {
@@ -31,7 +32,7 @@ std::vector<float> noise(size_t count, unsigned stream)
 // A full-length IR in the slot layout, as the IR pipeline hands it over.
 std::vector<float> slotLayoutIr(unsigned stream)
 {
-    const std::vector<float> frames = noise(ConvolutionEngine::kKernelCapacity, stream);
+    const std::vector<float> frames = noise(BlockConvolver::kKernelCapacity, stream);
     std::vector<float> a(kSpectrumFloats, 0.0f);
     for (size_t i = 0; i < frames.size(); ++i)
         a[4 * i] = frames[i] * 0.01f;
@@ -61,7 +62,7 @@ BENCHMARK(BM_Fft262144CallerOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_PrepareKernel(benchmark::State& state)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     const std::vector<float> left = slotLayoutIr(2u);
     const std::vector<float> right = slotLayoutIr(3u);
     for (auto _ : state)
@@ -73,21 +74,21 @@ BENCHMARK(BM_PrepareKernel)->Unit(benchmark::kMillisecond)->UseRealTime();
 // block, as the audio thread's process call would see them.
 class CallBench {
 public:
-    CallBench() : conv_(epoch_), in_(noise(2 * ConvolutionEngine::kBlockFrames, 4u)), out_(4 * kCallFrames)
+    CallBench() : conv_(epoch_), in_(noise(2 * BlockConvolver::kBlockFrames, 4u)), out_(4 * kCallFrames)
     {
         const std::vector<float> left = slotLayoutIr(5u);
         const std::vector<float> right = slotLayoutIr(6u);
         conv_.prepareKernel(left.data(), right.data());
     }
 
-    bool nextCompletesBlock() const { return (frame_ + kCallFrames) % ConvolutionEngine::kBlockFrames == 0; }
+    bool nextCompletesBlock() const { return (frame_ + kCallFrames) % BlockConvolver::kBlockFrames == 0; }
 
     void call()
     {
-        const size_t at = static_cast<size_t>(frame_ % ConvolutionEngine::kBlockFrames);
+        const size_t at = static_cast<size_t>(frame_ % BlockConvolver::kBlockFrames);
         ProcessEpoch::Scope scope(epoch_);
         float* o = out_.data();
-        conv_.exchange(in_.data() + at, in_.data() + ConvolutionEngine::kBlockFrames + at, o, o + kCallFrames,
+        conv_.exchange(in_.data() + at, in_.data() + BlockConvolver::kBlockFrames + at, o, o + kCallFrames,
                        o + 2 * kCallFrames, o + 3 * kCallFrames, kCallFrames);
         frame_ += kCallFrames;
     }
@@ -96,7 +97,7 @@ public:
 
 private:
     ProcessEpoch epoch_;
-    ConvolutionEngine conv_;
+    BlockConvolver conv_;
     std::vector<float> in_;
     std::vector<float> out_;
     long long frame_ = 0;

@@ -1,4 +1,4 @@
-#include "engine/ConvolutionEngine.h"
+#include "engine/BlockConvolver.h"
 
 #include "engine/Fft.h"
 
@@ -11,10 +11,10 @@ namespace engine {
 
 namespace {
 
-constexpr int kSpectrumFloats = 2 * ConvolutionEngine::kFftPoints;
+constexpr int kSpectrumFloats = 2 * BlockConvolver::kFftPoints;
 // Floats of a spectrum array that hold the first block's frames (points
 // 0 .. kBlockSlots-1); the rest of the circle is room for the convolution's tail.
-constexpr int kHalfFloats = ConvolutionEngine::kFftPoints;
+constexpr int kHalfFloats = BlockConvolver::kFftPoints;
 
 double firstBlockEnergy(const float* ir)
 {
@@ -34,12 +34,12 @@ void scale(float* spectrum, double gain)
 
 // Spectra of the IR's two one-block partitions, each placed at the start of
 // the full circle: head holds frames 0..65535, tail frames 65536..131071.
-struct ConvolutionEngine::Kernel {
+struct BlockConvolver::Kernel {
     std::vector<float> head[2];
     std::vector<float> tail[2];
 };
 
-ConvolutionEngine::ConvolutionEngine(ProcessEpoch& epoch) : kernel_(epoch)
+BlockConvolver::BlockConvolver(ProcessEpoch& epoch) : kernel_(epoch)
 {
     for (int c = 0; c < 2; ++c) {
         input_[c].assign(kBlockSlots, 0.0f);
@@ -51,9 +51,9 @@ ConvolutionEngine::ConvolutionEngine(ProcessEpoch& epoch) : kernel_(epoch)
     }
 }
 
-ConvolutionEngine::~ConvolutionEngine() = default;
+BlockConvolver::~BlockConvolver() = default;
 
-void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL, float* dryR, float* wetL,
+void BlockConvolver::exchange(const float* inL, const float* inR, float* dryL, float* dryR, float* wetL,
                                  float* wetR, int frames)
 {
     for (int i = 0; i < frames; ++i) {
@@ -76,9 +76,9 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
     }
 }
 
-void ConvolutionEngine::setInputRouting(double r) { routing_.store(r, std::memory_order_relaxed); }
+void BlockConvolver::setInputRouting(double r) { routing_.store(r, std::memory_order_relaxed); }
 
-void ConvolutionEngine::blockStep()
+void BlockConvolver::blockStep()
 {
     for (int c = 0; c < 2; ++c)
         std::copy(input_[c].begin(), input_[c].end(), dry_[c].begin());
@@ -108,7 +108,7 @@ void ConvolutionEngine::blockStep()
     convolveChannel(1, kernel);
 }
 
-void ConvolutionEngine::convolveChannel(int channel, const Kernel* kernel)
+void BlockConvolver::convolveChannel(int channel, const Kernel* kernel)
 {
     const float outputScale = 1.0f / static_cast<float>(kFftPoints);
     float* work = work_[channel].data();
@@ -141,7 +141,7 @@ void ConvolutionEngine::convolveChannel(int channel, const Kernel* kernel)
         wet[i] += outputScale * work[2 * i];
 }
 
-bool ConvolutionEngine::prepareKernel(const float* left, const float* right)
+bool BlockConvolver::prepareKernel(const float* left, const float* right)
 {
     std::unique_ptr<Kernel> next;
     try {
@@ -179,7 +179,7 @@ bool ConvolutionEngine::prepareKernel(const float* left, const float* right)
     return true;
 }
 
-void ConvolutionEngine::reset()
+void BlockConvolver::reset()
 {
     for (int c = 0; c < 2; ++c) {
         std::fill(input_[c].begin(), input_[c].end(), 0.0f);

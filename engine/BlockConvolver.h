@@ -1,6 +1,11 @@
 #pragma once
 // Stereo block convolver with a fixed latency of one block (65536 frames).
 //
+// The model that the effect's ConvolutionEngine reproduces call for call; kept
+// for tests and benchmarks. It is not real-time safe: the call that completes
+// a block does four 262144-point transforms, each starting and joining worker
+// threads.
+//
 // Frames are exchanged one at a time: the input frame goes into the current
 // block, and the dry frame (the input of one block earlier, unrouted) and the
 // wet frame come out. When a block is complete it is routed between the
@@ -23,7 +28,7 @@
 
 namespace engine {
 
-class ConvolutionEngine {
+class BlockConvolver {
 public:
     static constexpr int kBlockFrames = 65536;
     static constexpr int kBlockSlots = 131072;
@@ -32,10 +37,10 @@ public:
 
     // The effect's process call holds a ProcessEpoch::Scope of `epoch` around
     // every exchange(), so that replaced kernels are freed only when unused.
-    explicit ConvolutionEngine(ProcessEpoch& epoch);
-    ~ConvolutionEngine();
-    ConvolutionEngine(const ConvolutionEngine&) = delete;
-    ConvolutionEngine& operator=(const ConvolutionEngine&) = delete;
+    explicit BlockConvolver(ProcessEpoch& epoch);
+    ~BlockConvolver();
+    BlockConvolver(const BlockConvolver&) = delete;
+    BlockConvolver& operator=(const BlockConvolver&) = delete;
 
     // Audio thread. For each of `frames` frames in order: stores the input
     // frame, writes the dry and wet frames, and runs the block step when the

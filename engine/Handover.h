@@ -6,12 +6,19 @@
 // each Handover once inside it. A non-audio thread builds a complete new object,
 // publishes it with one atomic exchange and frees the old one only after the
 // audio thread has left any call that could still be reading it.
+//
+// Work that spans several process calls (a partition of convolution spread over
+// the calls of its period) can hold() an object instead of get()ting it: the
+// held object stays alive across calls until the audio thread holds another,
+// however long the host pauses between calls.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace engine {
 
@@ -50,13 +57,31 @@ public:
     explicit Handover(ProcessEpoch& epoch, std::unique_ptr<T> initial = nullptr)
         : epoch_(epoch), current_(initial.release())
     {
+        // The one object still held plus the one being replaced: publish never
+        // has to grow this.
+        retired_.reserve(2);
     }
-    ~Handover() { delete current_.load(); }
+    ~Handover()
+    {
+        delete current_.load();
+        for (T* old : retired_)
+            delete old;
+    }
     Handover(const Handover&) = delete;
     Handover& operator=(const Handover&) = delete;
 
     // Audio thread, inside a ProcessEpoch::Scope: the object in force for this call.
     T* get() const { return current_.load(std::memory_order_seq_cst); }
+
+    // Audio thread, inside a ProcessEpoch::Scope: the object in force, kept alive
+    // after this call until the next hold(). The previously held object must not
+    // be used after this.
+    T* hold()
+    {
+        T* object = current_.load(std::memory_order_seq_cst);
+        held_.store(object, std::memory_order_seq_cst);
+        return object;
+    }
 
     // Non-audio threads: installs a fully built object and frees the old one once
     // the audio thread can no longer see it. Publishers are serialised.
@@ -65,7 +90,14 @@ public:
         std::lock_guard<std::mutex> lock(publishMutex_);
         T* old = current_.exchange(next.release(), std::memory_order_seq_cst);
         epoch_.waitForReaders();
-        delete old;
+        // No call can pick up `old` any more; what the audio thread holds now is
+        // all it will ever use of the replaced objects.
+        retired_.push_back(old);
+        const T* held = held_.load(std::memory_order_seq_cst);
+        const auto stillHeld = std::partition(retired_.begin(), retired_.end(), [&](T* p) { return p == held; });
+        for (auto it = stillHeld; it != retired_.end(); ++it)
+            delete *it;
+        retired_.erase(stillHeld, retired_.end());
     }
 
     // Non-audio threads: the object in force, for reading while no publish runs
@@ -75,7 +107,10 @@ public:
 private:
     ProcessEpoch& epoch_;
     std::atomic<T*> current_;
+    std::atomic<T*> held_{nullptr};
     std::mutex publishMutex_;
+    // Replaced objects the audio thread still held at the last publish; at most one.
+    std::vector<T*> retired_;
 };
 
 } // namespace engine

@@ -1,7 +1,7 @@
-#include "engine/ConvolutionEngine.h"
+#include "engine/BlockConvolver.h"
 #include "engine/Fft.h"
 
-#include "ConvolutionEngineTestSupport.h"
+#include "ConvolutionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@ using convtest::kBlock;
 using convtest::kSpectrumFloats;
 using convtest::Output;
 using convtest::randomSignal;
-using engine::ConvolutionEngine;
+using engine::BlockConvolver;
 using engine::ProcessEpoch;
 
-constexpr int kSlots = ConvolutionEngine::kBlockSlots;
+constexpr int kSlots = BlockConvolver::kBlockSlots;
 
 struct Stereo {
     std::vector<float> l, r;
@@ -75,7 +75,7 @@ Stereo singlePartitionWet(const Stereo& in, const Stereo& ir, double routing)
 {
     const Stereo x = routed(in, routing);
     const int total = static_cast<int>(in.l.size());
-    const float scale = 1.0f / ConvolutionEngine::kFftPoints;
+    const float scale = 1.0f / BlockConvolver::kFftPoints;
     const double gain = normalisation(ir);
     Stereo wet{std::vector<float>(in.l.size(), 0.0f), std::vector<float>(in.l.size(), 0.0f)};
     const std::vector<float>* irCh[2] = {&ir.l, &ir.r};
@@ -139,7 +139,7 @@ std::vector<float> decayingNoise(int frames, unsigned stream, float amplitude, d
 // frames at block edges with a dense stretch across a block boundary, so that
 // every part of the response lands in some block period where a wrap-around
 // on the 131072-frame circle would show.
-TEST(ConvolutionEngineLinearity, FullLengthIrGivesTheExactLinearConvolution)
+TEST(BlockConvolverLinearity, FullLengthIrGivesTheExactLinearConvolution)
 {
     const Stereo ir{decayingNoise(131072, 21u, 1.0f, 0.3), decayingNoise(131072, 22u, 0.5f, 0.5)};
     const int frames = 5 * kBlock - 1;
@@ -155,7 +155,7 @@ TEST(ConvolutionEngineLinearity, FullLengthIrGivesTheExactLinearConvolution)
     }
 
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(convtest::prepare(conv, ir.l, ir.r));
     const Output out = convtest::run(conv, epoch, in.l, in.r, {4096});
 
@@ -178,14 +178,14 @@ TEST(ConvolutionEngineLinearity, FullLengthIrGivesTheExactLinearConvolution)
 
 // Up to 65537 frames the plain design is exact too; the split kernel must
 // then give the same stream, whatever the input.
-TEST(ConvolutionEngineLinearity, IrsUpTo65537FramesMatchThePlainDesign)
+TEST(BlockConvolverLinearity, IrsUpTo65537FramesMatchThePlainDesign)
 {
     const Stereo ir{decayingNoise(65537, 31u, 1.0f, 0.2), decayingNoise(40000, 32u, 1.0f, 0.1)};
     const int frames = 3 * kBlock - 1;
     const Stereo in{randomSignal(frames, 33u), randomSignal(frames, 34u)};
 
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     conv.setInputRouting(0.2);
     ASSERT_TRUE(convtest::prepare(conv, ir.l, ir.r));
     const Output out = convtest::run(conv, epoch, in.l, in.r, {777});

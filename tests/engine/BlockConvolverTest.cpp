@@ -1,6 +1,6 @@
-#include "engine/ConvolutionEngine.h"
+#include "engine/BlockConvolver.h"
 
-#include "ConvolutionEngineTestSupport.h"
+#include "ConvolutionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ using convtest::Output;
 using convtest::prepare;
 using convtest::randomSignal;
 using convtest::run;
-using engine::ConvolutionEngine;
+using engine::BlockConvolver;
 using engine::ProcessEpoch;
 
 std::vector<float> impulseAt(int frames, int at, float value = 1.0f)
@@ -53,10 +53,10 @@ bool allZero(const std::vector<float>& v, int from, int to)
     return true;
 }
 
-TEST(ConvolutionEngine, WetIsSilentBeforeAnyKernelAndDryIsInputOneBlockLate)
+TEST(BlockConvolver, WetIsSilentBeforeAnyKernelAndDryIsInputOneBlockLate)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     const int frames = 2 * kBlock - 1;
     const std::vector<float> inL = randomSignal(frames, 1u);
     const std::vector<float> inR = randomSignal(frames, 2u);
@@ -72,10 +72,10 @@ TEST(ConvolutionEngine, WetIsSilentBeforeAnyKernelAndDryIsInputOneBlockLate)
     }
 }
 
-TEST(ConvolutionEngine, ImpulseThroughOneFrameIrArrivesOneBlockLater)
+TEST(BlockConvolver, ImpulseThroughOneFrameIrArrivesOneBlockLater)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     conv.setInputRouting(1.0);
     ASSERT_TRUE(prepare(conv, {1.0f}, {1.0f}));
 
@@ -95,14 +95,14 @@ TEST(ConvolutionEngine, ImpulseThroughOneFrameIrArrivesOneBlockLater)
 
 // One frame per call, odd sizes, and a call that completes two blocks, with
 // and without outputs written over the inputs, all give one stream.
-TEST(ConvolutionEngine, OutputDoesNotDependOnCallSizesOrAliasing)
+TEST(BlockConvolver, OutputDoesNotDependOnCallSizesOrAliasing)
 {
     const int frames = 2 * kBlock + 12345;
     const std::vector<float> inL = randomSignal(frames, 3u);
     const std::vector<float> inR = randomSignal(frames, 4u);
 
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(prepare(conv, randomSignal(3000, 5u), randomSignal(2000, 6u)));
     const Output reference = run(conv, epoch, inL, inR, {frames});
     ASSERT_GT(largestExcept(reference.wetL, 0, frames, {}), 0.01f);
@@ -142,10 +142,10 @@ TEST(ConvolutionEngine, OutputDoesNotDependOnCallSizesOrAliasing)
     EXPECT_TRUE(mixed.wetL == reference.wetL && mixed.wetR == reference.wetR);
 }
 
-TEST(ConvolutionEngine, AllZeroIrLeavesWetSilent)
+TEST(BlockConvolver, AllZeroIrLeavesWetSilent)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(prepare(conv, std::vector<float>(1000, 0.0f), std::vector<float>(1000, 0.0f)));
     const int frames = 2 * kBlock - 1;
     const Output out = run(conv, epoch, randomSignal(frames, 7u), randomSignal(frames, 8u));
@@ -156,10 +156,10 @@ TEST(ConvolutionEngine, AllZeroIrLeavesWetSilent)
 // Both channels are scaled by the same factor, taken from the louder
 // channel's first block only: here w = 2 from the left frame 0, although the
 // left IR's frame 70000 is far louder.
-TEST(ConvolutionEngine, NormalisationUsesTheFirstBlockOfTheLouderChannel)
+TEST(BlockConvolver, NormalisationUsesTheFirstBlockOfTheLouderChannel)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     conv.setInputRouting(1.0);
     std::vector<float> irL(70001, 0.0f);
     irL[0] = 2.0f;
@@ -179,7 +179,7 @@ TEST(ConvolutionEngine, NormalisationUsesTheFirstBlockOfTheLouderChannel)
 
 // After a reset in the middle of a block the engine behaves exactly like a
 // fresh one with the same kernel: one silent block, then only the new input.
-TEST(ConvolutionEngine, ResetMidBlockDropsThePartialBlockAndAllTails)
+TEST(BlockConvolver, ResetMidBlockDropsThePartialBlockAndAllTails)
 {
     const std::vector<float> irL = randomSignal(100000, 9u);
     const std::vector<float> irR = randomSignal(90000, 10u);
@@ -190,7 +190,7 @@ TEST(ConvolutionEngine, ResetMidBlockDropsThePartialBlockAndAllTails)
     const std::vector<float> postR = randomSignal(after, 12u);
 
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(prepare(conv, irL, irR));
     const Output warm = run(conv, epoch, randomSignal(before, 13u), randomSignal(before, 14u));
     ASSERT_GT(largestExcept(warm.wetL, kBlock, before, {}), 0.01f);
@@ -202,7 +202,7 @@ TEST(ConvolutionEngine, ResetMidBlockDropsThePartialBlockAndAllTails)
     EXPECT_GT(largestExcept(out.wetL, kBlock, after, {}), 0.01f) << "the kernel must survive a reset";
 
     ProcessEpoch freshEpoch;
-    ConvolutionEngine fresh(freshEpoch);
+    BlockConvolver fresh(freshEpoch);
     ASSERT_TRUE(prepare(fresh, irL, irR));
     const Output expect = run(fresh, freshEpoch, postL, postR);
     EXPECT_TRUE(out.dryL == expect.dryL && out.dryR == expect.dryR);
@@ -212,10 +212,10 @@ TEST(ConvolutionEngine, ResetMidBlockDropsThePartialBlockAndAllTails)
 // Left impulse 1 at frame 0, right impulse 2 at frame 10, through a one-frame
 // IR of 1. The routing in force at the block step applies to the whole block,
 // also to frames that arrived before it was set.
-TEST(ConvolutionEngine, InputRoutingAtTheBlockStep)
+TEST(BlockConvolver, InputRoutingAtTheBlockStep)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(prepare(conv, {1.0f}, {1.0f}));
     const int frames = kBlock + 11;
     const std::vector<float> inL = impulseAt(frames, 0, 1.0f);
@@ -255,10 +255,10 @@ TEST(ConvolutionEngine, InputRoutingAtTheBlockStep)
 }
 
 // A kernel prepared while a block is filling is used for that whole block.
-TEST(ConvolutionEngine, KernelPreparedMidBlockAppliesToThatBlock)
+TEST(BlockConvolver, KernelPreparedMidBlockAppliesToThatBlock)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(prepare(conv, {1.0f}, {1.0f}));
     const int frames = kBlock + 10;
     const std::vector<float> in = impulseAt(frames, 0);
@@ -277,7 +277,7 @@ TEST(ConvolutionEngine, KernelPreparedMidBlockAppliesToThatBlock)
 // Kernels replaced from another thread while blocks are convolved: every block
 // period must show the head and tail response of one and the same kernel in
 // both channels. Kernel A answers at frames 0 and 65541, kernel B at 7 and 65545.
-TEST(ConvolutionEngine, KernelsReplacedConcurrentlyAreNeverMixed)
+TEST(BlockConvolver, KernelsReplacedConcurrentlyAreNeverMixed)
 {
     std::vector<float> irA(kBlock + 10, 0.0f), irB(kBlock + 10, 0.0f);
     irA[0] = 1.0f;
@@ -286,7 +286,7 @@ TEST(ConvolutionEngine, KernelsReplacedConcurrentlyAreNeverMixed)
     irB[kBlock + 9] = 0.5f;
 
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    BlockConvolver conv(epoch);
     ASSERT_TRUE(prepare(conv, irA, irA));
     std::atomic<bool> stop{false};
     std::atomic<int> replacements{0};

@@ -1,5 +1,7 @@
 #pragma once
-// Helpers shared by the convolution engine tests.
+// Helpers shared by the convolution tests: the effect's ConvolutionEngine and
+// the BlockConvolver it is measured against have the same interface.
+#include "engine/BlockConvolver.h"
 #include "engine/ConvolutionEngine.h"
 #include "engine/Handover.h"
 
@@ -11,6 +13,8 @@ namespace convtest {
 
 constexpr int kBlock = engine::ConvolutionEngine::kBlockFrames;
 constexpr int kSpectrumFloats = 2 * engine::ConvolutionEngine::kFftPoints;
+static_assert(engine::BlockConvolver::kBlockFrames == kBlock && engine::BlockConvolver::kFftPoints * 2 == kSpectrumFloats,
+              "both engines take the same kernel layout and have the same latency");
 
 struct Output {
     std::vector<float> dryL, dryR, wetL, wetR;
@@ -26,7 +30,8 @@ inline std::vector<float> toSlotLayout(const std::vector<float>& frames)
     return a;
 }
 
-inline bool prepare(engine::ConvolutionEngine& engine, const std::vector<float>& irL, const std::vector<float>& irR)
+template <class Engine>
+bool prepare(Engine& engine, const std::vector<float>& irL, const std::vector<float>& irR)
 {
     const std::vector<float> left = toSlotLayout(irL);
     const std::vector<float> right = toSlotLayout(irR);
@@ -45,8 +50,9 @@ inline std::vector<float> randomSignal(int frames, unsigned stream, float amplit
 
 // Feeds the whole input through the engine in calls of the given sizes (used
 // in turn), each call inside a process scope as the effect makes it.
-inline Output run(engine::ConvolutionEngine& engine, engine::ProcessEpoch& epoch, const std::vector<float>& inL,
-                  const std::vector<float>& inR, const std::vector<int>& callSizes = {512})
+template <class Engine>
+Output run(Engine& engine, engine::ProcessEpoch& epoch, const std::vector<float>& inL, const std::vector<float>& inR,
+           const std::vector<int>& callSizes = {512})
 {
     const int total = static_cast<int>(inL.size());
     Output out;

@@ -2,6 +2,7 @@
 // counts every allocation of the test program per thread; other threads may
 // allocate freely.
 #include "ProcessingPathTestRig.h"
+#include "ThreadStartCounter.h"
 #include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -112,20 +113,23 @@ TEST(ProcessingPathAllocations, ProcessAllocatesNothingWhileSettingsChange)
     EXPECT_EQ(steady.frees, 0);
 }
 
-// The call that completes a block runs the block convolution. Disabled while
-// the transform starts and joins its worker threads inside every large FFT:
-// each start allocates (eight allocations per block were seen).
-TEST(ProcessingPathAllocations, DISABLED_CallThatCompletesABlockAllocatesNothing)
+// The call that completes a block, and a call that ends a partition of the
+// convolution's work, allocate nothing and start no threads.
+TEST(ProcessingPathAllocations, CallThatCompletesABlockAllocatesNothing)
 {
     Rig rig;
     engine::ProcessingPath& p = *rig.path;
     const pathtest::Stereo in = pathtest::noise(kLatency, 9);
     pathtest::Stereo out = pathtest::silence(kLatency);
     p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), kLatency - 1);
-    const testsupport::AllocationScope scope;
-    p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), 1);
-    EXPECT_EQ(scope.counts().allocations, 0);
-    EXPECT_EQ(scope.counts().frees, 0);
+    for (const int frames : {1, engine::ConvolutionEngine::kPartitionFrames}) {
+        const testsupport::AllocationScope scope;
+        const enginetest::ThreadStartScope threads;
+        p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), frames);
+        EXPECT_EQ(scope.counts().allocations, 0) << frames;
+        EXPECT_EQ(scope.counts().frees, 0) << frames;
+        EXPECT_EQ(threads.starts(), 0) << frames;
+    }
 }
 
 } // namespace

@@ -1,0 +1,87 @@
+#pragma once
+// The effect's stereo convolution, with a fixed latency of kBlockFrames
+// (65536) frames for both the wet and the dry signal.
+//
+// Frames are exchanged one at a time: the input frame goes in, and the dry
+// frame (the input of kBlockFrames frames earlier, unrouted) and the wet frame
+// come out. The wet signal is the exact linear convolution of the routed input
+// with the normalised IR (up to kKernelCapacity frames), delayed by
+// kBlockFrames.
+//
+// The convolution itself has a latency of only two partitions of 4096 frames
+// and does its work at a fixed rate per frame (PartitionedConvolver); the rest
+// of the latency is a plain delay of the input in front of it. So every
+// exchange() costs in proportion to its frame count, wherever the partition
+// and block boundaries fall, and nothing runs outside the calling thread: the
+// output is the same for any call sizes and any speed of rendering.
+//
+// Settings take effect at partition boundaries (B = kPartitionFrames):
+// - wet frames kB .. (k+1)B-1 are computed with one whole kernel, the newest
+//   one published before the exchange reached frame (k-1)B;
+// - input frames qB .. (q+1)B-1 are routed between the channels with the
+//   routing set when the exchange reached frame (q+15)B, the moment they
+//   enter the convolution.
+#include "engine/Handover.h"
+#include "engine/PartitionedConvolver.h"
+
+#include <vector>
+
+namespace engine {
+
+class ConvolutionEngine {
+public:
+    static constexpr int kBlockFrames = 65536;
+    // Sizes of the slot layout in which the IR pipeline hands over a kernel:
+    // frame i at float 4i of 2 * kFftPoints floats per channel.
+    static constexpr int kBlockSlots = 131072;
+    static constexpr int kFftPoints = 262144;
+    static constexpr int kKernelCapacity = 131072;
+    static constexpr int kPartitionFrames = PartitionedConvolver::kPartitionFrames;
+
+    // The effect's process call holds a ProcessEpoch::Scope of `epoch` around
+    // every exchange(), so that replaced kernels are freed only when unused.
+    explicit ConvolutionEngine(ProcessEpoch& epoch);
+    ConvolutionEngine(const ConvolutionEngine&) = delete;
+    ConvolutionEngine& operator=(const ConvolutionEngine&) = delete;
+
+    // Audio thread. For each of `frames` frames in order: takes the input frame
+    // and writes the dry and wet frames. Inputs and outputs may be the same arrays.
+    void exchange(const float* inL, const float* inR, float* dryL, float* dryR, float* wetL, float* wetR,
+                  int frames);
+
+    // Any thread. r = 1 keeps the channels, -1 swaps them, 0 feeds the mono
+    // sum to both; values between cross-feed.
+    void setInputRouting(double r) { convolver_.setInputRouting(r); }
+
+    // Non-audio thread, concurrently with exchange(). `left` and `right` each
+    // hold 2 * kFftPoints floats with the shaped IR in the slot layout; they
+    // are only read. Both channels are scaled together so that the channel
+    // with more energy in its first 65536 frames has an energy of 1 there
+    // (a silent first block leaves the IR unscaled). Returns false, leaving the
+    // kernel in force, when the new kernel's memory cannot be had.
+    bool prepareKernel(const float* left, const float* right) { return convolver_.prepareKernel(left, right); }
+
+    // While processing is stopped: drops all stored input, the work in progress
+    // and all tails. The kernel stays.
+    void reset();
+
+    // Audio thread: units of convolution work done since construction, for
+    // checking how evenly the work falls on the calls.
+    long long workUnits() const { return convolver_.workUnits(); }
+
+private:
+    // The input waits this long before it is convolved.
+    static constexpr int kInputDelay = kBlockFrames - PartitionedConvolver::kLatencyFrames;
+    static constexpr int kChunkFrames = 4096;
+    static_assert(kChunkFrames <= kInputDelay, "a chunk of delayed input must already be stored");
+
+    // The last kBlockFrames input frames, unrouted; frame t at t mod kBlockFrames.
+    std::vector<float> history_[2];
+    int position_ = 0;
+    // The delayed input of the chunk being exchanged.
+    std::vector<float> delayed_[2];
+
+    PartitionedConvolver convolver_;
+};
+
+} // namespace engine
