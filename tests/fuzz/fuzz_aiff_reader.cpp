@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // same file again with its sample data repeated past the capacity and the
     // frame count in COMM at its largest: the cut at exactly the capacity.
     const fuzz::SampleLayout layout = fuzz::aiffLayout(info);
-    if (frames > 0 && size % 61 == 0 && fuzz::isConverted(layout)) {
+    if (frames > 0 && size % 127 == 0 && fuzz::isConverted(layout)) {
         const std::size_t frameBytes = static_cast<std::size_t>(layout.usedBits / 8 * layout.channels);
         std::vector<unsigned char> image =
             fuzz::stretched(data, size, info.dataPosition, frameBytes * (ir::kIRCapacityFrames + 1) + 1);
