@@ -72,7 +72,10 @@ XdndReceiver::~XdndReceiver()
 {
     if (awaitingData_)
         sendFinished(source_, false);
-    setHandler(nullptr);
+    // The handler may be gone already; it hears nothing more.
+    handler_ = nullptr;
+    endDrag();
+    setAware(false);
 }
 
 void XdndReceiver::windowDestroyed()

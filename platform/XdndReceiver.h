@@ -21,7 +21,8 @@ public:
     static constexpr int kVersion = 5;
 
     XdndReceiver(Display* display, Window window);
-    // Takes the mark off the window; a drop still waiting for its data is refused.
+    // Takes the mark off the window; a drop still waiting for its data is
+    // refused. The handler is not called from here.
     ~XdndReceiver();
     XdndReceiver(const XdndReceiver&) = delete;
     XdndReceiver& operator=(const XdndReceiver&) = delete;

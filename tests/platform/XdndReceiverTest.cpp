@@ -9,6 +9,7 @@
 #include <X11/Xatom.h>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -76,9 +77,19 @@ protected:
 
     long atom(const char* name) { return static_cast<long>(source.atom(name)); }
 
+    // Lets the window handle what arrives until the handler has heard `call`.
+    void pumpUntilCalled(const std::string& call)
+    {
+        for (int i = 0; i < 2000 && (handler.calls.empty() || handler.calls.back() != call); ++i) {
+            pump();
+            usleep(1000);
+        }
+    }
+
+    // Declared first, so that it outlives the window that calls it.
+    RecordingHandler handler;
     xdndtest::XdndSource source;
     platform::X11Window window;
-    RecordingHandler handler;
     Window target = 0;
     std::function<void()> pump;
 };
@@ -118,7 +129,7 @@ TEST_F(XdndReceiverTest, StatusFollowsTheHandlerAtEachPosition)
     EXPECT_EQ(outside.l[4], 0);
 
     source.leave(target);
-    pump();
+    pumpUntilCalled("leave");
     EXPECT_EQ(handler.calls, (std::vector<std::string>{"enter 40,30", "move 150,30", "leave"}));
 }
 
@@ -171,7 +182,7 @@ TEST_F(XdndReceiverTest, RefusedPlacesAndUnreadableDataEndTheDragWithoutData)
     handler.calls.clear();
     ASSERT_EQ(enterAt({"image/png"}, 5, 5).l[1] & 1, 0);
     source.leave(target);
-    pump();
+    pumpUntilCalled("leave");
     EXPECT_EQ(handler.calls, (std::vector<std::string>{"enter 5,5", "leave"}));
 
     // The source cannot deliver after all: the drop ends unused.

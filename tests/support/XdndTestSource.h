@@ -4,10 +4,18 @@
 // window, answers the target's request for the data, and collects the
 // target's Status and Finished answers. Everything runs on the test's thread:
 // `pump` lets the target handle its events between our steps.
+//
+// The drag selection is one per display: test programs that run side by side
+// on the same display take turns through a lock file while a source is open.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -30,6 +38,13 @@ public:
 
     bool open()
     {
+        const char* name = std::getenv("DISPLAY");
+        std::string lockPath = "/tmp/rvb-xdnd-test";
+        for (const char* c = name ? name : ""; *c; ++c)
+            lockPath += (*c == '/' ? '_' : *c);
+        lockFd_ = ::open((lockPath + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+        if (lockFd_ >= 0)
+            flock(lockFd_, LOCK_EX);
         display_ = XOpenDisplay(nullptr);
         if (!display_)
             return false;
@@ -41,11 +56,16 @@ public:
 
     void close()
     {
-        if (!display_)
-            return;
-        XDestroyWindow(display_, window_);
-        XCloseDisplay(display_);
-        display_ = nullptr;
+        if (display_) {
+            XDestroyWindow(display_, window_);
+            XCloseDisplay(display_);
+            display_ = nullptr;
+        }
+        if (lockFd_ >= 0) {
+            flock(lockFd_, LOCK_UN);
+            ::close(lockFd_);
+            lockFd_ = -1;
+        }
     }
 
     Display* display() const { return display_; }
@@ -176,6 +196,7 @@ private:
         XFlush(display_);
     }
 
+    int lockFd_ = -1;
     Display* display_ = nullptr;
     Window window_ = 0;
     std::map<Atom, std::string> data_;
