@@ -94,18 +94,3 @@ TEST_F(FileActionHostTest, SelectCopyToLocalAndWebSearchFromTheHost)
     ASSERT_EQ(runHost("state load '" + state + "' --dialog-script '" + script("") + "'"), 0) << log;
     EXPECT_EQ(log.find("message"), std::string::npos) << log;
 }
-
-TEST_F(FileActionHostTest, HostSelectorIsAskedWhenTheHostOffersOne)
-{
-    const std::string state = dir + "/project.txt";
-    ASSERT_EQ(runHost("state save '" + state + "' --file-selector '" + ir + "' --set IR_FileSelect=0.9"), 0) << log;
-    EXPECT_EQ(log.find("[host file selector]"), std::string::npos) << log;
-    EXPECT_EQ(savedPath(state), "");
-
-    ASSERT_EQ(runHost("state save '" + state + "' --file-selector '" + ir + "' --set IR_FileSelect=0.95"), 0) << log;
-    EXPECT_NE(log.find("[host file selector] \"IR File Select\" in \"" + data
-                       + "\" types [Wave File wav/wav; AIFF File aif/aiff]"),
-              std::string::npos)
-        << log;
-    EXPECT_EQ(savedPath(state), ir);
-}
