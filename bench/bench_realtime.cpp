@@ -1,0 +1,118 @@
+// What one host call costs the audio thread, call by call: the block
+// convolver (all the work of a 65536-frame block inside the call that
+// completes it) against the real-time engine (the same work spread evenly over
+// the frames), for calls of 64 and 512 frames at 48 kHz. Prints the mean, the
+// 99th and 99.9th percentiles and the largest call, and the largest call's
+// share of the call's deadline (the time the frames last at 48 kHz).
+//
+// Usage: bench_realtime [seconds of audio per run, default 8.2]
+#include "engine/BlockConvolver.h"
+#include "engine/ConvolutionEngine.h"
+#include "engine/Handover.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double kSampleRate = 48000.0;
+constexpr int kBlock = engine::ConvolutionEngine::kBlockFrames;
+
+std::vector<float> noise(size_t count, unsigned stream, float amplitude)
+{
+    std::mt19937 rng(stream);
+    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
+    std::vector<float> v(count);
+    for (float& x : v)
+        x = dist(rng);
+    return v;
+}
+
+// A full-length IR in the slot layout, as the IR pipeline hands it over.
+std::vector<float> slotLayoutIr(unsigned stream)
+{
+    const std::vector<float> frames = noise(engine::ConvolutionEngine::kKernelCapacity, stream, 0.01f);
+    std::vector<float> a(4 * frames.size(), 0.0f);
+    for (size_t i = 0; i < frames.size(); ++i)
+        a[4 * i] = frames[i];
+    return a;
+}
+
+struct Figures {
+    double meanUs, p99Us, p999Us, maxUs;
+    long calls;
+};
+
+// Calls of `callFrames` over `frames` frames after one untimed block.
+template <class Engine>
+Figures measure(int callFrames, int frames)
+{
+    engine::ProcessEpoch epoch;
+    auto conv = std::make_unique<Engine>(epoch);
+    const std::vector<float> irL = slotLayoutIr(1u), irR = slotLayoutIr(2u);
+    conv->prepareKernel(irL.data(), irR.data());
+
+    const std::vector<float> in = noise(2 * static_cast<size_t>(kBlock), 3u, 0.5f);
+    std::vector<float> out(4 * static_cast<size_t>(callFrames));
+    long long frame = 0;
+    auto call = [&] {
+        const size_t at = static_cast<size_t>(frame % (kBlock - callFrames));
+        float* o = out.data();
+        engine::ProcessEpoch::Scope scope(epoch);
+        conv->exchange(in.data() + at, in.data() + kBlock + at, o, o + callFrames, o + 2 * callFrames,
+                       o + 3 * callFrames, callFrames);
+        frame += callFrames;
+    };
+    for (int warm = 0; warm < kBlock; warm += callFrames)
+        call();
+
+    std::vector<double> us;
+    us.reserve(static_cast<size_t>(frames / callFrames + 1));
+    for (int done = 0; done < frames; done += callFrames) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        const auto end = std::chrono::steady_clock::now();
+        us.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+    }
+
+    Figures f{};
+    f.calls = static_cast<long>(us.size());
+    double sum = 0.0;
+    for (double v : us)
+        sum += v;
+    f.meanUs = sum / us.size();
+    std::sort(us.begin(), us.end());
+    auto percentile = [&](double p) { return us[std::min(us.size() - 1, static_cast<size_t>(p * us.size()))]; };
+    f.p99Us = percentile(0.99);
+    f.p999Us = percentile(0.999);
+    f.maxUs = us.back();
+    return f;
+}
+
+void report(const char* name, int callFrames, const Figures& f)
+{
+    const double deadlineUs = callFrames / kSampleRate * 1e6;
+    std::printf("%-20s %6d %8ld %10.2f %10.2f %10.2f %11.2f %9.1f%% %8.2f%%\n", name, callFrames, f.calls, f.meanUs,
+                f.p99Us, f.p999Us, f.maxUs, 100.0 * f.maxUs / deadlineUs, 100.0 * f.meanUs / deadlineUs);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 8.2;
+    const int frames = static_cast<int>(seconds * kSampleRate);
+    std::printf("%d frames (%.1f s at 48 kHz) per run, full-length stereo kernel\n", frames, frames / kSampleRate);
+    std::printf("%-20s %6s %8s %10s %10s %10s %11s %10s %9s\n", "engine", "frames", "calls", "mean us", "p99 us",
+                "p99.9 us", "max us", "max/dl", "mean/dl");
+    for (const int callFrames : {64, 512}) {
+        report("block convolver", callFrames, measure<engine::BlockConvolver>(callFrames, frames));
+        report("real-time engine", callFrames, measure<engine::ConvolutionEngine>(callFrames, frames));
+    }
+    return 0;
+}
