@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -161,6 +162,11 @@ void CENVGRAP::draw(CDrawContext* context)
 {
     if (effect_ == nullptr || !frameIsOpen())
         return;
+    // The IR's path, file information and gate below are rewritten by loads
+    // and rebuilds on the host's threads, under the effect's application
+    // mutex; they are read under it too. Taken before the curves' lock, like
+    // every other holder of both.
+    std::lock_guard<std::recursive_mutex> irLock(effect_->applicationMutex());
     drawBackground(context);
     drawLevelScale(context);
     drawTimeScale(context);

@@ -6,6 +6,7 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "platform/Services.h"
+#include "shell/DenormalGuard.h"
 
 #include <cmath>
 #include <cstdio>
@@ -116,6 +117,7 @@ void DOvu::processReplacing(float** inputs, float** outputs, vst::Int32 sampleFr
 {
     if (sampleFrames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1])
         return;
+    const DenormalGuard flushDenormals;
     path_->process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
