@@ -80,6 +80,7 @@ public:
     bool onDragEnter(const CPoint& where);
     bool onDragMove(const CPoint& where);
     void onDragLeave();
+    using CView::onDrop; // keeps the view's drop hook visible beside the window's
     bool onDrop(CDragContainer* drag, const CPoint& where);
     // The window's drop target; null for a frame without a window.
     CDropTarget* getDropTarget() const { return dropTarget_.get(); }
