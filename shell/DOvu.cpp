@@ -104,12 +104,16 @@ void DOvu::setSampleRate(float sampleRate)
     if (!(sampleRate >= 1.0f && sampleRate <= 10.0e6f))
         return;
     const int rate = static_cast<int>(sampleRate);
-    intSampleRate_.store(rate);
+    const bool rateChanged = rate != intSampleRate_.exchange(rate);
     path_->setSampleRate(rate);
     analyser_->setSampleRate(rate);
     if (sdEditor_ && editorIsOpen())
         sdEditor_->setSampleRate(rate);
     ir_->setSampleRate(sampleRate);
+    // A loaded IR is shaped for the rate it plays at: a new project rate would
+    // otherwise leave it too fast or too slow until a shaping knob moved.
+    if (rateChanged && ir_->loaded())
+        ir_->rebuildKernel();
     runResponseAnalysis();
 }
 
