@@ -28,6 +28,8 @@ case "${1:-}" in
     configure build/asan -DCMAKE_BUILD_TYPE=Debug -DRVB_SANITIZE=address
     ninja -C build/asan -j"$jobs"
     tools/with-display.sh ctest --test-dir build/asan --output-on-failure -j"$jobs"
+    # Every IR reader and the path decoding under libFuzzer, for a bounded time each.
+    tools/fuzz.sh "${RVB_FUZZ_SECONDS:-30}"
     # The concurrency tests again under ThreadSanitizer.
     if compgen -G "tests/threads/*.cpp" >/dev/null; then
       configure build/tsan -DCMAKE_BUILD_TYPE=Debug -DRVB_SANITIZE=thread -DRVB_BUILD_BENCH=OFF
