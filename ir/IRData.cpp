@@ -103,15 +103,23 @@ int IRData::loadIR(const char* path)
 void IRData::analyzeDecay()
 {
     decayFactor_ = ir::analyzeDecay(rawLeft_.get(), rawRight_.get(), sampleRate_);
-    // Only ever lowers it: a rising envelope may at most hold the tail level.
-    if (1.0 / decayFactor_ < envelopeMultiplier_)
-        envelopeMultiplier_ = 1.0 / decayFactor_;
+    // The limit of a rising envelope follows the IR in force. Derived afresh
+    // from the Decay setting, so that the shape depends on the setting and the
+    // file alone, not on their order: a host restoring a project sets Decay
+    // before the path commit loads the file.
+    applyDecaySetting();
 }
 
 void IRData::setDecay(double decay)
 {
-    if (std::isnan(decay))
-        decay = 1.0;
+    decaySetting_ = std::isnan(decay) ? 1.0 : decay;
+    applyDecaySetting();
+    rebuildKernel();
+}
+
+void IRData::applyDecaySetting()
+{
+    const double decay = decaySetting_;
     if (decay <= 0.0) {
         envelopeMultiplier_ = 0.0;
         decayKey_ = 0.0;
@@ -127,7 +135,9 @@ void IRData::setDecay(double decay)
         envelopeMultiplier_ = 1.0;
         decayKey_ = 1.0;
     }
-    rebuildKernel();
+    // A rising envelope may at most hold the tail level.
+    if (1.0 / decayFactor_ < envelopeMultiplier_)
+        envelopeMultiplier_ = 1.0 / decayFactor_;
 }
 
 void IRData::setGate(float ms)

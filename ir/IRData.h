@@ -102,6 +102,9 @@ private:
     };
 
     void analyzeDecay();
+    // Envelope multiplier and change key from the Decay setting and the
+    // measured decay of the IR in force.
+    void applyDecaySetting();
     int publishRawEnvelope();
     int shapeAndPublish(float* left, float* right);
     ShapeSettings shapeSettings() const;
@@ -118,6 +121,7 @@ private:
     std::unique_ptr<float[]> rawRight_;
     int rawFrameCount_ = 0;
 
+    double decaySetting_ = 1.0;
     double decayFactor_ = 1.0;
     double envelopeMultiplier_ = 1.0;
     double decayKey_ = 1.0;

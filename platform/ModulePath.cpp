@@ -43,4 +43,14 @@ std::string modulePath()
     return name;
 }
 
+bool keepModuleLoaded()
+{
+    Dl_info info {};
+    if (dladdr(reinterpret_cast<void*>(&moduleAnchor), &info) == 0 || !info.dli_fname || !*info.dli_fname)
+        return false;
+    // Marks the module, already loaded under this name, as never to be
+    // unloaded. The handle is kept for good on purpose.
+    return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+}
+
 } // namespace platform

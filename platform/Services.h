@@ -46,6 +46,12 @@ void setServices(Services* replacement);
 
 // Full file name of the module (shared object) that holds this code.
 std::string modulePath();
+// Keeps this module, and the libraries it brought in, loaded until the process
+// ends, whatever the host's dlclose calls. Libraries such as fontconfig and
+// cairo keep process-wide caches that they never free; unloaded and loaded
+// again with the plug-in they would leave a copy behind on every load. False
+// when the module could not be marked (as in a program linked statically).
+bool keepModuleLoaded();
 // Byte copy that overwrites the destination; false on any failure.
 bool copyFile(const std::string& from, const std::string& to);
 // Shift-JIS bytes to UTF-8 for display; bytes that do not convert are kept as '?'.

@@ -1,4 +1,5 @@
 // The plug-in's only exported symbols: VSTPluginMain and, for older hosts, main.
+#include "platform/Services.h"
 #include "shell/DOvu.h"
 
 #include <new>
@@ -12,6 +13,9 @@ vst::AEffect* createEffect(vst::HostCallback hostCallback)
     // a host that answers the version query with 0 gets no effect
     if (hostCallback(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
         return nullptr;
+    // The module stays loaded once an effect was made: see keepModuleLoaded.
+    static const bool pinned = platform::keepModuleLoaded();
+    (void)pinned;
     try {
         DOvu* effect = new DOvu(hostCallback);
         return effect->getAeffect();

@@ -88,12 +88,14 @@ inline bool writeWav(const std::string& path, const std::vector<float>& interlea
     return sf_close(file) == 0 && ok;
 }
 
-// A short room-like IR: an exponentially decaying noise tail, interleaved.
-inline std::vector<float> decayingNoiseIR(int frames, int channels, int rate, std::uint32_t start = 7u)
+// A room-like IR: an exponentially decaying noise tail that falls by 60 dB in
+// `decaySeconds`, interleaved.
+inline std::vector<float> decayingNoiseIR(int frames, int channels, int rate, std::uint32_t start = 7u,
+                                          double decaySeconds = 0.25)
 {
     Noise noise(start);
     std::vector<float> ir(static_cast<size_t>(frames) * static_cast<size_t>(channels));
-    const double perFrame = std::exp(-6.9 / (0.25 * rate));  // -60 dB after 250 ms
+    const double perFrame = std::exp(-6.9 / (decaySeconds * rate));
     double level = 1.0;
     for (int i = 0; i < frames; ++i, level *= perFrame)
         for (int c = 0; c < channels; ++c)
