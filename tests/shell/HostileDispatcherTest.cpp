@@ -155,6 +155,8 @@ TEST_F(HostileDispatcherTest, RatesThatMakeNoSenseLeaveUsableLengths)
     commitPath(monoPath);  // a mono IR: the width stage's delay ring is in use
     set(param::kStWidth, 0.7f);
     set(param::kPreDelay, 1.0f);
+    // The editor is open throughout: its frequency axis follows the rate.
+    dispatch(vst::effEditOpen, 0, 0, nullptr);
     float gate = 0.5f;
     for (float rate : {0.0f, -1.0f, -44100.0f, kNaN, kInf, -kInf, 1e-30f, 0.999f, 1.0f, 19.0f, 8000.0f,
                        44100.5f, 384000.0f, 2e6f, 1e7f, 1.5e7f, FLT_MAX}) {
@@ -175,9 +177,11 @@ TEST_F(HostileDispatcherTest, RatesThatMakeNoSenseLeaveUsableLengths)
         const int indicator = effect->irData().rebuildIndicator();
         EXPECT_NE(indicator, -1) << "a rebuild was left half done";
 
+        dispatch(vst::effEditIdle);
         const OutputCheck check = run(8192);
         EXPECT_TRUE(check.clean()) << check.describe();
     }
+    dispatch(vst::effEditClose);
 }
 
 TEST_F(HostileDispatcherTest, ProcessingInPlaceAndWithMissingBuffers)
