@@ -32,7 +32,8 @@ class DesktopServicesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        // the real dialog programs are under test here, not a dialog script
+        for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "RVB_DIALOG_SCRIPT"}) {
             const char* value = std::getenv(name);
             saved.push_back({name, value ? value : "", value != nullptr});
         }
@@ -40,6 +41,7 @@ protected:
         setenv("PATH", tools.c_str(), 1);
         setenv("DISPLAY", ":99", 1);
         unsetenv("WAYLAND_DISPLAY");
+        unsetenv("RVB_DIALOG_SCRIPT");
     }
 
     void TearDown() override
