@@ -5,7 +5,9 @@
 // 99th and 99.9th percentiles and the largest call, and the largest call's
 // share of the call's deadline (the time the frames last at 48 kHz).
 // Wall-clock figures include whatever else the machine runs; the thread's own
-// processor time per call is printed beside them.
+// processor time per call is printed beside them, with the number of calls
+// in which the thread waited (a voluntary switch: joining a thread, a lock) and
+// the number of those in which it was only preempted by other work.
 //
 // Usage: bench_realtime [seconds of audio per run, default 8.2]
 #include "engine/BlockConvolver.h"
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <sys/resource.h>
 #include <memory>
 #include <random>
 #include <vector>
@@ -49,8 +52,19 @@ std::vector<float> slotLayoutIr(unsigned stream)
 struct Figures {
     double meanUs, p99Us, p999Us, maxUs;
     double cpuMeanUs, cpuP999Us, cpuMaxUs;
-    long calls;
+    long calls, waitingCalls, preemptedCalls;
 };
+
+struct Switches {
+    long voluntary, involuntary;
+};
+
+Switches threadSwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return {usage.ru_nvcsw, usage.ru_nivcsw};
+}
 
 double threadCpuUs()
 {
@@ -99,13 +113,21 @@ Figures measure(int callFrames, int frames)
     std::vector<double> wall, cpu;
     wall.reserve(static_cast<size_t>(frames / callFrames + 1));
     cpu.reserve(wall.capacity());
+    long waiting = 0;
+    long preempted = 0;
     for (int done = 0; done < frames; done += callFrames) {
+        const Switches before = threadSwitches();
         const double cpuStart = threadCpuUs();
         const auto start = std::chrono::steady_clock::now();
         call();
         const auto end = std::chrono::steady_clock::now();
         cpu.push_back(threadCpuUs() - cpuStart);
         wall.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+        const Switches after = threadSwitches();
+        if (after.voluntary != before.voluntary)
+            ++waiting;
+        else if (after.involuntary != before.involuntary)
+            ++preempted;
     }
 
     const Distribution w = distribution(wall);
@@ -119,15 +141,17 @@ Figures measure(int callFrames, int frames)
     f.cpuMeanUs = c.mean;
     f.cpuP999Us = c.p999;
     f.cpuMaxUs = c.max;
+    f.waitingCalls = waiting;
+    f.preemptedCalls = preempted;
     return f;
 }
 
 void report(const char* name, int callFrames, const Figures& f)
 {
     const double deadlineUs = callFrames / kSampleRate * 1e6;
-    std::printf("%-17s %5d %6ld | %8.2f %8.2f %9.2f %9.2f %8.1f%% | %8.2f %9.2f %9.2f %8.1f%%\n", name, callFrames,
-                f.calls, f.meanUs, f.p99Us, f.p999Us, f.maxUs, 100.0 * f.maxUs / deadlineUs, f.cpuMeanUs, f.cpuP999Us,
-                f.cpuMaxUs, 100.0 * f.cpuMaxUs / deadlineUs);
+    std::printf("%-16s %4d %5ld | %7.2f %7.2f %9.2f %9.2f %7.1f%% | %7.2f %8.2f %8.2f %6.1f%% | %6ld %9ld\n", name,
+                callFrames, f.calls, f.meanUs, f.p99Us, f.p999Us, f.maxUs, 100.0 * f.maxUs / deadlineUs, f.cpuMeanUs,
+                f.cpuP999Us, f.cpuMaxUs, 100.0 * f.cpuMaxUs / deadlineUs, f.waitingCalls, f.preemptedCalls);
 }
 
 } // namespace
@@ -137,10 +161,10 @@ int main(int argc, char** argv)
     const double seconds = argc > 1 ? std::atof(argv[1]) : 8.2;
     const int frames = static_cast<int>(seconds * kSampleRate);
     std::printf("%d frames (%.1f s at 48 kHz) per run, full-length stereo kernel\n", frames, frames / kSampleRate);
-    std::printf("%-17s %5s %6s | %8s %8s %9s %9s %9s | %8s %9s %9s %9s\n", "", "", "", "wall", "", "", "", "",
-                "thread", "cpu", "", "");
-    std::printf("%-17s %5s %6s | %8s %8s %9s %9s %9s | %8s %9s %9s %9s\n", "engine", "call", "calls", "mean us",
-                "p99 us", "p99.9 us", "max us", "max/dl", "mean us", "p99.9 us", "max us", "max/dl");
+    std::printf("%-16s %4s %5s | %-43s | %-33s | calls that\n", "", "", "", "wall time per call", "thread processor time");
+    std::printf("%-16s %4s %5s | %7s %7s %9s %9s %8s | %7s %8s %8s %7s | %6s %9s\n", "engine", "call", "calls",
+                "mean us", "p99 us", "p99.9 us", "max us", "max/dl", "mean us", "p99.9 us", "max us", "max/dl",
+                "waited", "preempted");
     for (const int callFrames : {64, 512}) {
         report("block convolver", callFrames, measure<engine::BlockConvolver>(callFrames, frames));
         report("real-time engine", callFrames, measure<engine::ConvolutionEngine>(callFrames, frames));
