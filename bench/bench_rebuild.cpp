@@ -25,7 +25,7 @@ void put(std::string& s, std::uint32_t v, int bytes)
 }
 
 // A decaying noise IR, stereo, 32-bit float.
-std::string writeIR(const std::string& path, unsigned seed)
+std::string writeIR(const std::string& path, unsigned state)
 {
     constexpr int kFrames = 131072;
     constexpr int kRate = 44100;
@@ -33,8 +33,8 @@ std::string writeIR(const std::string& path, unsigned seed)
     data.reserve(kFrames * 8);
     for (int i = 0; i < kFrames; ++i) {
         for (int c = 0; c < 2; ++c) {
-            seed = seed * 1664525u + 1013904223u;
-            const float v = static_cast<float>((static_cast<double>(seed >> 8) / 8388608.0 - 1.0) *
+            state = state * 1664525u + 1013904223u;
+            const float v = static_cast<float>((static_cast<double>(state >> 8) / 8388608.0 - 1.0) *
                                                std::exp(-i / 20000.0));
             std::uint32_t bits;
             std::memcpy(&bits, &v, sizeof bits);

@@ -1,5 +1,7 @@
 #include "editor/EnvelopeInfoText.h"
 
+#include "ir/IRLibraryPaths.h"
+
 #include "ir/IRData.h"
 #include "platform/Services.h"
 #include "toolkit/CDrawContext.h"
@@ -22,40 +24,19 @@ void drawLine(CDrawContext* context, const std::string& text, int size, const CR
 
 } // namespace
 
-PathParts splitIRPath(const char* path)
-{
-    PathParts parts;
-    if (path == nullptr || *path == '\0')
-        return parts;
-    const char* cut = std::strrchr(path, platform::kPathSeparator);
-    if (cut == nullptr) {
-        parts.folder = path;
-        parts.name = path;
-    } else {
-        parts.folder.assign(path, static_cast<std::size_t>(cut - path));
-        parts.name = cut + 1;
-    }
-    return parts;
-}
-
-bool isInDataFolder(const char* path, const char* dataFolder)
-{
-    if (path == nullptr || *path == '\0')
-        return true;
-    return splitIRPath(path).folder == (dataFolder ? dataFolder : "");
-}
-
 Lines linesFor(const ir::IRData& ir, const char* dataFolder)
 {
     Lines lines;
-    const PathParts parts = splitIRPath(ir.path());
-    const bool local = isInDataFolder(ir.path(), dataFolder);
+    std::string folder;
+    std::string name;
+    ir::splitPath(ir.path(), &folder, &name);
+    const bool local = ir::isInLocalFolder(ir.path(), dataFolder);
     const bool highlighted = ir.rebuildIndicator() != 0;
 
-    lines.folder = parts.folder;
+    lines.folder = folder;
     if (!local)
         lines.folder += kOuterFolderMark;
-    lines.name = parts.name;
+    lines.name = name;
     lines.textColour = highlighted ? kHighlightColour : kPlainColour;
     lines.folderColour = highlighted ? kHighlightColour : (local ? kPlainColour : kOuterFolderColour);
 

@@ -25,18 +25,6 @@ constexpr const char* kPromptText =
     "Please click here to \"OpenFileDialog\", or Drag-Drop IR file form explorer.";
 constexpr const char* kOuterFolderMark = " (outer folder)";
 
-// The path split at its last separator: folder before it, name after it. A
-// path without a separator is both folder and name.
-struct PathParts {
-    std::string folder;
-    std::string name;
-};
-PathParts splitIRPath(const char* path);
-
-// True for an empty path, or when the path's folder is the data folder byte
-// for byte.
-bool isInDataFolder(const char* path, const char* dataFolder);
-
 // The four lines as shown for a loaded IR.
 struct Lines {
     std::string folder;   // with the outer-folder mark where it applies

@@ -1,5 +1,7 @@
 #include "editor/SDEditor.h"
 
+#include "ir/IRLibraryPaths.h"
+
 #include "editor/CENVGRAP.h"
 #include "editor/CFRGRAP.h"
 #include "editor/EditorEffect.h"
@@ -85,7 +87,7 @@ bool SDEditor::open(void* parentWindow)
     effect_->setEditorOpen(true);
     effect_->irData().refreshEnvelopeCurves();
 
-    placeCopyButton(!envelopeinfo::isInDataFolder(effect_->irData().path(), effect_->dataFolder()));
+    placeCopyButton(!ir::isInLocalFolder(effect_->irData().path(), effect_->dataFolder()));
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "engine/PartitionKernel.h"
 
-#include "engine/RealPairSpectrum.h"
+#include "engine/RealPairSplit.h"
 #include "engine/SteppedFft.h"
 
 #include <algorithm>

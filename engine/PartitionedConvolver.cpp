@@ -1,6 +1,6 @@
 #include "engine/PartitionedConvolver.h"
 
-#include "engine/RealPairSpectrum.h"
+#include "engine/RealPairSplit.h"
 
 #include <algorithm>
 #include <cstdint>

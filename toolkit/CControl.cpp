@@ -70,6 +70,16 @@ bool CControl::offerModifierClick(CDrawContext* context, long buttons)
     return listener_->controlModifierClicked(context, this, buttons) != 0;
 }
 
+bool CControl::takeLeftPress(CDrawContext* context, long& buttons)
+{
+    if (!getMouseEnabled())
+        return false;
+    buttons = resolveButtons(buttons);
+    if (!(buttons & kLButton))
+        return false;
+    return !offerModifierClick(context, buttons);
+}
+
 long CControl::resolveButtons(long buttons) const
 {
     if (buttons != -1)

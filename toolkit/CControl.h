@@ -47,6 +47,10 @@ protected:
 
     // Offers a press made with a modifier to the listener; true when it took it.
     bool offerModifierClick(CDrawContext* context, long buttons);
+    // The start of every control's press: resolves `buttons` and answers true
+    // when it is a left press that this control handles (mouse input on, not
+    // taken by the listener as a modifier click).
+    bool takeLeftPress(CDrawContext* context, long& buttons);
     // Control + left, or a second plain left press within the double-click
     // interval, restores the default value (reported if it changed); true when
     // the press was used up that way. pressTime is the press's event time.

@@ -32,12 +32,7 @@ void CKickButton::draw(CDrawContext* context)
 
 void CKickButton::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
-    if (!getMouseEnabled())
-        return;
-    buttons = resolveButtons(buttons);
-    if (!(buttons & kLButton))
-        return;
-    if (offerModifierClick(context, buttons))
+    if (!takeLeftPress(context, buttons))
         return;
 
     const float entryValue = value_;

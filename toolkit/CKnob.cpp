@@ -50,12 +50,7 @@ float CKnob::valueFromPoint(const CPoint& where) const
 
 void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
-    if (!getMouseEnabled())
-        return;
-    buttons = resolveButtons(buttons);
-    if (!(buttons & kLButton))
-        return;
-    if (offerModifierClick(context, buttons))
+    if (!takeLeftPress(context, buttons))
         return;
     if (checkDefaultValue(context, buttons, pressTime()))
         return;

@@ -20,12 +20,7 @@ void COnOffButton::draw(CDrawContext* context)
 
 void COnOffButton::mouse(CDrawContext* context, CPoint&, long buttons)
 {
-    if (!getMouseEnabled())
-        return;
-    buttons = resolveButtons(buttons);
-    if (!(buttons & kLButton))
-        return;
-    if (offerModifierClick(context, buttons))
+    if (!takeLeftPress(context, buttons))
         return;
     value_ = static_cast<int>(value_) != 0 ? 0.f : 1.f;
     beginEdit();

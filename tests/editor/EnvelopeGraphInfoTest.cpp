@@ -32,33 +32,6 @@ void writeMonoWav(const std::string& path, int rate, int frames)
     sf_close(file);
 }
 
-TEST(EnvelopeGraphInfo, PathSplitsAtItsLastSeparator)
-{
-    PathParts parts = splitIRPath("/home/me/irs/hall.wav");
-    EXPECT_EQ(parts.folder, "/home/me/irs");
-    EXPECT_EQ(parts.name, "hall.wav");
-    parts = splitIRPath("hall.wav");
-    EXPECT_EQ(parts.folder, "hall.wav");
-    EXPECT_EQ(parts.name, "hall.wav");
-    parts = splitIRPath("/hall.wav");
-    EXPECT_EQ(parts.folder, "");
-    EXPECT_EQ(parts.name, "hall.wav");
-    parts = splitIRPath("");
-    EXPECT_TRUE(parts.folder.empty() && parts.name.empty());
-    EXPECT_TRUE(splitIRPath(nullptr).name.empty());
-}
-
-TEST(EnvelopeGraphInfo, OnlyTheDataFolderItselfIsLocal)
-{
-    EXPECT_TRUE(isInDataFolder("", "/plug/data"));
-    EXPECT_TRUE(isInDataFolder(nullptr, "/plug/data"));
-    EXPECT_TRUE(isInDataFolder("/plug/data/hall.wav", "/plug/data"));
-    EXPECT_FALSE(isInDataFolder("/plug/DATA/hall.wav", "/plug/data"));      // case matters
-    EXPECT_FALSE(isInDataFolder("/plug/data/sub/hall.wav", "/plug/data"));  // not below it
-    EXPECT_FALSE(isInDataFolder("/plug/data//hall.wav", "/plug/data"));     // no normalising
-    EXPECT_FALSE(isInDataFolder("hall.wav", "/plug/data"));
-}
-
 TEST(EnvelopeGraphInfo, MonoFileLinesAndColours)
 {
     const std::string folder = testsupport::makeTempDir("graphs-mono");

@@ -56,13 +56,13 @@ protected:
 
 // Decaying noise that is never zero. A decaying IR keeps a neutral Decay
 // neutral: only an IR that seems to rise lowers the envelope multiplier.
-std::vector<float> noise(int frames, unsigned seed)
+std::vector<float> noise(int frames, unsigned state)
 {
     std::vector<float> v(static_cast<std::size_t>(frames));
     for (std::size_t i = 0; i < v.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        const float magnitude = 0.1f + 0.9f * static_cast<float>(seed >> 8) / 16777216.0f;
-        v[i] = magnitude * std::exp(-static_cast<float>(i) / 40000.0f) * ((seed & 1) ? -1.0f : 1.0f);
+        state = state * 1664525u + 1013904223u;
+        const float magnitude = 0.1f + 0.9f * static_cast<float>(state >> 8) / 16777216.0f;
+        v[i] = magnitude * std::exp(-static_cast<float>(i) / 40000.0f) * ((state & 1) ? -1.0f : 1.0f);
     }
     v[0] = 1.0f;
     return v;
