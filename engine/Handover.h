@@ -27,8 +27,16 @@ public:
     // Odd while the audio thread is inside a process call.
     class Scope {
     public:
-        explicit Scope(ProcessEpoch& epoch) : epoch_(epoch) { epoch_.counter_.fetch_add(1, std::memory_order_seq_cst); }
-        ~Scope() { epoch_.counter_.fetch_add(1, std::memory_order_seq_cst); }
+        explicit Scope(ProcessEpoch& epoch) : epoch_(epoch)
+        {
+            epoch_.caller_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+            epoch_.counter_.fetch_add(1, std::memory_order_seq_cst);
+        }
+        ~Scope()
+        {
+            epoch_.counter_.fetch_add(1, std::memory_order_seq_cst);
+            epoch_.caller_.store(std::thread::id(), std::memory_order_relaxed);
+        }
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
 
@@ -36,19 +44,25 @@ public:
         ProcessEpoch& epoch_;
     };
 
-    // Called by a non-audio thread after it has unpublished something: returns once
-    // no process call that started before this point is still running.
-    void waitForReaders() const
+    // Called after something was unpublished: returns true once no process call
+    // that started before this point is still running. A host that changes a
+    // parameter from inside its own process call would wait for itself: then
+    // this answers false at once and the caller must keep the object for later.
+    bool waitForReaders() const
     {
         const std::uint64_t seen = counter_.load(std::memory_order_seq_cst);
         if ((seen & 1u) == 0)
-            return;
+            return true;
+        if (caller_.load(std::memory_order_relaxed) == std::this_thread::get_id())
+            return false;
         while (counter_.load(std::memory_order_seq_cst) == seen)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return true;
     }
 
 private:
     std::atomic<std::uint64_t> counter_{0};
+    std::atomic<std::thread::id> caller_{};
 };
 
 template <class T>
@@ -89,10 +103,13 @@ public:
     {
         std::lock_guard<std::mutex> lock(publishMutex_);
         T* old = current_.exchange(next.release(), std::memory_order_seq_cst);
-        epoch_.waitForReaders();
-        // No call can pick up `old` any more; what the audio thread holds now is
-        // all it will ever use of the replaced objects.
         retired_.push_back(old);
+        // Published from inside a process call: the call may still use `old`,
+        // so it is freed by a later publish.
+        if (!epoch_.waitForReaders())
+            return;
+        // No call can pick up a retired object any more; what the audio thread
+        // holds now is all it will ever use of them.
         const T* held = held_.load(std::memory_order_seq_cst);
         const auto stillHeld = std::partition(retired_.begin(), retired_.end(), [&](T* p) { return p == held; });
         for (auto it = stillHeld; it != retired_.end(); ++it)
@@ -109,7 +126,8 @@ private:
     std::atomic<T*> current_;
     std::atomic<T*> held_{nullptr};
     std::mutex publishMutex_;
-    // Replaced objects the audio thread still held at the last publish; at most one.
+    // Replaced objects the audio thread may still use: the one it held at the last
+    // publish, and any published from inside a process call.
     std::vector<T*> retired_;
 };
 

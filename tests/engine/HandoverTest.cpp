@@ -1,0 +1,63 @@
+// Hand-over of prepared objects to the audio thread.
+#include "engine/Handover.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+namespace {
+
+struct Tracked {
+    explicit Tracked(std::atomic<int>& alive) : alive_(alive) { ++alive_; }
+    ~Tracked() { --alive_; }
+    std::atomic<int>& alive_;
+};
+
+} // namespace
+
+TEST(Handover, PublishWaitsForTheRunningCallThenFreesTheOldObject)
+{
+    std::atomic<int> alive{0};
+    engine::ProcessEpoch epoch;
+    engine::Handover<Tracked> slot(epoch, std::make_unique<Tracked>(alive));
+    std::promise<void> inside, release;
+    std::thread audio([&] {
+        engine::ProcessEpoch::Scope call(epoch);
+        Tracked* seen = slot.get();
+        inside.set_value();
+        release.get_future().wait();
+        EXPECT_EQ(&seen->alive_, &alive); // still valid while the call runs
+    });
+    inside.get_future().wait();
+    auto publishing = std::async(std::launch::async, [&] { slot.publish(std::make_unique<Tracked>(alive)); });
+    EXPECT_EQ(publishing.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout)
+        << "the old object must outlive the call that may read it";
+    EXPECT_EQ(alive.load(), 2);
+    release.set_value();
+    publishing.wait();
+    audio.join();
+    EXPECT_EQ(alive.load(), 1);
+}
+
+TEST(Handover, PublishFromInsideAProcessCallNeitherWaitsNorFreesWhatTheCallUses)
+{
+    std::atomic<int> alive{0};
+    engine::ProcessEpoch epoch;
+    engine::Handover<Tracked> slot(epoch, std::make_unique<Tracked>(alive));
+    {
+        engine::ProcessEpoch::Scope call(epoch);
+        Tracked* seen = slot.get();
+        // a host that automates from inside its own process call
+        auto publishing = std::async(std::launch::deferred, [&] { slot.publish(std::make_unique<Tracked>(alive)); });
+        publishing.get(); // runs on this thread: must return at once
+        EXPECT_EQ(alive.load(), 2);
+        EXPECT_EQ(&seen->alive_, &alive);
+    }
+    // the next publish outside a call frees everything replaced so far
+    slot.publish(std::make_unique<Tracked>(alive));
+    EXPECT_EQ(alive.load(), 1);
+}
