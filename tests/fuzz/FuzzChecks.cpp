@@ -138,4 +138,43 @@ void checkInfo(const ir::IRFileInfo& info)
     require(info.byteOrder == ir::kByteOrderWave || info.byteOrder == ir::kByteOrderAiff, "unknown byte order");
 }
 
+ImageRead readImage(const std::uint8_t* data, std::size_t size, std::uint32_t byteOrder, ir::IRFileInfo& info)
+{
+    static std::vector<float> left(ir::kIRCapacityFrames);
+    static std::vector<float> right(ir::kIRCapacityFrames);
+
+    ir::IRErrorText error;
+    std::memset(error, 'x', sizeof error);
+    ImageRead read;
+    read.frames = ir::readIRImage(data, size, byteOrder, info, left.data(), right.data(), error);
+    read.left = left.data();
+    read.right = right.data();
+    checkErrorText(error, sizeof error);
+    if (read.frames < 0) {
+        require(read.frames == -1, "failure other than -1");
+        require(error[0] != '\0', "failed read without a message");
+        return read;
+    }
+    checkInfo(info);
+    require(info.byteOrder == byteOrder, "read reported the other byte order");
+    return read;
+}
+
+void checkSamples(const SampleLayout& layout, const std::uint8_t* data, std::size_t size,
+                  const ir::IRFileInfo& info, const ImageRead& read)
+{
+    require(read.frames == expectedFrames(layout, size - info.dataPosition, info.dataSize),
+            "frame count differs from the bytes present");
+    checkConverted(layout, data + info.dataPosition, read.frames, read.left, read.right);
+}
+
+std::vector<unsigned char> capacityProbe(const std::uint8_t* data, std::size_t size, const ir::IRFileInfo& info,
+                                         const SampleLayout& layout, int frames)
+{
+    if (frames <= 0 || size % 127 != 0 || !isConverted(layout))
+        return {};
+    const std::size_t frameBytes = static_cast<std::size_t>(layout.usedBits / 8 * layout.channels);
+    return stretched(data, size, info.dataPosition, frameBytes * (ir::kIRCapacityFrames + 1) + 1);
+}
+
 } // namespace fuzz

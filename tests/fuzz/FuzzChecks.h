@@ -57,4 +57,25 @@ void checkConverted(const SampleLayout& layout, const unsigned char* samples, in
 // What a successful header read promises about the record.
 void checkInfo(const ir::IRFileInfo& info);
 
+// One file image through the reader for `byteOrder`, into arrays kept for the
+// process. Checks the error text, and that a failure is -1 with a message and
+// a success a sound record. Returns the frame count or -1.
+struct ImageRead {
+    int frames = -1;
+    const float* left = nullptr;
+    const float* right = nullptr;
+};
+ImageRead readImage(const std::uint8_t* data, std::size_t size, std::uint32_t byteOrder, ir::IRFileInfo& info);
+
+// The frames and samples of a successful read match the bytes behind the
+// record's data position.
+void checkSamples(const SampleLayout& layout, const std::uint8_t* data, std::size_t size,
+                  const ir::IRFileInfo& info, const ImageRead& read);
+
+// For some inputs (chosen by length, so that a reproducer behaves alike): the
+// image with its sample data repeated past the capacity, for the caller to
+// mark as long and read again. Empty when this input is not one of them.
+std::vector<unsigned char> capacityProbe(const std::uint8_t* data, std::size_t size, const ir::IRFileInfo& info,
+                                         const SampleLayout& layout, int frames);
+
 } // namespace fuzz

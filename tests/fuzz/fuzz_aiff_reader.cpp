@@ -34,21 +34,10 @@ long double referenceRate(const unsigned char* b)
 // Reads one image and checks the outcome; returns the frame count or -1.
 int readAndCheck(const std::uint8_t* data, std::size_t size, ir::IRFileInfo& info)
 {
-    static std::vector<float> left(ir::kIRCapacityFrames);
-    static std::vector<float> right(ir::kIRCapacityFrames);
-
-    ir::IRErrorText error;
-    std::memset(error, 'x', sizeof error);
-    const int frames = ir::readIRImage(data, size, ir::kByteOrderAiff, info, left.data(), right.data(), error);
-    fuzz::checkErrorText(error, sizeof error);
-
-    if (frames < 0) {
-        fuzz::require(frames == -1, "failure other than -1");
-        fuzz::require(error[0] != '\0', "failed AIFF read without a message");
+    const fuzz::ImageRead read = fuzz::readImage(data, size, ir::kByteOrderAiff, info);
+    if (read.frames < 0)
         return -1;
-    }
-    fuzz::checkInfo(info);
-    fuzz::require(info.byteOrder == ir::kByteOrderAiff && info.formatTag == 1, "AIFF record fields wrong");
+    fuzz::require(info.formatTag == 1, "AIFF record fields wrong");
     fuzz::require(info.declaredBits == info.usedBits, "AIFF used bits differ from the sample size");
     fuzz::require(std::memcmp(data, "FORM", 4) == 0 && std::memcmp(data + 8, "AIFF", 4) == 0 &&
                       std::memcmp(data + 12, "COMM", 4) == 0,
@@ -65,10 +54,8 @@ int readAndCheck(const std::uint8_t* data, std::size_t size, ir::IRFileInfo& inf
     fuzz::require(info.dataPosition >= 54 && info.dataPosition <= size, "data position outside the file");
 
     const fuzz::SampleLayout layout = fuzz::aiffLayout(info);
-    fuzz::require(frames == fuzz::expectedFrames(layout, size - info.dataPosition, info.dataSize),
-                  "frame count differs from the bytes present");
-    fuzz::checkConverted(layout, data + info.dataPosition, frames, left.data(), right.data());
-    return frames;
+    fuzz::checkSamples(layout, data, size, info, read);
+    return read.frames;
 }
 
 } // namespace
@@ -91,10 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // same file again with its sample data repeated past the capacity and the
     // frame count in COMM at its largest: the cut at exactly the capacity.
     const fuzz::SampleLayout layout = fuzz::aiffLayout(info);
-    if (frames > 0 && size % 127 == 0 && fuzz::isConverted(layout)) {
-        const std::size_t frameBytes = static_cast<std::size_t>(layout.usedBits / 8 * layout.channels);
-        std::vector<unsigned char> image =
-            fuzz::stretched(data, size, info.dataPosition, frameBytes * (ir::kIRCapacityFrames + 1) + 1);
+    std::vector<unsigned char> image = fuzz::capacityProbe(data, size, info, layout, frames);
+    if (!image.empty()) {
         std::memset(image.data() + 22, 0xff, 4);
         ir::IRFileInfo longInfo;
         fuzz::require(readAndCheck(image.data(), image.size(), longInfo) == ir::kIRCapacityFrames,

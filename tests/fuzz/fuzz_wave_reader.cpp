@@ -13,21 +13,9 @@ namespace {
 // Reads one image and checks the outcome; returns the frame count or -1.
 int readAndCheck(const std::uint8_t* data, std::size_t size, ir::IRFileInfo& info)
 {
-    static std::vector<float> left(ir::kIRCapacityFrames);
-    static std::vector<float> right(ir::kIRCapacityFrames);
-
-    ir::IRErrorText error;
-    std::memset(error, 'x', sizeof error);
-    const int frames = ir::readIRImage(data, size, ir::kByteOrderWave, info, left.data(), right.data(), error);
-    fuzz::checkErrorText(error, sizeof error);
-
-    if (frames < 0) {
-        fuzz::require(frames == -1, "failure other than -1");
-        fuzz::require(error[0] != '\0', "failed WAV read without a message");
+    const fuzz::ImageRead read = fuzz::readImage(data, size, ir::kByteOrderWave, info);
+    if (read.frames < 0)
         return -1;
-    }
-    fuzz::checkInfo(info);
-    fuzz::require(info.byteOrder == ir::kByteOrderWave, "WAV read reported AIFF byte order");
     fuzz::require(std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WAVE", 4) == 0,
                   "accepted a file without RIFF/WAVE codes");
     // The sample data starts right behind a "data" chunk header that carries the size.
@@ -37,10 +25,8 @@ int readAndCheck(const std::uint8_t* data, std::size_t size, ir::IRFileInfo& inf
                   "data position not behind the data chunk header");
 
     const fuzz::SampleLayout layout = fuzz::waveLayout(info);
-    fuzz::require(frames == fuzz::expectedFrames(layout, size - info.dataPosition, info.dataSize),
-                  "frame count differs from the bytes present");
-    fuzz::checkConverted(layout, data + info.dataPosition, frames, left.data(), right.data());
-    return frames;
+    fuzz::checkSamples(layout, data, size, info, read);
+    return read.frames;
 }
 
 } // namespace
@@ -54,10 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // same file again with its sample data repeated past the capacity and the
     // data size set to "unknown": the cut at exactly the capacity.
     const fuzz::SampleLayout layout = fuzz::waveLayout(info);
-    if (frames > 0 && size % 127 == 0 && fuzz::isConverted(layout)) {
-        const std::size_t frameBytes = static_cast<std::size_t>(layout.usedBits / 8 * layout.channels);
-        std::vector<unsigned char> image =
-            fuzz::stretched(data, size, info.dataPosition, frameBytes * (ir::kIRCapacityFrames + 1) + 1);
+    std::vector<unsigned char> image = fuzz::capacityProbe(data, size, info, layout, frames);
+    if (!image.empty()) {
         std::memset(image.data() + info.dataPosition - 4, 0xff, 4);
         ir::IRFileInfo longInfo;
         fuzz::require(readAndCheck(image.data(), image.size(), longInfo) == ir::kIRCapacityFrames,
