@@ -1,6 +1,6 @@
 #pragma once
 // What the effect's base part knows of an editor: the host's editor opcodes.
-#include "shell/VstInterface.h"
+#include "vst/VstInterface.h"
 
 class AEffEditor {
 public:

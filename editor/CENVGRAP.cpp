@@ -4,8 +4,9 @@
 #include "editor/EnvelopeGraphActions.h"
 #include "editor/EnvelopeInfoText.h"
 #include "ir/IRData.h"
-#include "shell/param/ParameterTable.h"
-#include "shell/param/ValueFormatters.h"
+#include "params/EffectConstants.h"
+#include "params/ParameterTable.h"
+#include "params/ValueFormatters.h"
 #include "toolkit/CDragContainer.h"
 #include "toolkit/MouseButtons.h"
 
@@ -22,7 +23,6 @@ constexpr int kPlotInsetTop = 55;
 constexpr int kPlotInsetRight = 30;
 constexpr int kPlotInsetBottom = 18;
 constexpr double kLevelSpanDb = 60.0;
-constexpr int kFallbackSampleRate = 44100;
 
 constexpr CColor kMinorLineColour{74, 116, 128, 255};
 constexpr CColor kScaleColour{104, 160, 182, 255};
@@ -41,7 +41,7 @@ CColor toColour(ir::CurveColour c)
 CENVGRAP::CENVGRAP(const CRect& size, CBitmap* background, EditorEffect* effect, CControlListener* listener)
     : CGRAP(size, listener, background),
       effect_(effect),
-      sampleRate_(effect ? effect->integerSampleRate() : kFallbackSampleRate)
+      sampleRate_(effect ? effect->integerSampleRate() : effect::kDefaultSampleRate)
 {
     setPlot(CRect(size.left + kPlotInsetLeft, size.top + kPlotInsetTop, size.right - kPlotInsetRight,
                   size.bottom - kPlotInsetBottom),

@@ -4,6 +4,7 @@
 #include "editor/FrequencyGrid.h"
 #include "engine/ResponseAnalyser.h"
 #include "engine/ResponseColumns.h"
+#include "params/EffectConstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +18,6 @@ constexpr int kFrameInsetRight = 7;
 constexpr int kFrameInsetBottom = 16;
 constexpr int kMajorLineOverhang = 2;
 
-constexpr int kFallbackRate = 44100;
 constexpr int kFallbackFftSize = engine::ResponseAnalyser::kSize;
 
 constexpr CColor kGridColour{104, 160, 182, 255};
@@ -40,7 +40,7 @@ CFRGRAP::CFRGRAP(const CRect& size, CBitmap* background, EditorEffect* effect, e
                  size.bottom - kFrameInsetBottom),
       xSpan_(size.width() - 32),
       ySpan_(size.height() - 27),
-      sampleRate_(analyser_ != nullptr ? analyser_->sampleRate() : kFallbackRate),
+      sampleRate_(analyser_ != nullptr ? analyser_->sampleRate() : effect::kDefaultSampleRate),
       fftSize_(analyser_ != nullptr ? analyser_->size() : kFallbackFftSize)
 {
     lnBinFrequency_.assign(static_cast<std::size_t>(fftSize_ / 2), 0.0f);

@@ -2,7 +2,7 @@
 // The effect as the editor sees it: parameters, host requests, the IR and the
 // filters' response analyser. The effect implements this, so that the editor
 // never includes the shell.
-#include "shell/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <mutex>
 

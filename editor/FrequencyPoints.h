@@ -2,6 +2,7 @@
 // The frequency graph's curve points: one every 24th of an octave from the
 // lowest frequency up, each placed half a step (a 48th of an octave) below its
 // own frequency, with what the response columns need to give it a level.
+#include "params/EffectConstants.h"
 #include <vector>
 
 namespace frequencypoints {
@@ -22,7 +23,7 @@ struct Axis {
     float fMax = 22050.0f;
     int plotLeft = 0;
     int xSpan = 0;  // pixels from fMin to fMax
-    int sampleRate = 44100;
+    int sampleRate = effect::kDefaultSampleRate;
     int fftSize = 4096;
 
     float lnFMin() const;

@@ -1,14 +1,16 @@
 #include "editor/SDEditor.h"
 
 #include "ir/IRLibraryPaths.h"
+#include "params/EffectConstants.h"
 
 #include "editor/CENVGRAP.h"
+#include "editor/ControlLayout.h"
 #include "editor/CFRGRAP.h"
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeInfoText.h"
 #include "ir/IRData.h"
 #include "platform/Services.h"
-#include "shell/param/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
@@ -93,8 +95,8 @@ bool SDEditor::open(void* parentWindow)
 
 void SDEditor::buildViews(CFrame* frame)
 {
-    for (const param::ControlRecord* record = param::kControlTable; record->name != nullptr; ++record) {
-        if (record->id == -1 || record->kind == param::kControlNone)
+    for (const editor::ControlRecord* record = editor::kControlLayout; record->name != nullptr; ++record) {
+        if (record->id == -1 || record->kind == editor::kControlNone)
             continue;
         CBitmap* bitmap = record->bitmapId > 0 ? new CBitmap(record->bitmapId) : nullptr;
         const int w = bitmap ? bitmap->getWidth() : 0;
@@ -106,24 +108,24 @@ void SDEditor::buildViews(CFrame* frame)
 
         CControl* control = nullptr;
         switch (record->kind) {
-        case param::kControlAnimKnob: {
+        case editor::kControlAnimKnob: {
             // Square frames stacked in a strip; an empty bitmap still gets a knob.
             const int frames = w > 0 && h >= w ? h / w : 1;
             const int frameHeight = h / frames;
             CAnimKnob* knob =
                 new CAnimKnob(CRect(x, y, x + w, y + frameHeight), this, id, frames, frameHeight, bitmap, CPoint());
             knob->setValue(value);
-            knob->setDefaultValue(static_cast<float>(param::toNormalisedValue(record->defaultValue, id)));
+            knob->setDefaultValue(static_cast<float>(param::normalisedDefault(id)));
             control = knob;
             break;
         }
-        case param::kControlOnOffButton:
+        case editor::kControlOnOffButton:
             control = new COnOffButton(CRect(x, y, x + w, y + h / 2), this, id, bitmap, 0);
             break;
-        case param::kControlKickButton:
+        case editor::kControlKickButton:
             control = new CKickButton(CRect(x, y, x + w, y + h / 2), this, id, h / 2, bitmap, CPoint());
             break;
-        case param::kControlFrequencyGraph: {
+        case editor::kControlFrequencyGraph: {
             CFRGRAP* graph =
                 new CFRGRAP(CRect(x, y, x + w, y + h), bitmap, effect_, &effect_->responseAnalyser(), this);
             graph->setTag(-1);
@@ -133,10 +135,11 @@ void SDEditor::buildViews(CFrame* frame)
             frame->addView(graph);
             break;
         }
-        case param::kControlEnvelopeGraph: {
+        case editor::kControlEnvelopeGraph: {
             CENVGRAP* graph = new CENVGRAP(CRect(x, y, x + w, y + h), bitmap, effect_, this);
             graph->setTag(-1);
-            graph->setTimeAxis(kEnvelopeGraphRate, kEnvelopeGraphRangeMs);
+            // The time axis reads at the default rate, whatever the host's rate.
+            graph->setTimeAxis(effect::kDefaultSampleRate, kEnvelopeGraphRangeMs);
             graph->setActions(envelopeActions_);
             envelopeGraph_ = graph;
             frame->addView(graph);
@@ -167,7 +170,7 @@ void SDEditor::buildViews(CFrame* frame)
 
 void SDEditor::addValueDisplay(CFrame* frame, int id, const CRect& rect, float normalised)
 {
-    const param::ControlRecord& record = param::findControl(id);
+    const param::ParameterRecord& record = param::findControl(id);
     CParamDisplay* display = new CParamDisplay(rect, nullptr, 0);
     display->setHoriAlign(kCenterText);
     display->setFont(kNormalFontSmaller);

@@ -36,8 +36,6 @@ public:
     static constexpr long kBackgroundBitmap = 11030;
     static constexpr CColor kPanelColour{64, 88, 112, 128};
     static constexpr CColor kDisplayTextColour{208, 208, 208, 128};
-    // The envelope graph's time axis, whatever the host's rate.
-    static constexpr int kEnvelopeGraphRate = 44100;
     static constexpr float kEnvelopeGraphRangeMs = 3000.0f;
 
     // Registers itself as the effect's editor.

@@ -9,6 +9,8 @@
 // hair above 0 Hz and below half the sample rate, a non-positive Q or shelf
 // slope is replaced by a small positive one, and a design that still comes out
 // non-finite falls back to a pass-through. Sample rates of 0 or below are refused.
+#include "params/EffectConstants.h"
+
 namespace engine {
 
 class CIIR {
@@ -29,9 +31,7 @@ public:
         double b0, b1, b2, a1, a2;
     };
 
-    static constexpr int kDefaultSampleRate = 44100;
-
-    // 44100 Hz, enabled, a 0 dB peaking design at 1000 Hz with Q 3, silent history.
+    // The default rate, enabled, a 0 dB peaking design at 1000 Hz with Q 3, silent history.
     CIIR();
     virtual ~CIIR() = default;
     CIIR(const CIIR&) = default;
@@ -87,7 +87,7 @@ private:
     void clearBlockHistory();
     void clearFrameHistory();
 
-    float sampleRate_ = static_cast<float>(kDefaultSampleRate);
+    float sampleRate_ = static_cast<float>(effect::kDefaultSampleRate);
     int enabled_ = 1;
     int type_ = kPeaking;
     float frequency_ = 1000.0f;

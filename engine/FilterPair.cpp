@@ -1,5 +1,7 @@
 #include "engine/FilterPair.h"
 
+#include "params/EffectConstants.h"
+
 #include <cmath>
 #include <initializer_list>
 #include <utility>
@@ -26,7 +28,7 @@ FilterPair::Design initialDesign(FilterPair::Kind kind, int sampleRate)
             f->design(CIIR::kHighShelf, FilterPair::kBalancePivotHz, FilterPair::kBalanceSlope, 0.0f);
             break;
         }
-        f->setSampleRate(sampleRate > 0 ? sampleRate : CIIR::kDefaultSampleRate);
+        f->setSampleRate(sampleRate > 0 ? sampleRate : effect::kDefaultSampleRate);
     }
     return d;
 }

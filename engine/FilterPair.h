@@ -15,6 +15,7 @@
 
 #include "engine/CIIR.h"
 #include "engine/Handover.h"
+#include "params/EffectConstants.h"
 
 namespace engine {
 
@@ -38,8 +39,8 @@ public:
     static constexpr float kBalanceSlope = 0.3f;
 
     // Builds the pair enabled, with its kind's construction design at `sampleRate`
-    // (44100 if that is 0 or less).
-    FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate = CIIR::kDefaultSampleRate);
+    // (the default rate if that is 0 or less).
+    FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate = effect::kDefaultSampleRate);
     FilterPair(const FilterPair&) = delete;
     FilterPair& operator=(const FilterPair&) = delete;
 

@@ -9,6 +9,7 @@
 // store from another thread, never race with the audio thread in the language
 // sense; on x86-64 they cost the same as plain floats.
 #include "engine/Handover.h"
+#include "params/EffectConstants.h"
 
 #include <atomic>
 #include <memory>
@@ -22,9 +23,8 @@ public:
     // 200 ms at 768 kHz. Longer delays (only reachable above 768 kHz) are held
     // at this length so that a bogus rate cannot ask for an unbounded store.
     static constexpr int kMaxDelayFrames = 153600;
-    static constexpr int kDefaultSampleRate = 44100;
 
-    explicit PreDelayLine(ProcessEpoch& epoch, int sampleRate = kDefaultSampleRate);
+    explicit PreDelayLine(ProcessEpoch& epoch, int sampleRate = effect::kDefaultSampleRate);
     PreDelayLine(const PreDelayLine&) = delete;
     PreDelayLine& operator=(const PreDelayLine&) = delete;
 

@@ -1,5 +1,7 @@
 #include "engine/ProcessingPath.h"
 
+#include "params/EffectConstants.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -24,7 +26,7 @@ ProcessingPath::ProcessingPath(ProcessEpoch& epoch)
       lowPass_(epoch, FilterPair::Kind::LowPass),
       balanceFilter_(epoch, FilterPair::Kind::Balance),
       scratch_(GrowableBufferPair::kInitialCapacity),
-      preDelay_(epoch, PreDelayLine::kDefaultSampleRate)
+      preDelay_(epoch, effect::kDefaultSampleRate)
 {
     for (int c = 0; c < 2; ++c) {
         dry_[c].reset(new float[kChunkFrames]());

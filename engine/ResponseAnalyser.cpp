@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "engine/Fft.h"
+#include "params/EffectConstants.h"
 
 namespace engine {
 namespace {
@@ -22,7 +23,7 @@ void runChain(CIIR& highPass, CIIR& lowPass, CIIR& balance, std::vector<float>& 
 } // namespace
 
 ResponseAnalyser::ResponseAnalyser(int sampleRate)
-    : sampleRate_(sampleRate > 0 ? sampleRate : CIIR::kDefaultSampleRate),
+    : sampleRate_(sampleRate > 0 ? sampleRate : effect::kDefaultSampleRate),
       input_(2 * kSize, 0.0f),
       output_(2 * kSize, 0.0f),
       power_(kBins, 0.0f)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/FilterPair.h"
+#include "params/EffectConstants.h"
 
 namespace engine {
 
@@ -26,7 +27,7 @@ public:
     static constexpr float kDisplayOffsetDb = 64.90357208251953f;
 
     // A rate of 0 or less is taken as 44100.
-    explicit ResponseAnalyser(int sampleRate = CIIR::kDefaultSampleRate);
+    explicit ResponseAnalyser(int sampleRate = effect::kDefaultSampleRate);
     ResponseAnalyser(const ResponseAnalyser&) = delete;
     ResponseAnalyser& operator=(const ResponseAnalyser&) = delete;
 

@@ -7,6 +7,7 @@
 // Once past its target a sweep goes on at half the rate (in octaves per second)
 // until it passes below 1 Hz or reaches half the sample rate, then holds.
 #include "engine/CIIR.h"
+#include "params/EffectConstants.h"
 
 namespace engine {
 
@@ -42,7 +43,7 @@ private:
     bool active_ = false;
     int interval_ = kUpdateInterval;
     int frameCounter_ = 0;
-    int sampleRate_ = CIIR::kDefaultSampleRate;
+    int sampleRate_ = effect::kDefaultSampleRate;
     double target_ = 0.0;
     double effectiveDurationMs_ = 0.0;
     double stepFactor_ = 1.0;

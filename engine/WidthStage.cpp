@@ -13,7 +13,7 @@ constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 WidthStage::WidthStage()
 {
     setWidth(0.0f);
-    setSampleRate(kDefaultSampleRate);
+    setSampleRate(effect::kDefaultSampleRate);
 }
 
 float WidthStage::makeUpGainFor(float width)

@@ -7,6 +7,8 @@
 // from outside (a new rate, the pseudo-stereo switch, a reset) is only
 // requested there and carried out by the audio thread at the start of its next
 // block, so the ring itself belongs to the audio thread alone.
+#include "params/EffectConstants.h"
+
 #include <atomic>
 
 namespace engine {
@@ -16,9 +18,7 @@ public:
     static constexpr int kRingSize = 882;
     static constexpr int kMaxRingLength = kRingSize - 1;
     static constexpr float kDelayMs = 8.0f;
-    static constexpr int kDefaultSampleRate = 44100;
-
-    // Width 0 at 44100 Hz, pseudo-stereo off, ring clear.
+    // Width 0 at the default rate, pseudo-stereo off, ring clear.
     WidthStage();
     WidthStage(const WidthStage&) = delete;
     WidthStage& operator=(const WidthStage&) = delete;
@@ -55,7 +55,7 @@ private:
     std::atomic<float> sideGain_{0.0f};
     std::atomic<float> makeUpGain_{1.0f};
     std::atomic<int> pseudoStereo_{0};
-    std::atomic<int> sampleRate_{kDefaultSampleRate};
+    std::atomic<int> sampleRate_{effect::kDefaultSampleRate};
     std::atomic<int> ringLength_{0};
     std::atomic<unsigned> clearRequests_{0};
 

@@ -4,7 +4,7 @@
 #include "host/PluginHost.h"
 #include "host/Render.h"
 #include "host/StateFile.h"
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 
 #include <cmath>
 #include <cstdio>

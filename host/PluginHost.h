@@ -1,7 +1,7 @@
 #pragma once
 // Loads a VST 2.4 plug-in from its shared object through VSTPluginMain, as a
 // DAW does, and answers its callback. Knows nothing of the plug-in's classes.
-#include "shell/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <functional>
 #include <mutex>

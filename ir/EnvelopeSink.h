@@ -4,6 +4,7 @@
 //
 // Every call comes from the thread that loads or rebuilds the IR, which the
 // effect serialises with its parameter changes and file actions.
+#include "params/EffectConstants.h"
 #include <cstdint>
 
 namespace ir {
@@ -15,7 +16,7 @@ struct CurveColour {
 class EnvelopeSink {
 public:
     // Values per curve: one per sample, sample 0 first.
-    static constexpr int kCurveSamples = 131072;
+    static constexpr int kCurveSamples = effect::kIRCapacityFrames;
     static constexpr int kSlotCount = 4;
 
     virtual ~EnvelopeSink() = default;

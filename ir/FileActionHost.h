@@ -2,7 +2,7 @@
 // What the IR file actions need from the effect and its editor. The effect
 // implements this, so that the actions never include the shell, the editor or
 // the toolkit.
-#include "shell/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <mutex>
 

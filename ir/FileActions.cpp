@@ -2,8 +2,9 @@
 
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
+#include "params/PathParams.h"
+#include "platform/PathLimit.h"
 #include "platform/Services.h"
-#include "shell/param/PathParams.h"
 
 #include <cstring>
 #include <vector>
@@ -11,6 +12,8 @@
 namespace ir {
 
 namespace {
+
+const char* const kSubject = "The IR file's path";
 
 constexpr int kReturnPathSize = static_cast<int>(kIRPathSize);
 
@@ -61,20 +64,11 @@ std::string FileActions::currentIRPath()
     return host_.irData().path();
 }
 
-bool FileActions::fits(const std::string& path, std::size_t limit, const char* what)
-{
-    if (path.size() <= limit)
-        return true;
-    const std::string text = "The IR file's path is too long " + std::string(what) + " (" + std::to_string(path.size())
-                             + " bytes; at most " + std::to_string(limit) + "):\n" + path;
-    platform::services().messageBox(kTooLongCaption, text);
-    return false;
-}
-
 int FileActions::takeFile(const std::string& path)
 {
-    if (!fits(path, kIRPathSize - 1, "to be used") ||
-        !fits(path, static_cast<std::size_t>(param::kMaxStoredPathLength), "to be remembered with the project"))
+    if (!platform::pathFits(path, kIRPathSize - 1, kTooLongCaption, kSubject, " to be used") ||
+        !platform::pathFits(path, static_cast<std::size_t>(param::kMaxStoredPathLength), kTooLongCaption, kSubject,
+                            " to be remembered with the project"))
         return -1;
     float values[param::kPathParamValues];
     if (!param::encodePathToParams(path.c_str(), values))
@@ -149,7 +143,7 @@ void FileActions::copyToLocal(const std::string& currentPath)
     std::string name;
     splitPath(currentPath.c_str(), nullptr, &name);
     const std::string destination = dataFolder + platform::kPathSeparator + name;
-    if (!fits(destination, kIRPathSize - 1, "in the local folder"))
+    if (!platform::pathFits(destination, kIRPathSize - 1, kTooLongCaption, kSubject, " in the local folder"))
         return;
 
     const std::string question = "Do you want to copy?\n  " + currentPath + "\nto local folder\n  " + dataFolder

@@ -51,8 +51,6 @@ private:
     // Loads the file and, when it loaded, remembers it and sets the button.
     // -1 when refused or failed.
     int takeFile(const std::string& path);
-    // False, after telling the user, when the path does not fit.
-    bool fits(const std::string& path, std::size_t limit, const char* what);
 
     FileActionHost& host_;
     std::atomic<bool> asking_{false};

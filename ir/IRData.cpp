@@ -3,6 +3,7 @@
 #include "engine/ConvolutionEngine.h"
 #include "ir/DecayAnalysis.h"
 #include "ir/ErrorText.h"
+#include "params/EffectConstants.h"
 #include "platform/Services.h"
 
 #include <algorithm>
@@ -51,12 +52,8 @@ int IRData::loadIR(const char* path)
     errorText_[0] = '\0';
     if (path == nullptr)
         path = "";
-    const std::size_t length = strnlen(path, kIRPathSize);
-    if (length >= kIRPathSize) {
-        setErrorText(errorText_, sizeof errorText_, "File path too long [%.200s...]\n", path);
-        return -1;
-    }
 
+    // The reader refuses a path too long for its buffers.
     IRFileInfo info;
     FileByteSource file;
     if (openIRFile(path, info, file, errorText_) != 0)
@@ -72,8 +69,9 @@ int IRData::loadIR(const char* path)
         owner_->setPseudoStereo(info.channels == 1);
 
     fileInfo_ = info;
-    // The caller may hand back path() itself, to reload the current file.
-    std::memmove(path_, path, length + 1);
+    // The caller may hand back path() itself, to reload the current file. The
+    // reader took the path, so it fits.
+    std::memmove(path_, path, std::strlen(path) + 1);
     rawFrameCount_ = 0;
     setRebuildIndicator(-1);
     std::fill(rawLeft_.get(), rawLeft_.get() + kIRCapacityFrames, 0.0f);
@@ -255,12 +253,12 @@ int IRData::publishRawEnvelope()
         return -1;
     graph->setTimeRange(kTimeRangeMs);
     graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
-    std::unique_ptr<float[]> values = zeroedArray(kShapedCapacity);
+    std::unique_ptr<float[]> values = zeroedArray(effect::kIRCapacityFrames);
     if (!values)
         return -1;
     const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;
     rawEnvelope(rawLeft_.get(), rawRight_.get(), ratio, values.get());
-    return graph->setCurve(kRawSlot, values.get(), kShapedCapacity, kRawLabel, kRawColour);
+    return graph->setCurve(kRawSlot, values.get(), effect::kIRCapacityFrames, kRawLabel, kRawColour);
 }
 
 } // namespace ir

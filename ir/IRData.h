@@ -14,6 +14,7 @@
 #include "ir/IRFileReaders.h"
 #include "ir/IROwner.h"
 #include "ir/IRShaping.h"
+#include "params/EffectConstants.h"
 
 #include <atomic>
 #include <cstdint>
@@ -27,12 +28,11 @@ namespace ir {
 
 class IRData {
 public:
-    static constexpr double kDefaultSampleRate = 44100.0;
     static constexpr float kInitialGateMs = 3.0f;
 
     // owner may be null (then nothing is published and no switch is set).
     // The raw arrays are allocated here, once.
-    IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = kDefaultSampleRate);
+    IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = effect::kDefaultSampleRate);
     IRData(const IRData&) = delete;
     IRData& operator=(const IRData&) = delete;
 

@@ -16,6 +16,7 @@
 #include "ir/ByteSource.h"
 #include "ir/FileByteSource.h"
 #include "ir/IRFileInfo.h"
+#include "params/EffectConstants.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +24,7 @@
 namespace ir {
 
 // Frames per channel the sample arrays hold; longer sample data is cut here.
-constexpr int kIRCapacityFrames = 131072;
+using effect::kIRCapacityFrames;
 // Size of the caller's error-text buffer.
 constexpr std::size_t kIRErrorTextSize = 256;
 // Size of path buffers: at most kIRPathSize - 1 bytes of UTF-8 and a terminator.

@@ -2,6 +2,7 @@
 
 #include "engine/SweepFilterPair.h"
 #include "ir/IRFileReaders.h"
+#include "params/EffectConstants.h"
 
 #include <algorithm>
 #include <climits>
@@ -14,7 +15,6 @@ namespace {
 
 constexpr double kStretchLossDb = 3.6629;
 constexpr double kHighlightSamples = 49152000.0;  // 49152 samples, in ms * Hz
-constexpr double kFallbackRate = 44100.0;
 
 // Sweep 1 darkens the IR along its course, sweep 2 thins out its bass.
 constexpr double kLowPassTargetHz = 1000.0;
@@ -67,8 +67,8 @@ int shapedLength(double gateMs, double sampleRate)
     const double length = gateMs * sampleRate * 0.001 + 0.5;
     if (!(length >= 1.0))
         return 0;
-    if (length >= kShapedCapacity)
-        return kShapedCapacity;
+    if (length >= effect::kIRCapacityFrames)
+        return effect::kIRCapacityFrames;
     return static_cast<int>(length);
 }
 
@@ -120,10 +120,10 @@ int shapeIR(const float* rawLeft, const float* rawRight, const ShapeSettings& se
 
 void rawEnvelope(const float* rawLeft, const float* rawRight, float ratio, float* values)
 {
-    std::fill(values, values + kShapedCapacity, 0.0f);
+    std::fill(values, values + effect::kIRCapacityFrames, 0.0f);
     if (!positive(ratio))
         return;
-    for (int i = 0; i < kShapedCapacity; ++i) {
+    for (int i = 0; i < effect::kIRCapacityFrames; ++i) {
         const double position = static_cast<double>(i) * ratio;
         if (!(position < kIRCapacityFrames))
             break;
@@ -141,7 +141,7 @@ void rawEnvelope(const float* rawLeft, const float* rawRight, float ratio, float
 
 int highlightDeadline(std::uint32_t now, double sampleRate)
 {
-    const double rate = positive(sampleRate) ? sampleRate : kFallbackRate;
+    const double rate = positive(sampleRate) ? sampleRate : effect::kDefaultSampleRate;
     const double holdMs = std::min(std::floor(kHighlightSamples / rate), kHighlightSamples);
     const std::uint32_t deadline = now + static_cast<std::uint32_t>(holdMs);
     const int value = static_cast<int>(deadline);

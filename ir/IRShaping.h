@@ -2,17 +2,16 @@
 // The steps that turn a raw IR into the one the reverb convolves with, and
 // into the curves the envelope graph shows. Free functions on plain arrays, so
 // each can be checked alone; IRData strings them together.
+#include "params/EffectConstants.h"
 #include <cstdint>
 
 namespace ir {
 
-// Samples the shaped IR holds at most (the convolution's kernel capacity).
-constexpr int kShapedCapacity = 131072;
 // Floats of one shaped-IR array: 262144 complex points, sample i at float 4i.
-constexpr int kShapedArrayFloats = 4 * kShapedCapacity;
+constexpr int kShapedArrayFloats = 4 * effect::kIRCapacityFrames;
 
 struct ShapeSettings {
-    double sampleRate = 44100.0;     // host rate the shaped IR is built for, Hz
+    double sampleRate = effect::kDefaultSampleRate;     // host rate the shaped IR is built for, Hz
     int fileSampleRate = 0;          // rate of the raw IR, Hz
     int rawFrameCount = 0;           // frames read from the file
     double gateMs = 0.0;             // length of the shaped IR
@@ -34,7 +33,7 @@ int trimLeadingSilence(float* left, float* right, int frames);
 double stretchCompensation(double stretch);
 
 // Samples of the shaped IR: trunc(gate * rate * 0.001 + 0.5), at most
-// kShapedCapacity, 0 for a rate or gate that gives none.
+// effect::kIRCapacityFrames, 0 for a rate or gate that gives none.
 int shapedLength(double gateMs, double sampleRate);
 
 // Writes the shaped IR into `left` and `right` (kShapedArrayFloats each, zeroed
@@ -47,7 +46,7 @@ int shapedLength(double gateMs, double sampleRate);
 int shapeIR(const float* rawLeft, const float* rawRight, const ShapeSettings& settings, float* left,
             float* right);
 
-// The loaded IR as the graph shows it: kShapedCapacity values, value i the
+// The loaded IR as the graph shows it: effect::kIRCapacityFrames values, value i the
 // larger magnitude of the two channels at raw position i * ratio (linearly
 // interpolated), ratio = file rate / host rate. A ratio that is not a positive
 // number gives all zeros.

@@ -5,8 +5,8 @@
 
 namespace platform {
 
-// Bits of InputEvent::state and InputEvent::button. They have the values the
-// toolkit's own mouse-button bits have.
+// Bits of InputEvent::state and InputEvent::button; the toolkit's mouse-button
+// bits are these.
 enum InputBits : int {
     kInputLeft = 1,
     kInputMiddle = 2,

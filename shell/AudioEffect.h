@@ -2,7 +2,8 @@
 // The base part of a VST 2.4 effect: the effect record handed to the host, the
 // host callback, the dispatcher that answers every host opcode, and one wrapper
 // per host request the effect makes.
-#include "shell/VstInterface.h"
+#include "params/EffectConstants.h"
+#include "vst/VstInterface.h"
 
 class AEffEditor;
 
@@ -59,7 +60,7 @@ protected:
 
     vst::HostCallback hostCallback_;
     AEffEditor* editor_ = nullptr;
-    float sampleRate_ = 44100.0f;
+    float sampleRate_ = static_cast<float>(effect::kDefaultSampleRate);
     vst::Int32 blockSize_ = 1024;
     vst::Int32 numPrograms_;
     vst::Int32 numParams_;

@@ -5,6 +5,7 @@
 #include "engine/ResponseAnalyser.h"
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
+#include "params/EffectConstants.h"
 #include "platform/Services.h"
 #include "shell/DenormalGuard.h"
 
@@ -33,11 +34,11 @@ void copyText(char* to, size_t capacity, const char* from)
 DOvu::DOvu(vst::HostCallback hostCallback)
     : AudioEffectX(hostCallback, kNumPrograms, param::kNumParams)
 {
-    // filters, pre-delay line, scratch pair and width stage, all at 44100 Hz
+    // filters, pre-delay line, scratch pair and width stage, all at the default rate
     path_ = std::make_unique<engine::ProcessingPath>(epoch_);
 
     const std::string module = platform::modulePath();
-    location_ = ModuleLocation::fromModulePath(module.c_str());
+    location_ = platform::ModuleLocation::fromModulePath(module.c_str());
 
     programs_ = std::make_unique<ProgramRecord[]>(kNumPrograms);
     for (int p = 0; p < kNumPrograms; ++p) {
@@ -58,7 +59,7 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(kUniqueId);
-    setInitialDelay(kLatencyFrames);
+    setInitialDelay(effect::kLatencyFrames);
 
     // The editor registers itself with the base part, which deletes it.
     sdEditor_ = new SDEditor(this);

@@ -6,8 +6,9 @@
 #include "engine/Handover.h"
 #include "ir/FileActionHost.h"
 #include "ir/IROwner.h"
+#include "params/EffectConstants.h"
+#include "platform/ModuleLocation.h"
 #include "shell/AudioEffectX.h"
-#include "shell/ModuleLocation.h"
 #include "shell/ProgramRecord.h"
 
 #include <atomic>
@@ -31,7 +32,6 @@ class DOvu : public AudioEffectX,
              private ir::IROwner {
 public:
     static constexpr int kNumPrograms = 8;
-    static constexpr int kLatencyFrames = 65536;
     static constexpr vst::Int32 kUniqueId = vst::fourCharCode('2', '9', '1', '3');
 
     explicit DOvu(vst::HostCallback hostCallback);
@@ -85,7 +85,7 @@ public:
     void envelopeGraphClicked() override;
     void envelopeGraphDropped(const char* item, bool isFileName) override;
 
-    const ModuleLocation& location() const { return location_; }
+    const platform::ModuleLocation& location() const { return location_; }
     bool editorIsOpen() const { return editorOpen_.load() != 0; }
     // The editor made at construction (owned and deleted by the base part).
     SDEditor* editor() const { return sdEditor_; }
@@ -110,10 +110,10 @@ private:
     std::unique_ptr<engine::ResponseAnalyser> analyser_;
     std::unique_ptr<ir::IRData> ir_;
     std::unique_ptr<ir::FileActions> fileActions_;
-    ModuleLocation location_;
+    platform::ModuleLocation location_;
     std::unique_ptr<ProgramRecord[]> programs_;
     std::atomic<float> values_[param::kNumParams];
-    std::atomic<int> intSampleRate_{44100};
+    std::atomic<int> intSampleRate_{effect::kDefaultSampleRate};
     std::atomic<int> editorOpen_{0};
     // Applying parameters is serialised between the host's threads and the editor.
     std::recursive_mutex parameterMutex_;

@@ -5,7 +5,7 @@
 
 #include "editor/SDEditor.h"
 #include "ir/FileActions.h"
-#include "shell/param/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "toolkit/CFileSelector.h"
 
 namespace {

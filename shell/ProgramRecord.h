@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/param/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 // One program: a value per parameter and a name of at most 23 characters.
 struct ProgramRecord {

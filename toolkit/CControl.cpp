@@ -63,6 +63,15 @@ void CControl::reportValue(CDrawContext* context)
         listener_->valueChanged(context, this);
 }
 
+bool CControl::followPointer(CPoint& where, long& buttons)
+{
+    CFrame* frame = getFrame();
+    if (!frame)
+        return false;
+    frame->doIdleStuff();
+    return getFrame() && frame->pollMouse(where, buttons) && (buttons & kLButton);
+}
+
 bool CControl::offerModifierClick(CDrawContext* context, long buttons)
 {
     if (!listener_ || !(buttons & kModifierBits))

@@ -60,6 +60,10 @@ protected:
     std::uint32_t pressTime() const;
     // Tells the listener.
     void reportValue(CDrawContext* context);
+    // One step of following a held left button: lets the frame handle what is
+    // pending, then reads the pointer into `where` and `buttons`. False once the
+    // button is up, the pointer cannot be read or the control left its frame.
+    bool followPointer(CPoint& where, long& buttons);
 
     CControlListener* listener_;
     long tag_;

@@ -1,5 +1,6 @@
 #include "toolkit/CFileSelector.h"
 
+#include "platform/PathLimit.h"
 #include "platform/Services.h"
 
 #include <cstdio>
@@ -16,18 +17,14 @@ std::string boundedText(const char* text, std::size_t capacity)
     return std::string(text, strnlen(text, capacity));
 }
 
-// Tells the user why a chosen file is not taken, rather than cutting its name.
-void refuseLongPath(const std::string& path, long capacity)
-{
-    const std::string text = "The chosen file's path is too long (" + std::to_string(path.size())
-                             + " bytes; at most " + std::to_string(capacity - 1) + "):\n" + path;
-    platform::services().messageBox("File Select", text);
-}
-
+// The request's buffer must take the path and its terminator; a path that does
+// not fit is refused with a word to the user rather than cut.
 bool fitsReturnPath(const vst::VstFileSelect& request, const std::string& path)
 {
-    return request.returnPath && request.sizeReturnPath > 0
-           && path.size() < static_cast<std::size_t>(request.sizeReturnPath);
+    const std::size_t capacity =
+        request.returnPath && request.sizeReturnPath > 0 ? static_cast<std::size_t>(request.sizeReturnPath) : 0;
+    return platform::pathFits(path, capacity > 0 ? capacity - 1 : 0, "File Select", "The chosen file's path")
+           && capacity > 0;
 }
 
 void appendExtension(std::string& list, const char* extension, std::size_t capacity)
@@ -84,10 +81,8 @@ long CFileSelector::runHostSelector(vst::VstFileSelect* request)
     request->sizeReturnPath = ownSize;
     if (!answered || chosen.empty())
         return 0;
-    if (!fitsReturnPath(*request, chosen)) {
-        refuseLongPath(chosen, ownSize);
+    if (!fitsReturnPath(*request, chosen))
         return 0;
-    }
     std::memcpy(ownBuffer, chosen.c_str(), chosen.size() + 1);
     request->nbReturnPath = 1;
     return 1;
@@ -146,10 +141,8 @@ long CFileSelector::runDesktopDialog(vst::VstFileSelect* request)
     std::string chosen;
     if (!platform::services().openFileDialog(dialog, chosen) || chosen.empty())
         return 0;
-    if (!fitsReturnPath(*request, chosen)) {
-        refuseLongPath(chosen, request->sizeReturnPath > 0 ? request->sizeReturnPath : 1);
+    if (!fitsReturnPath(*request, chosen))
         return 0;
-    }
     std::memcpy(request->returnPath, chosen.c_str(), chosen.size() + 1);
     request->nbReturnPath = 1;
     return 1;

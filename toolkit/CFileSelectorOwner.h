@@ -1,7 +1,7 @@
 #pragma once
 // What the file selector needs from the effect it runs for: the host's answers
 // to capability questions and the host's own file selector.
-#include "shell/VstInterface.h"
+#include "vst/VstInterface.h"
 
 class CFileSelectorOwner {
 public:

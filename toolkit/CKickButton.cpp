@@ -48,11 +48,7 @@ void CKickButton::mouse(CDrawContext* context, CPoint& where, long buttons)
                 value_ = wanted;
                 reportValue(context);
             }
-            CFrame* frame = getFrame();
-            if (!frame)
-                break;
-            frame->doIdleStuff();
-            if (!getFrame() || !frame->pollMouse(pointer, buttons) || !(buttons & kLButton))
+            if (!followPointer(pointer, buttons))
                 break;
         }
     } else {

@@ -90,11 +90,7 @@ void CKnob::trackCircular(CDrawContext* context, CPoint where, long buttons)
             if (value_ != before)
                 reportValue(context);
         }
-        CFrame* frame = getFrame();
-        if (!frame)
-            break;
-        frame->doIdleStuff();
-        if (!getFrame() || !frame->pollMouse(where, buttons) || !(buttons & kLButton))
+        if (!followPointer(where, buttons))
             break;
     }
 }
@@ -105,13 +101,7 @@ void CKnob::trackLinear(CDrawContext* context, CPoint where, long buttons)
     long modifiers = buttons & kModifierBits;
     float step = range / ((buttons & kShift) ? kLinearTravel * zoomFactor_ : kLinearTravel);
     CPoint previous = where;
-    for (;;) {
-        CFrame* frame = getFrame();
-        if (!frame)
-            break;
-        frame->doIdleStuff();
-        if (!getFrame() || !frame->pollMouse(where, buttons) || !(buttons & kLButton))
-            break;
+    while (followPointer(where, buttons)) {
         if ((buttons & kModifierBits) != modifiers) {
             modifiers = buttons & kModifierBits;
             step = range / ((buttons & kShift) ? kLinearTravelAfterModifier * zoomFactor_

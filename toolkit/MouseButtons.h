@@ -1,15 +1,17 @@
 #pragma once
-// Mouse-button and modifier bits as the controls see them. With swapped
-// system mouse buttons the physical right button already reports as left.
+// Mouse-button and modifier bits as the controls see them: the platform's event
+// bits under the toolkit's names. With swapped system mouse buttons the physical
+// right button already reports as left.
+#include "platform/InputEvent.h"
 
 enum CButtonBits : long {
-    kLButton = 1,
-    kMButton = 2,
-    kRButton = 4,
-    kShift = 8,
-    kControl = 16,
-    kAlt = 32,
-    kApple = 64,  // the fourth modifier (Super on Linux)
+    kLButton = platform::kInputLeft,
+    kMButton = platform::kInputMiddle,
+    kRButton = platform::kInputRight,
+    kShift = platform::kInputShift,
+    kControl = platform::kInputControl,
+    kAlt = platform::kInputAlt,
+    kApple = platform::kInputSuper,  // the fourth modifier (Super on Linux)
 };
 
 constexpr long kModifierBits = kShift | kControl | kAlt | kApple;

@@ -12,7 +12,7 @@
 #include "engine/ResponseAnalyser.h"
 #include "ir/IRData.h"
 #include "ir/IROwner.h"
-#include "shell/param/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 

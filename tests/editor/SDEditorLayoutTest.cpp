@@ -4,6 +4,8 @@
 
 #include "editor/CENVGRAP.h"
 #include "editor/CFRGRAP.h"
+#include "editor/ControlLayout.h"
+#include "params/ParameterTable.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CKickButton.h"
@@ -247,3 +249,20 @@ TEST_F(EditorTest, OpeningTwiceWithoutClosingBuildsOneSetOfViews)
 }
 
 } // namespace
+
+// The layout and the parameter model are separate tables: every parameter the
+// layout shows a value for must have a text for it, and the other way round.
+TEST(ControlLayout, ValueDisplaysSitExactlyWhereTheParameterHasAText)
+{
+    int records = 0;
+    for (const editor::ControlRecord* r = editor::kControlLayout; r->name != nullptr; ++r, ++records) {
+        const bool hasText = r->id > 0 && param::findControl(r->id).formatter != nullptr;
+        EXPECT_EQ(r->valueDisplayShown, hasText) << r->name;
+        EXPECT_EQ(r->valueDisplayShown, r->kind == editor::kControlAnimKnob) << r->name;
+        if (r->id > 0) {
+            EXPECT_STREQ(r->name, param::findControl(r->id).name);
+        }
+    }
+    EXPECT_EQ(records, editor::kControlRecordCount);
+    EXPECT_EQ(editor::kControlLayout[records].id, -1);
+}

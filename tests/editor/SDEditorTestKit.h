@@ -12,7 +12,7 @@
 #include "ir/IRData.h"
 #include "ir/IROwner.h"
 #include "platform/Services.h"
-#include "shell/param/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "toolkit/CControl.h"
 #include "toolkit/CFrame.h"
 

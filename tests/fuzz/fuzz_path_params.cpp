@@ -3,7 +3,7 @@
 // including NaN and infinities), and all of it as a path to encode and decode.
 #include "FuzzChecks.h"
 
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 
 #include <cmath>
 #include <cstring>

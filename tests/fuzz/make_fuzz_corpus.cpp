@@ -4,7 +4,7 @@
 // parameter values for the path target.
 //
 //   make_fuzz_corpus <corpus folder>     writes <folder>/<target>/<name>
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 
 #include <sys/stat.h>
 

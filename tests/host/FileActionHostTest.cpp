@@ -2,7 +2,7 @@
 // the plug-in's dialogs answered from a script: the plug-in is installed into
 // a folder of its own with its data folder beside it, as a user would have it.
 #include "host/StateFile.h"
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // Under AddressSanitizer the leak checker runs right after the cycles; without
 // it, tools/leakcheck.sh runs this test under valgrind.
 #include "host/PluginHost.h"
-#include "shell/param/ParameterTable.h"
-#include "shell/param/PathParams.h"
+#include "params/ParameterTable.h"
+#include "params/PathParams.h"
 #include "support/ReliabilityKit.h"
 #include "support/TestSupport.h"
 

@@ -2,8 +2,8 @@
 // with getParameter from a session are set in ascending order into a fresh
 // instance, which must then sound bit for bit the same and name the same IR.
 #include "host/PluginHost.h"
-#include "shell/param/ParameterTable.h"
-#include "shell/param/PathParams.h"
+#include "params/ParameterTable.h"
+#include "params/PathParams.h"
 #include "support/ReliabilityKit.h"
 #include "support/TestSupport.h"
 

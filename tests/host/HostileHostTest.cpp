@@ -6,8 +6,8 @@
 // clean number (finite, and 0 or a normal float). An IR is loaded throughout,
 // so that the wet path really runs.
 #include "host/PluginHost.h"
-#include "shell/param/ParameterTable.h"
-#include "shell/param/PathParams.h"
+#include "params/ParameterTable.h"
+#include "params/PathParams.h"
 #include "support/ReliabilityKit.h"
 #include "support/TestSupport.h"
 

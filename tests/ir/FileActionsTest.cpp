@@ -7,7 +7,7 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "shell/param/ParameterTable.h"
-#include "shell/param/ValueFormatters.h"
+#include "params/ParameterTable.h"
+#include "params/ValueFormatters.h"
 
 #include <gtest/gtest.h>
 
@@ -154,7 +154,7 @@ TEST(ValueFormatters, EveryKnobShowsItsDefault)
         {kStInputs, "L-R Mix 50%"}, {kStWidth, "Stereo"}, {kStBalance, "Center"}, {kHPF, "20.0Hz"},
         {kLPF, "20.0kHz"}, {kBAL, "0.0dB"}, {kDryLevel, "0.0dB"}, {kWetLevel, "0.0dB"}};
     for (const auto& [id, text] : expected) {
-        const ControlRecord& r = findControl(id);
+        const ParameterRecord& r = findControl(id);
         ASSERT_NE(r.formatter, nullptr) << id;
         // The display shows the default after it has been through the host's float and back.
         const float normalised = static_cast<float>(normalisedDefault(id));

@@ -165,7 +165,7 @@ TEST_F(EffectTest, SpeakerArrangementQueryClearsBothPointers)
 
 TEST_F(EffectTest, DataFolderIsBesideTheModule)
 {
-    const ModuleLocation& loc = effect->location();
+    const platform::ModuleLocation& loc = effect->location();
     ASSERT_GT(std::strlen(loc.modulePath), 0u);
     EXPECT_EQ(std::string(loc.dataFolder), std::string(loc.moduleFolder) + "/data");
     EXPECT_EQ(std::string(loc.modulePath).rfind(loc.moduleFolder, 0), 0u);
@@ -173,13 +173,13 @@ TEST_F(EffectTest, DataFolderIsBesideTheModule)
 
 TEST(ModuleLocation, SplitsAtTheLastSeparator)
 {
-    ModuleLocation loc = ModuleLocation::fromModulePath("/opt/vst/Reverb.so");
+    platform::ModuleLocation loc = platform::ModuleLocation::fromModulePath("/opt/vst/Reverb.so");
     EXPECT_STREQ(loc.moduleFolder, "/opt/vst");
     EXPECT_STREQ(loc.dataFolder, "/opt/vst/data");
-    loc = ModuleLocation::fromModulePath("Reverb.so");
+    loc = platform::ModuleLocation::fromModulePath("Reverb.so");
     EXPECT_STREQ(loc.moduleFolder, "Reverb.so");
     const std::string tooLong(300, 'a');
-    loc = ModuleLocation::fromModulePath(tooLong.c_str());
+    loc = platform::ModuleLocation::fromModulePath(tooLong.c_str());
     EXPECT_STREQ(loc.modulePath, "");
     EXPECT_STREQ(loc.dataFolder, "");
 }

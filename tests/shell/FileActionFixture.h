@@ -4,8 +4,8 @@
 #include "ir/IRData.h"
 #include "platform/Services.h"
 #include "shell/DOvu.h"
-#include "shell/param/ParameterTable.h"
-#include "shell/param/PathParams.h"
+#include "params/ParameterTable.h"
+#include "params/PathParams.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "tests/shell/EffectFixture.h"
 
 #include "ir/IRData.h"
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 #include "support/ScriptedServices.h"
 #include "support/TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include "editor/SDEditor.h"
 #include "ir/IRData.h"
 #include "platform/Services.h"
-#include "shell/param/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "toolkit/CParamDisplay.h"
 
 

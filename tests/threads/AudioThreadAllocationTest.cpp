@@ -3,8 +3,8 @@
 // another thread changes parameters (gains, filters, pre-delay growth, kernel
 // rebuilds) during the calls.
 #include "shell/DOvu.h"
-#include "shell/param/ParameterTable.h"
-#include "shell/param/PathParams.h"
+#include "params/ParameterTable.h"
+#include "params/PathParams.h"
 #include "support/AllocationCounter.h"
 #include "support/FakeDesktop.h"
 #include "support/ReliabilityKit.h"

@@ -1,8 +1,7 @@
 #pragma once
-// The one static description of every host parameter and editor control:
-// names, control placement, value displays, ranges and the curve that maps the
-// host's normalised 0..1 onto real units.
-#include "shell/param/ValueFormatters.h"
+// The one static description of every host parameter: names, value texts,
+// ranges and the curve that maps the host's normalised 0..1 onto real units.
+#include "params/ValueFormatters.h"
 
 #include <cstdint>
 
@@ -41,53 +40,31 @@ constexpr int kPathCommit = 103;
 static_assert(kPathFirst + kPathCount == kPathCommit, "path commit follows the path values");
 static_assert(kPathCommit + 1 == kNumParams, "path commit is the last parameter");
 
-// Editor control kinds.
-constexpr std::int32_t kControlNone = 0;
-constexpr std::int32_t kControlKnob = 1;
-constexpr std::int32_t kControlAnimKnob = 2;
-constexpr std::int32_t kControlVerticalSlider = 3;
-constexpr std::int32_t kControlOnOffButton = 4;
-constexpr std::int32_t kControlKickButton = 5;
-constexpr std::int32_t kControlRockerSwitch = 6;
-constexpr std::int32_t kControlOptionMenu = 7;
-constexpr std::int32_t kControlTextLabel = 8;
-constexpr std::int32_t kControlFrequencyGraph = 9;
-constexpr std::int32_t kControlEnvelopeGraph = 10;
-
 enum CurveKind : std::int32_t {
     Linear = 0,
     LinearHalfStep = 1,
     Logarithmic = 3,
 };
 
-struct ControlRecord {
-    std::int32_t id;             // parameter id and control tag; several records share 0
-    const char* name;            // null only in the terminator
-    std::int32_t kind;           // kControl...
-    std::int32_t bitmapId;       // <= 0: none
-    std::int32_t secondBitmapId; // <= 0: none
-    std::int32_t x;
-    std::int32_t y;
-    bool nameLabelShown;
-    std::int32_t labelDx;
-    std::int32_t labelDy;
-    bool valueDisplayShown;
-    std::int32_t displayDx;
-    std::int32_t displayDy;
-    ValueFormatter formatter;    // null where no value display is shown
+// What a parameter is: its name, how its value reads, and how the host's
+// normalised 0..1 maps onto real units. Where its control sits is the editor's
+// business (editor/ControlLayout.h).
+struct ParameterRecord {
+    std::int32_t id;
+    const char* name;            // reported to the host
+    ValueFormatter formatter;    // display text; null for switches, actions and the placeholder
     double defaultValue;         // real units
     double minimum;              // real value at normalised 0
     double maximum;              // real value at normalised 1
     CurveKind curve;
-    const char* optionText;
 };
 
-// 25 records in editor creation order, then the terminator (id -1, null name).
-constexpr int kControlRecordCount = 25;
-extern const ControlRecord kControlTable[kControlRecordCount + 1];
+// The placeholder ("Dummy") first, then ids 1 .. kDryLevel in order.
+constexpr int kParameterRecordCount = kDryLevel + 1;
+extern const ParameterRecord kParameterTable[kParameterRecordCount];
 
-// First record with this id; the "Dummy" record when none has it (path ids, negative ids).
-const ControlRecord& findControl(int id);
+// The record of this id; the "Dummy" record when none has it (path ids, negative ids).
+const ParameterRecord& findControl(int id);
 
 double toRealValue(double normalised, int id);
 double toNormalisedValue(double real, int id);

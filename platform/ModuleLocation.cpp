@@ -1,7 +1,9 @@
-#include "shell/ModuleLocation.h"
+#include "platform/ModuleLocation.h"
 
 #include <cstdio>
 #include <cstring>
+
+namespace platform {
 
 ModuleLocation ModuleLocation::fromModulePath(const char* path)
 {
@@ -18,3 +20,5 @@ ModuleLocation ModuleLocation::fromModulePath(const char* path)
         loc.dataFolder[0] = '\0';
     return loc;
 }
+
+} // namespace platform

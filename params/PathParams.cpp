@@ -1,4 +1,4 @@
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 
 #include <cstdint>
 #include <cstring>

@@ -2,6 +2,8 @@
 // Where the plug-in file lives, and its local IR library beside it.
 #include "platform/Services.h"
 
+namespace platform {
+
 struct ModuleLocation {
     char modulePath[platform::kPathBufferSize] = {};
     char moduleFolder[platform::kPathBufferSize] = {};
@@ -11,3 +13,5 @@ struct ModuleLocation {
     // A name without a separator is its own folder. Too-long results stay empty.
     static ModuleLocation fromModulePath(const char* path);
 };
+
+} // namespace platform

@@ -1,4 +1,4 @@
-#include "shell/param/ValueFormatters.h"
+#include "params/ValueFormatters.h"
 
 #include <cmath>
 #include <cstdio>

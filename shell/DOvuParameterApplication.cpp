@@ -10,7 +10,7 @@
 #include "ir/IRData.h"
 #include "ir/IRShaping.h"
 #include "platform/Services.h"
-#include "shell/param/PathParams.h"
+#include "params/PathParams.h"
 
 #include <cmath>
 #include <cstdio>
