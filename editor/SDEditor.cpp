@@ -7,7 +7,7 @@
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeInfoText.h"
 #include "ir/IRData.h"
-#include "platform/Services.h"
+#include "platform/Clock.h"
 #include "shell/param/ParameterTable.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
@@ -222,7 +222,7 @@ void SDEditor::idle()
     AEffGUIEditor::idle();
     // The frame's events may have closed the editor meanwhile.
     if (effect_ && envelopeGraph_) {
-        if (effect_->irData().clearRebuildIndicatorIfDue(platform::services().tickCount()))
+        if (effect_->irData().clearRebuildIndicatorIfDue(platform::clock().tickCount()))
             envelopeGraph_->redraw();
     }
 }

@@ -2,7 +2,9 @@
 
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
-#include "platform/Services.h"
+#include "platform/DesktopServices.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOperations.h"
 #include "shell/param/PathParams.h"
 
 #include <cstring>
@@ -67,7 +69,7 @@ bool FileActions::fits(const std::string& path, std::size_t limit, const char* w
         return true;
     const std::string text = "The IR file's path is too long " + std::string(what) + " (" + std::to_string(path.size())
                              + " bytes; at most " + std::to_string(limit) + "):\n" + path;
-    platform::services().messageBox(kTooLongCaption, text);
+    platform::dialogs().messageBox(kTooLongCaption, text);
     return false;
 }
 
@@ -154,7 +156,7 @@ void FileActions::copyToLocal(const std::string& currentPath)
 
     const std::string question = "Do you want to copy?\n  " + currentPath + "\nto local folder\n  " + dataFolder
                                  + platform::kPathSeparator + "\n";
-    if (!platform::services().askYesNo(kCopyCaption, question))
+    if (!platform::dialogs().askYesNo(kCopyCaption, question))
         return;
     // A failed copy may leave an older file of that name in the folder; loading
     // it would switch to the wrong IR.
@@ -168,7 +170,7 @@ void FileActions::copyToLocal(const std::string& currentPath)
 
 void FileActions::webSearch()
 {
-    platform::services().openUrl(kWebSearchAddress);
+    platform::desktopServices().openUrl(kWebSearchAddress);
 }
 
 void FileActions::dropItem(const std::string& item, bool isFileName)

@@ -3,7 +3,7 @@
 #include "engine/ConvolutionEngine.h"
 #include "ir/DecayAnalysis.h"
 #include "ir/ErrorText.h"
-#include "platform/Services.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,7 +96,7 @@ int IRData::loadIR(const char* path)
     // Reloading with nothing changed builds nothing; the graph still gets its
     // highlight for the reload instead of staying in the building state.
     if (rebuildIndicator() == -1)
-        setRebuildIndicator(highlightDeadline(platform::services().tickCount(), sampleRate_));
+        setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
     return 0;
 }
 
@@ -194,7 +194,7 @@ int IRData::rebuildKernel()
         lastBuild_ = BuildKey{};
     }
 
-    setRebuildIndicator(highlightDeadline(platform::services().tickCount(), sampleRate_));
+    setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
     if (owner_ != nullptr && owner_->editorOpen()) {
         if (EnvelopeSink* graph = sink())
             graph->redraw();

@@ -5,7 +5,7 @@
 #include "engine/ResponseAnalyser.h"
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
-#include "platform/Services.h"
+#include "platform/ModulePath.h"
 #include "shell/DenormalGuard.h"
 
 #include <cmath>

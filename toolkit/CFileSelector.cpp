@@ -1,6 +1,7 @@
 #include "toolkit/CFileSelector.h"
 
-#include "platform/Services.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOperations.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,7 @@ void refuseLongPath(const std::string& path, long capacity)
 {
     const std::string text = "The chosen file's path is too long (" + std::to_string(path.size())
                              + " bytes; at most " + std::to_string(capacity - 1) + "):\n" + path;
-    platform::services().messageBox("File Select", text);
+    platform::dialogs().messageBox("File Select", text);
 }
 
 bool fitsReturnPath(const vst::VstFileSelect& request, const std::string& path)
@@ -144,7 +145,7 @@ long CFileSelector::runDesktopDialog(vst::VstFileSelect* request)
     for (const Filter& filter : filtersFor(*request))
         dialog.types.push_back({filter.name, filter.extensions});
     std::string chosen;
-    if (!platform::services().openFileDialog(dialog, chosen) || chosen.empty())
+    if (!platform::dialogs().openFileDialog(dialog, chosen) || chosen.empty())
         return 0;
     if (!fitsReturnPath(*request, chosen)) {
         refuseLongPath(chosen, request->sizeReturnPath > 0 ? request->sizeReturnPath : 1);
