@@ -1,7 +1,7 @@
 #include "editor/AEffGUIEditor.h"
 
 #include "editor/EditorEffect.h"
-#include "platform/Services.h"
+#include "platform/Clock.h"
 #include "toolkit/CFrame.h"
 
 namespace {
@@ -19,7 +19,7 @@ constexpr int kIdleNapMs = 4;
 } // namespace
 
 AEffGUIEditor::AEffGUIEditor(EditorEffect* effect)
-    : effect_(effect), nextIdleTime_(platform::services().tickCount())
+    : effect_(effect), nextIdleTime_(platform::clock().tickCount())
 {
 }
 
@@ -83,12 +83,12 @@ void AEffGUIEditor::endEdit(long index)
 
 void AEffGUIEditor::doIdleStuff()
 {
-    platform::Services& services = platform::services();
-    std::uint32_t now = services.tickCount();
+    platform::Clock& clock = platform::clock();
+    std::uint32_t now = clock.tickCount();
     if (isBefore(now, nextIdleTime_)) {
         // A short nap keeps a tracking loop from spinning; it may bring the
         // next idle close enough.
-        services.sleepMs(kIdleNapMs);
+        clock.sleepMs(kIdleNapMs);
         now += kIdleNapMs;
         if (isBefore(now, nextIdleTime_ - kIdleEarlinessMs))
             return;

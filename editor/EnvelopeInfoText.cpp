@@ -3,7 +3,6 @@
 #include "ir/IRLibraryPaths.h"
 
 #include "ir/IRData.h"
-#include "platform/Services.h"
 #include "toolkit/CDrawContext.h"
 
 #include <cstdio>

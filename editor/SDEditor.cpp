@@ -9,8 +9,8 @@
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeInfoText.h"
 #include "ir/IRData.h"
-#include "platform/Services.h"
 #include "params/ParameterTable.h"
+#include "platform/Clock.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
@@ -225,7 +225,7 @@ void SDEditor::idle()
     AEffGUIEditor::idle();
     // The frame's events may have closed the editor meanwhile.
     if (effect_ && envelopeGraph_) {
-        if (effect_->irData().clearRebuildIndicatorIfDue(platform::services().tickCount()))
+        if (effect_->irData().clearRebuildIndicatorIfDue(platform::clock().tickCount()))
             envelopeGraph_->redraw();
     }
 }

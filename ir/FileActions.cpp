@@ -3,8 +3,10 @@
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
 #include "params/PathParams.h"
+#include "platform/DesktopServices.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOperations.h"
 #include "platform/PathLimit.h"
-#include "platform/Services.h"
 
 #include <cstring>
 #include <vector>
@@ -148,7 +150,7 @@ void FileActions::copyToLocal(const std::string& currentPath)
 
     const std::string question = "Do you want to copy?\n  " + currentPath + "\nto local folder\n  " + dataFolder
                                  + platform::kPathSeparator + "\n";
-    if (!platform::services().askYesNo(kCopyCaption, question))
+    if (!platform::dialogs().askYesNo(kCopyCaption, question))
         return;
     // A failed copy may leave an older file of that name in the folder; loading
     // it would switch to the wrong IR.
@@ -162,7 +164,7 @@ void FileActions::copyToLocal(const std::string& currentPath)
 
 void FileActions::webSearch()
 {
-    platform::services().openUrl(kWebSearchAddress);
+    platform::desktopServices().openUrl(kWebSearchAddress);
 }
 
 void FileActions::dropItem(const std::string& item, bool isFileName)

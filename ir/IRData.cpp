@@ -4,7 +4,7 @@
 #include "ir/DecayAnalysis.h"
 #include "ir/ErrorText.h"
 #include "params/EffectConstants.h"
-#include "platform/Services.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,7 +94,7 @@ int IRData::loadIR(const char* path)
     // Reloading with nothing changed builds nothing; the graph still gets its
     // highlight for the reload instead of staying in the building state.
     if (rebuildIndicator() == -1)
-        setRebuildIndicator(highlightDeadline(platform::services().tickCount(), sampleRate_));
+        setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
     return 0;
 }
 
@@ -192,7 +192,7 @@ int IRData::rebuildKernel()
         lastBuild_ = BuildKey{};
     }
 
-    setRebuildIndicator(highlightDeadline(platform::services().tickCount(), sampleRate_));
+    setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
     if (owner_ != nullptr && owner_->editorOpen()) {
         if (EnvelopeSink* graph = sink())
             graph->redraw();

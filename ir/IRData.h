@@ -66,7 +66,7 @@ public:
     void refreshEnvelopeCurves();
 
     // -1 while a load or rebuild runs; afterwards a tick-count deadline
-    // (platform::services().tickCount()) until which the graph highlights the
+    // (platform::clock().tickCount()) until which the graph highlights the
     // IR, or 0 when idle. The editor's idle clears it with
     // clearRebuildIndicatorIfDue; others may set a deadline of their own.
     int rebuildIndicator() const { return rebuildIndicator_.load(std::memory_order_acquire); }

@@ -1,6 +1,6 @@
 #include "ir/IRLibraryPaths.h"
 
-#include "platform/Services.h"
+#include "platform/FileOperations.h"
 
 #include <cctype>
 #include <cstring>
@@ -54,7 +54,7 @@ bool hasIRFileEnding(const std::string& name)
 bool resolveShortcut(const std::string& path, std::string& target)
 {
     std::string resolved;
-    if (!platform::resolveSymlink(path, resolved))
+    if (!platform::resolveShortcut(path, resolved))
         return false;
     target = resolved;
     return true;

@@ -1,19 +1,24 @@
 #pragma once
-// The real desktop behind Services: monotonic clock, sleeping, and dialogs and
-// the browser run as separate programs. With RVB_DIALOG_SCRIPT set, dialogs
-// and the browser are answered from that file instead (platform/DialogScript.h).
-#include "platform/Services.h"
+// What the plug-in asks of the desktop besides dialogs: opening a web page in
+// the user's browser. Replaceable, so that tests can record the addresses;
+// with RVB_DIALOG_SCRIPT set the address is only logged (DialogScript.h).
+#include <string>
 
 namespace platform {
 
-class DesktopServices final : public Services {
+class DesktopServices {
 public:
-    std::uint32_t tickCount() override;
-    void sleepMs(int ms) override;
-    void messageBox(const std::string& caption, const std::string& utf8Text) override;
-    bool askYesNo(const std::string& caption, const std::string& utf8Text) override;
-    bool openFileDialog(const FileDialogRequest& request, std::string& chosenPath) override;
-    void openUrl(const std::string& url) override;
+    virtual ~DesktopServices() = default;
+    // Opens a web address in the desktop's browser, detached; result ignored.
+    virtual void openUrl(const std::string& url) = 0;
 };
+
+// The services in force: a test's replacement, else the dialog script while
+// RVB_DIALOG_SCRIPT names one, else the system's.
+DesktopServices& desktopServices();
+// Installs a replacement (not owned); nullptr removes it.
+void setDesktopServices(DesktopServices* replacement);
+// The operating system's own services, whatever is in force.
+DesktopServices& systemDesktopServices();
 
 } // namespace platform

@@ -10,7 +10,8 @@
 // texts and the answer given, is written to standard error as one line. A
 // question that finds no line (or another kind of line) answers No, a file
 // dialog counts as cancelled.
-#include "platform/Services.h"
+#include "platform/DesktopServices.h"
+#include "platform/Dialogs.h"
 
 #include <cstddef>
 #include <mutex>
@@ -19,7 +20,7 @@
 
 namespace platform {
 
-class DialogScript {
+class DialogScript final : public Dialogs, public DesktopServices {
 public:
     static constexpr const char* kEnvironmentVariable = "RVB_DIALOG_SCRIPT";
 
@@ -28,10 +29,10 @@ public:
     // with a note on standard error).
     static std::vector<std::string> readLines(const std::string& path);
 
-    void messageBox(const std::string& caption, const std::string& text);
-    bool askYesNo(const std::string& caption, const std::string& text);
-    bool openFileDialog(const FileDialogRequest& request, std::string& chosenPath);
-    void openUrl(const std::string& url);
+    void messageBox(const std::string& caption, const std::string& text) override;
+    bool askYesNo(const std::string& caption, const std::string& text) override;
+    bool openFileDialog(const FileDialogRequest& request, std::string& chosenPath) override;
+    void openUrl(const std::string& url) override;
 
     std::size_t linesLeft() const;
 

@@ -1,6 +1,6 @@
 #pragma once
 // Where the plug-in file lives, and its local IR library beside it.
-#include "platform/Services.h"
+#include "platform/FileOperations.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include "platform/PathLimit.h"
 
-#include "platform/Services.h"
+#include "platform/Dialogs.h"
 
 namespace platform {
 
@@ -11,7 +11,7 @@ bool pathFits(const std::string& path, std::size_t maxBytes, const char* caption
         return true;
     const std::string text = std::string(subject) + " is too long" + purpose + " (" + std::to_string(path.size())
                              + " bytes; at most " + std::to_string(maxBytes) + "):\n" + path;
-    services().messageBox(caption, text);
+    dialogs().messageBox(caption, text);
     return false;
 }
 

@@ -6,7 +6,7 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "params/EffectConstants.h"
-#include "platform/Services.h"
+#include "platform/ModulePath.h"
 #include "shell/DenormalGuard.h"
 
 #include <cmath>

@@ -9,8 +9,10 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "ir/IRShaping.h"
-#include "platform/Services.h"
 #include "params/PathParams.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/TextEncoding.h"
 
 #include <cmath>
 #include <cstdio>
@@ -191,7 +193,7 @@ void DOvu::highlightEnvelope()
     ir::EnvelopeSink* graph = envelopeSink();
     if (!graph)
         return;
-    ir_->setRebuildIndicator(ir::highlightDeadline(platform::services().tickCount(), intSampleRate_.load()));
+    ir_->setRebuildIndicator(ir::highlightDeadline(platform::clock().tickCount(), intSampleRate_.load()));
     graph->redraw();
 }
 
@@ -210,5 +212,5 @@ void DOvu::applyPathCommit()
     const std::string format = platform::shiftJisToUtf8(kLoadFailedSjis);
     char text[1024];
     std::snprintf(text, sizeof text, format.c_str(), path);
-    platform::services().messageBox("messae", text);
+    platform::dialogs().messageBox("messae", text);
 }

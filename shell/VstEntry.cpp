@@ -1,5 +1,5 @@
 // The plug-in's only exported symbols: VSTPluginMain and, for older hosts, main.
-#include "platform/Services.h"
+#include "platform/ModulePath.h"
 #include "shell/DOvu.h"
 
 #include <new>

@@ -7,13 +7,13 @@
 CBitmap::CBitmap(long resourceId) : resourceId_(resourceId)
 {
     const platform::EmbeddedResource resource = platform::findEmbeddedResource(static_cast<int>(resourceId));
-    image_ = platform::CairoImage::fromPng(resource.data, resource.size);
+    image_ = platform::Image::fromPng(resource.data, resource.size);
 }
 
-CBitmap::CBitmap(const unsigned char* png, std::size_t size) : image_(platform::CairoImage::fromPng(png, size)) {}
+CBitmap::CBitmap(const unsigned char* png, std::size_t size) : image_(platform::Image::fromPng(png, size)) {}
 
 CBitmap::CBitmap(int width, int height, const std::uint32_t* argb)
-    : image_(platform::CairoImage::fromArgb(width, height, argb))
+    : image_(platform::Image::fromArgb(width, height, argb))
 {
 }
 

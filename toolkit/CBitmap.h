@@ -6,7 +6,7 @@
 #include "toolkit/CRect.h"
 #include "toolkit/CReferenceCounter.h"
 
-#include "platform/CairoImage.h"
+#include "platform/Image.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,12 +33,12 @@ public:
     // The same, blended with an extra opacity (255 = opaque).
     void drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, unsigned char alpha);
 
-    const platform::CairoImage& image() const { return image_; }
+    const platform::Image& image() const { return image_; }
 
 protected:
     ~CBitmap() override = default;
 
 private:
     long resourceId_ = -1;
-    platform::CairoImage image_;
+    platform::Image image_;
 };

@@ -13,13 +13,13 @@ platform::Rgb rgb(const CColor& c)
 
 } // namespace
 
-CDrawContext::CDrawContext(platform::CairoCanvas& canvas, const CPoint& offset)
+CDrawContext::CDrawContext(platform::Canvas& canvas, const CPoint& offset)
     : canvas_(&canvas), offset_(offset)
 {
     clipRect_ = getCanvasRect();
 }
 
-CDrawContext::CDrawContext(std::unique_ptr<platform::CairoCanvas> owned)
+CDrawContext::CDrawContext(std::unique_ptr<platform::Canvas> owned)
     : ownedCanvas_(std::move(owned)), canvas_(ownedCanvas_.get())
 {
     clipRect_ = getCanvasRect();

@@ -7,7 +7,7 @@
 #include "toolkit/CRect.h"
 #include "toolkit/FontTable.h"
 
-#include "platform/CairoCanvas.h"
+#include "platform/Canvas.h"
 
 #include <memory>
 
@@ -22,7 +22,7 @@ class CBitmap;
 class CDrawContext {
 public:
     // Draws onto a canvas that the caller keeps alive.
-    explicit CDrawContext(platform::CairoCanvas& canvas, const CPoint& offset = CPoint());
+    explicit CDrawContext(platform::Canvas& canvas, const CPoint& offset = CPoint());
     virtual ~CDrawContext();
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;
@@ -70,20 +70,20 @@ public:
     void setOffset(const CPoint& offset) { offset_ = offset; }
     // The whole drawing area in frame coordinates.
     CRect getCanvasRect() const;
-    platform::CairoCanvas& canvas() { return *canvas_; }
-    const platform::CairoCanvas& canvas() const { return *canvas_; }
+    platform::Canvas& canvas() { return *canvas_; }
+    const platform::Canvas& canvas() const { return *canvas_; }
 
 protected:
     // For contexts that own their canvas.
-    explicit CDrawContext(std::unique_ptr<platform::CairoCanvas> owned);
+    explicit CDrawContext(std::unique_ptr<platform::Canvas> owned);
 
 private:
     platform::PixelRect toPixels(const CRect& rect) const;
     platform::Stroke stroke() const;
     platform::TextStyle textStyle() const;
 
-    std::unique_ptr<platform::CairoCanvas> ownedCanvas_;
-    platform::CairoCanvas* canvas_;
+    std::unique_ptr<platform::Canvas> ownedCanvas_;
+    platform::Canvas* canvas_;
     CPoint offset_;
     CPoint penLoc_;
     CRect clipRect_;

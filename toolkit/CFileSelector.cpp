@@ -1,7 +1,8 @@
 #include "toolkit/CFileSelector.h"
 
+#include "platform/Dialogs.h"
+#include "platform/FileOperations.h"
 #include "platform/PathLimit.h"
-#include "platform/Services.h"
 
 #include <cstdio>
 #include <cstring>
@@ -139,7 +140,7 @@ long CFileSelector::runDesktopDialog(vst::VstFileSelect* request)
     for (const Filter& filter : filtersFor(*request))
         dialog.types.push_back({filter.name, filter.extensions});
     std::string chosen;
-    if (!platform::services().openFileDialog(dialog, chosen) || chosen.empty())
+    if (!platform::dialogs().openFileDialog(dialog, chosen) || chosen.empty())
         return 0;
     if (!fitsReturnPath(*request, chosen))
         return 0;

@@ -4,7 +4,7 @@
 #include "toolkit/CFrameOwner.h"
 #include "toolkit/MouseButtons.h"
 
-#include "platform/X11Window.h"
+#include "platform/ChildWindow.h"
 
 #include <atomic>
 #include <cstdint>
@@ -24,9 +24,8 @@ CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
     setParents(this, nullptr);
     offscreen_ = std::make_unique<COffscreenContext>(size.right, size.bottom);
     if (systemWindow) {
-        window_ = std::make_unique<platform::X11Window>();
-        const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
-        open_ = window_->open(parent, size.width(), size.height());
+        window_ = std::make_unique<platform::ChildWindow>();
+        open_ = window_->open(systemWindow, size.width(), size.height());
         if (!open_) {
             window_.reset();
         } else {

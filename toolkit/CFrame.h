@@ -17,12 +17,12 @@ class CDropTarget;
 class CFrameOwner;
 
 namespace platform {
-class X11Window;
+class ChildWindow;
 }
 
 class CFrame : public CViewContainer {
 public:
-    // systemWindow is the host's parent window (an X11 window id), or null for
+    // systemWindow is the host's parent window (the handle effEditOpen passed), or null for
     // a frame without a window that only draws offscreen. The frame is open
     // when it has no window to make or its window was made.
     CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner);
@@ -104,7 +104,7 @@ private:
 
     void* systemWindow_;
     CFrameOwner* owner_;
-    std::unique_ptr<platform::X11Window> window_;
+    std::unique_ptr<platform::ChildWindow> window_;
     std::unique_ptr<CDropTarget> dropTarget_;
     platform::EventSource* events_ = nullptr;
     std::unique_ptr<COffscreenContext> offscreen_;

@@ -1,7 +1,7 @@
 #include "toolkit/COffscreenContext.h"
 
 COffscreenContext::COffscreenContext(int width, int height, const CColor& background)
-    : CDrawContext(std::make_unique<platform::CairoCanvas>(width, height))
+    : CDrawContext(std::make_unique<platform::Canvas>(width, height))
 {
     setFillColor(background);
     fillRect(getCanvasRect());

@@ -4,7 +4,7 @@
 // server (tools/with-display.sh starts Xvfb) and skip without one.
 #include "SDEditorTestKit.h"
 
-#include "platform/X11Window.h"
+#include "platform/ChildWindow.h"
 #include "support/TestSupport.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
@@ -25,7 +25,7 @@ using PixelAt = std::function<std::uint32_t(int x, int y)>;
 bool haveDisplay()
 {
     const char* display = std::getenv("DISPLAY");
-    return display && *display && platform::X11Window::defaultRootWindow() != 0;
+    return display && *display && platform::ChildWindow::topLevelParent() != nullptr;
 }
 
 int channel(std::uint32_t rgb, int shift)
@@ -90,9 +90,9 @@ TEST_F(EditorTest, OpensInTheHostsWindowAndShowsItsControls)
 {
     if (!haveDisplay())
         GTEST_SKIP() << "no X display";
-    platform::X11Window host;
-    ASSERT_TRUE(host.open(platform::X11Window::defaultRootWindow(), 712, 386));
-    ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host.windowId()))));
+    platform::ChildWindow host;
+    ASSERT_TRUE(host.open(platform::ChildWindow::topLevelParent(), 712, 386));
+    ASSERT_TRUE(editor->open(host.nativeHandle()));
     ASSERT_TRUE(editor->getFrame()->isOpen());
 
     // Idle as a host does until the panel has arrived on the server.

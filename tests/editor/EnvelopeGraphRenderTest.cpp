@@ -3,7 +3,7 @@
 #include "GraphTestKit.h"
 
 #include "editor/EnvelopeInfoText.h"
-#include "platform/Services.h"
+#include "platform/FileOperations.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include "SDEditorTestKit.h"
 
 #include "editor/CENVGRAP.h"
+#include "platform/FileOperations.h"
 #include "platform/ScriptedEvents.h"
 #include "support/TestSupport.h"
 #include "toolkit/COffscreenContext.h"

@@ -11,8 +11,8 @@
 #include "engine/ResponseAnalyser.h"
 #include "ir/IRData.h"
 #include "ir/IROwner.h"
-#include "platform/Services.h"
 #include "params/ParameterTable.h"
+#include "support/ServiceFake.h"
 #include "toolkit/CControl.h"
 #include "toolkit/CFrame.h"
 
@@ -29,14 +29,10 @@
 namespace editortest {
 
 // Time stands still unless a test moves it; a nap moves it by the nap.
-class ClockServices final : public platform::Services {
+class ClockServices final : public testsupport::ServiceFake {
 public:
     std::uint32_t tickCount() override { return now.load(); }
     void sleepMs(int ms) override { now.fetch_add(static_cast<std::uint32_t>(ms)); }
-    void messageBox(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    bool openFileDialog(const platform::FileDialogRequest&, std::string&) override { return false; }
-    void openUrl(const std::string&) override {}
 
     std::atomic<std::uint32_t> now{100000};
 };
@@ -156,13 +152,13 @@ class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::setServices(&clock);
+        testsupport::installServices(&clock);
         makeEffect("/nonexistent/plugin/data");
     }
     void TearDown() override
     {
         effect.reset();
-        platform::setServices(nullptr);
+        testsupport::installServices(nullptr);
     }
     void makeEffect(const std::string& dataFolder)
     {

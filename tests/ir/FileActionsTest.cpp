@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingServices final : public platform::Services {
+class RecordingServices final : public testsupport::ServiceFake {
 public:
     std::uint32_t tickCount() override { return 1000; }
     void sleepMs(int) override {}
@@ -39,7 +39,6 @@ public:
             onAsk();
         return answerYes;
     }
-    bool openFileDialog(const platform::FileDialogRequest&, std::string&) override { return false; }
     void openUrl(const std::string& url) override { urls.push_back(url); }
 
     bool answerYes = true;
@@ -121,7 +120,7 @@ class FileActionsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::setServices(&services);
+        testsupport::installServices(&services);
         root = testsupport::makeTempDir("actions");
         data = root + "/Plug/data";
         fs::create_directories(data);
@@ -131,7 +130,7 @@ protected:
     }
     void TearDown() override
     {
-        platform::setServices(nullptr);
+        testsupport::installServices(nullptr);
         fs::remove_all(root);
     }
 

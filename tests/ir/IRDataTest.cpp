@@ -25,7 +25,7 @@ class IRDataTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::setServices(&clock_);
+        testsupport::installServices(&clock_);
         dir_ = testsupport::makeTempDir("irdata");
         owner_.sink = &sink_;
         ir_ = std::make_unique<ir::IRData>(&owner_, engine_);
@@ -33,7 +33,7 @@ protected:
         ir_->setDump(1.0f);
         ir_->setGate(kGateOff);
     }
-    void TearDown() override { platform::setServices(nullptr); }
+    void TearDown() override { testsupport::installServices(nullptr); }
 
     std::string file(const std::string& name) const { return dir_ + "/" + name; }
 

@@ -6,7 +6,7 @@
 #include "engine/Handover.h"
 #include "ir/EnvelopeSink.h"
 #include "ir/IROwner.h"
-#include "platform/Services.h"
+#include "support/ServiceFake.h"
 
 #include <cstdint>
 #include <string>
@@ -68,14 +68,10 @@ public:
     std::vector<bool> pseudoStereo;
 };
 
-class ClockServices final : public platform::Services {
+class ClockServices final : public testsupport::ServiceFake {
 public:
     std::uint32_t tickCount() override { return now; }
     void sleepMs(int) override {}
-    void messageBox(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    bool openFileDialog(const platform::FileDialogRequest&, std::string&) override { return false; }
-    void openUrl(const std::string&) override {}
 
     std::uint32_t now = 5000;
 };

@@ -1,4 +1,4 @@
-#include "platform/ChildProcess.h"
+#include "platform/linux/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

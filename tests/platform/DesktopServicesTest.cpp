@@ -1,7 +1,10 @@
 // The desktop services run the dialog programs found along PATH. These tests
 // put small stand-in programs there, which record the arguments they receive
 // and answer like the real ones, so no real dialog ever opens.
+#include "platform/Clock.h"
 #include "platform/DesktopServices.h"
+#include "platform/Dialogs.h"
+#include "platform/ModulePath.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +86,7 @@ protected:
     };
     std::vector<Saved> saved;
     std::string tools;
-    DesktopServices desktop;
+    Dialogs& desktop = systemDialogs();
 };
 
 const std::string kAwkwardText = "Do you want to copy?\n  /home/u/IR's/$(rm -rf x) \"Hall\".wav\nto local folder\n";
@@ -197,7 +200,7 @@ TEST_F(DesktopServicesTest, FileDialogIsNeverAnXMessage)
 TEST_F(DesktopServicesTest, OpenUrlStartsXdgOpenDetached)
 {
     installTool("xdg-open", 0);
-    desktop.openUrl("https://example.org/ir?list=1&sort=a");
+    systemDesktopServices().openUrl("https://example.org/ir?list=1&sort=a");
     bool seen = false;
     for (int i = 0; i < 500 && !seen; ++i) {
         seen = !argumentsOf("xdg-open").empty();
@@ -210,7 +213,7 @@ TEST_F(DesktopServicesTest, OpenUrlStartsXdgOpenDetached)
 
 TEST(Clock, TickCountIsMonotonicMillisecondsAndSleepWaitsAtLeastItsTime)
 {
-    DesktopServices desktop;
+    Clock& desktop = systemClock();
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const auto expected = static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u
@@ -229,15 +232,39 @@ TEST(Clock, TickCountIsMonotonicMillisecondsAndSleepWaitsAtLeastItsTime)
     EXPECT_GE(static_cast<std::uint32_t>(desktop.tickCount() - before), 19u);
 }
 
-TEST(ServicesRegistry, ReplacementIsUsedUntilRemoved)
+TEST(ServicesRegistry, ReplacementsAreUsedUntilRemoved)
 {
-    Services& desktop = services();
-    EXPECT_NE(dynamic_cast<DesktopServices*>(&desktop), nullptr);
-    DesktopServices replacement;
-    setServices(&replacement);
-    EXPECT_EQ(&services(), &replacement);
-    setServices(nullptr);
-    EXPECT_EQ(&services(), &desktop);
+    // (platform::clock is qualified: the C library has a clock() too.)
+    // Without a script in force the system's own services answer.
+    const char* script = std::getenv("RVB_DIALOG_SCRIPT");
+    const std::string savedScript = script ? script : "";
+    unsetenv("RVB_DIALOG_SCRIPT");
+    EXPECT_EQ(&platform::clock(), &systemClock());
+    EXPECT_EQ(&dialogs(), &systemDialogs());
+    EXPECT_EQ(&desktopServices(), &systemDesktopServices());
+
+    struct Fake final : Clock, Dialogs, DesktopServices {
+        std::uint32_t tickCount() override { return 7; }
+        void sleepMs(int) override {}
+        void messageBox(const std::string&, const std::string&) override {}
+        bool askYesNo(const std::string&, const std::string&) override { return true; }
+        bool openFileDialog(const FileDialogRequest&, std::string&) override { return false; }
+        void openUrl(const std::string&) override {}
+    } fake;
+    setClock(&fake);
+    setDialogs(&fake);
+    setDesktopServices(&fake);
+    EXPECT_EQ(platform::clock().tickCount(), 7u);
+    EXPECT_EQ(&dialogs(), static_cast<Dialogs*>(&fake));
+    EXPECT_EQ(&desktopServices(), static_cast<DesktopServices*>(&fake));
+    setClock(nullptr);
+    setDialogs(nullptr);
+    setDesktopServices(nullptr);
+    EXPECT_EQ(&platform::clock(), &systemClock());
+    EXPECT_EQ(&dialogs(), &systemDialogs());
+    EXPECT_EQ(&desktopServices(), &systemDesktopServices());
+    if (script)
+        setenv("RVB_DIALOG_SCRIPT", savedScript.c_str(), 1);
 }
 
 TEST(ModulePath, NamesTheFileThatHoldsThisCode)

@@ -1,6 +1,7 @@
 // Scripted dialog answers: each question or file dialog takes the next line,
 // messages and web addresses take none, and everything is logged.
 #include "platform/DesktopServices.h"
+#include "platform/Dialogs.h"
 #include "platform/DialogScript.h"
 #include "support/TestSupport.h"
 
@@ -60,7 +61,7 @@ TEST(DialogScriptTest, AnswersAreTakenInOrderAndUnexpectedLinesMeanNoOrCancel)
     EXPECT_NE(log.find("script used up"), std::string::npos) << log;
 }
 
-TEST(DialogScriptTest, DesktopServicesAnswerFromTheFileNamedByTheVariable)
+TEST(DialogScriptTest, ServicesInForceAnswerFromTheFileNamedByTheVariable)
 {
     const std::string dir = testsupport::makeTempDir("script");
     const std::string first = dir + "/first.txt";
@@ -70,25 +71,26 @@ TEST(DialogScriptTest, DesktopServicesAnswerFromTheFileNamedByTheVariable)
     const char* saved = std::getenv(DialogScript::kEnvironmentVariable);
     const std::string savedValue = saved ? saved : "";
 
-    platform::DesktopServices desktop;
     std::string chosen;
     testing::internal::CaptureStderr();
     setenv(DialogScript::kEnvironmentVariable, first.c_str(), 1);
-    EXPECT_FALSE(desktop.askYesNo("Copy to Local", "?"));
-    ASSERT_TRUE(desktop.openFileDialog(request(), chosen));
+    EXPECT_FALSE(platform::dialogs().askYesNo("Copy to Local", "?"));
+    ASSERT_TRUE(platform::dialogs().openFileDialog(request(), chosen));
     EXPECT_EQ(chosen, "/x/one.aiff");
     // Opening a web page is only logged while a script is in force.
-    desktop.openUrl("https://example.org/");
+    platform::desktopServices().openUrl("https://example.org/");
     // Another file: read afresh.
     setenv(DialogScript::kEnvironmentVariable, second.c_str(), 1);
-    EXPECT_TRUE(desktop.askYesNo("Copy to Local", "?"));
-    EXPECT_FALSE(desktop.askYesNo("Copy to Local", "?"));
+    EXPECT_TRUE(platform::dialogs().askYesNo("Copy to Local", "?"));
+    EXPECT_FALSE(platform::dialogs().askYesNo("Copy to Local", "?"));
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("[dialog script] open url https://example.org/"), std::string::npos) << log;
 
     // Without the variable the real dialogs are back.
     unsetenv(DialogScript::kEnvironmentVariable);
     EXPECT_EQ(platform::activeDialogScript(), nullptr);
+    EXPECT_EQ(&platform::dialogs(), &platform::systemDialogs());
+    EXPECT_EQ(&platform::desktopServices(), &platform::systemDesktopServices());
     if (saved)
         setenv(DialogScript::kEnvironmentVariable, savedValue.c_str(), 1);
     std::filesystem::remove_all(dir);

@@ -1,4 +1,4 @@
-#include "platform/Services.h"
+#include "platform/FileOperations.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 using platform::copyFile;
-using platform::resolveSymlink;
+using platform::resolveShortcut;
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -102,10 +102,10 @@ TEST_F(FileOperations, ResolvesSymbolicLinksToAbsoluteTargets)
     ASSERT_EQ(symlink("Hall.wav", (dir + "/relative.wav").c_str()), 0);
     ASSERT_EQ(symlink((dir + "/relative.wav").c_str(), (dir + "/chain.wav").c_str()), 0);
     std::string target;
-    ASSERT_TRUE(resolveSymlink(dir + "/relative.wav", target));
+    ASSERT_TRUE(resolveShortcut(dir + "/relative.wav", target));
     EXPECT_EQ(target, real);
     target.clear();
-    ASSERT_TRUE(resolveSymlink(dir + "/chain.wav", target));
+    ASSERT_TRUE(resolveShortcut(dir + "/chain.wav", target));
     EXPECT_EQ(target, real);
 }
 
@@ -114,8 +114,8 @@ TEST_F(FileOperations, NonLinksAndDanglingLinksLeaveTheTargetAlone)
     writeFile(dir + "/Hall.wav", "x");
     ASSERT_EQ(symlink((dir + "/gone.wav").c_str(), (dir + "/dangling.wav").c_str()), 0);
     std::string target = "unchanged";
-    EXPECT_FALSE(resolveSymlink(dir + "/Hall.wav", target));
-    EXPECT_FALSE(resolveSymlink(dir + "/dangling.wav", target));
-    EXPECT_FALSE(resolveSymlink(dir + "/absent.wav", target));
+    EXPECT_FALSE(resolveShortcut(dir + "/Hall.wav", target));
+    EXPECT_FALSE(resolveShortcut(dir + "/dangling.wav", target));
+    EXPECT_FALSE(resolveShortcut(dir + "/absent.wav", target));
     EXPECT_EQ(target, "unchanged");
 }

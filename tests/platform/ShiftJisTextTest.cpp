@@ -1,4 +1,4 @@
-#include "platform/Services.h"
+#include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Dropped file lists arrive as URIs; what comes out must be exactly the file's
 // name on disk, or nothing.
-#include "platform/UriList.h"
+#include "platform/linux/UriList.h"
 
 #include <gtest/gtest.h>
 

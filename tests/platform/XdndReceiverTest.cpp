@@ -3,7 +3,7 @@
 // gtest before Xlib, whose macros (None, Bool) would clash with gtest's names.
 #include <gtest/gtest.h>
 
-#include "platform/X11Window.h"
+#include "platform/ChildWindow.h"
 #include "support/XdndTestSource.h"
 
 #include <X11/Xatom.h>
@@ -51,9 +51,9 @@ protected:
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display || !source.open())
             GTEST_SKIP() << "no X display";
-        ASSERT_TRUE(window.open(platform::X11Window::defaultRootWindow(), 200, 100));
+        ASSERT_TRUE(window.open(platform::ChildWindow::topLevelParent(), 200, 100));
         window.setDropHandler(&handler);
-        target = window.windowId();
+        target = static_cast<Window>(reinterpret_cast<std::uintptr_t>(window.nativeHandle()));
         pump = [this] {
             InputEvent event;
             while (window.nextEvent(event, 0) == WaitResult::kEvent) {
@@ -89,7 +89,7 @@ protected:
     // Declared first, so that it outlives the window that calls it.
     RecordingHandler handler;
     xdndtest::XdndSource source;
-    platform::X11Window window;
+    platform::ChildWindow window;
     Window target = 0;
     std::function<void()> pump;
 };

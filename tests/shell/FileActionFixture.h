@@ -2,7 +2,7 @@
 // The effect made as the entry point makes it, with a host that may offer its
 // own file selector and a desktop whose dialogs answer from the test.
 #include "ir/IRData.h"
-#include "platform/Services.h"
+#include "support/ServiceFake.h"
 #include "shell/DOvu.h"
 #include "params/ParameterTable.h"
 #include "params/PathParams.h"
@@ -19,7 +19,7 @@
 namespace fileactiontest {
 
 // Time stands still, so the envelope graph's highlight stays on until a test says so.
-class DesktopStandIn final : public platform::Services {
+class DesktopStandIn final : public testsupport::ServiceFake {
 public:
     std::uint32_t tickCount() override { return now.load(); }
     void sleepMs(int) override {}
@@ -98,14 +98,14 @@ protected:
     void SetUp() override
     {
         host() = HostStandIn();
-        platform::setServices(&desktop);
+        testsupport::installServices(&desktop);
         dir = testsupport::makeTempDir("fileaction");
         effect = makeEffect();
     }
     void TearDown() override
     {
         closeEffect(effect);
-        platform::setServices(nullptr);
+        testsupport::installServices(nullptr);
         std::filesystem::remove_all(dir);
     }
 

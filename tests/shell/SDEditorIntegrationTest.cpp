@@ -6,8 +6,8 @@
 #include "editor/CFRGRAP.h"
 #include "editor/SDEditor.h"
 #include "ir/IRData.h"
-#include "platform/Services.h"
 #include "params/ParameterTable.h"
+#include "support/ServiceFake.h"
 #include "toolkit/CParamDisplay.h"
 
 
@@ -93,22 +93,18 @@ TEST_F(EditorEffectTest, GestureIsAppliedAndAutomatedAndResetComesBack)
 }
 
 // A clock that stands still unless the test moves it.
-struct StillClock final : platform::Services {
+struct StillClock final : testsupport::ServiceFake {
     std::uint32_t tickCount() override { return now; }
     void sleepMs(int ms) override { now += static_cast<std::uint32_t>(ms); }
-    void messageBox(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    bool openFileDialog(const platform::FileDialogRequest&, std::string&) override { return false; }
-    void openUrl(const std::string&) override {}
     std::uint32_t now = 50000;
 };
 
 TEST_F(EditorEffectTest, RoutingHighlightsTheGraphOnlyWhileOpen)
 {
     StillClock clock;
-    platform::setServices(&clock);
+    testsupport::installServices(&clock);
     struct Restore {
-        ~Restore() { platform::setServices(nullptr); }
+        ~Restore() { testsupport::installServices(nullptr); }
     } restore;
     record->setParameter(record, param::kStInputs, 0.3f);
     EXPECT_EQ(effect->irData().rebuildIndicator(), 0);

@@ -3,7 +3,7 @@
 // at once (No, cancel, OK) and counted, so that nothing blocks and the tests
 // can see what the plug-in asked for. Thread-safe: the concurrency tests call
 // it from several threads.
-#include "platform/Services.h"
+#include "support/ServiceFake.h"
 
 #include <atomic>
 #include <chrono>
@@ -15,10 +15,10 @@
 
 namespace reliability {
 
-class FakeDesktop final : public platform::Services {
+class FakeDesktop final : public testsupport::ServiceFake {
 public:
-    FakeDesktop() { platform::setServices(this); }
-    ~FakeDesktop() override { platform::setServices(nullptr); }
+    FakeDesktop() { testsupport::installServices(this); }
+    ~FakeDesktop() override { testsupport::installServices(nullptr); }
     FakeDesktop(const FakeDesktop&) = delete;
     FakeDesktop& operator=(const FakeDesktop&) = delete;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Desktop services for tests: records every dialog, answers from a script and
-// never shows anything. Installed with platform::setServices for a test's life.
-#include "platform/Services.h"
+// never shows anything. Installed with testsupport::installServices for a test's life.
+#include "support/ServiceFake.h"
 
 #include <atomic>
 #include <deque>
@@ -11,7 +11,7 @@
 
 namespace testsupport {
 
-class ScriptedServices : public platform::Services {
+class ScriptedServices : public testsupport::ServiceFake {
 public:
     struct Dialog {
         std::string kind; // "message", "question", "file"
@@ -19,8 +19,8 @@ public:
         std::string text;
     };
 
-    ScriptedServices() { platform::setServices(this); }
-    ~ScriptedServices() override { platform::setServices(nullptr); }
+    ScriptedServices() { testsupport::installServices(this); }
+    ~ScriptedServices() override { testsupport::installServices(nullptr); }
 
     std::uint32_t tickCount() override { return ticks.load(); }
     void sleepMs(int) override {}

@@ -2,7 +2,7 @@
 // and the desktop's dialog otherwise; a chosen path is never cut to fit.
 #include "toolkit/CFileSelector.h"
 
-#include "platform/Services.h"
+#include "support/ServiceFake.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-class FakeServices final : public platform::Services {
+class FakeServices final : public testsupport::ServiceFake {
 public:
     std::uint32_t tickCount() override { return 0; }
     void sleepMs(int) override {}
@@ -20,7 +20,6 @@ public:
     {
         messages.push_back(caption + ": " + text);
     }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
     bool openFileDialog(const platform::FileDialogRequest& request, std::string& chosen) override
     {
         requests.push_back(request);
@@ -29,7 +28,6 @@ public:
         chosen = answer;
         return true;
     }
-    void openUrl(const std::string&) override {}
 
     std::string answer;
     std::vector<platform::FileDialogRequest> requests;
@@ -81,7 +79,7 @@ class FileSelectorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::setServices(&services);
+        testsupport::installServices(&services);
         types[0] = type("Wave File", "wav", "wav");
         types[1] = type("AIFF File", "aif", "aiff");
         request.command = vst::kVstFileLoad;
@@ -94,7 +92,7 @@ protected:
         request.returnPath = chosen;
         request.sizeReturnPath = sizeof chosen;
     }
-    void TearDown() override { platform::setServices(nullptr); }
+    void TearDown() override { testsupport::installServices(nullptr); }
 
     static vst::VstFileType type(const char* name, const char* dos, const char* unix)
     {

@@ -1,7 +1,7 @@
 // These tests open real windows; they need an X server (Xvfb in CI) and skip without one.
 #include "ToolkitFixtures.h"
 
-#include "platform/X11Window.h"
+#include "platform/ChildWindow.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/COnOffButton.h"
 
@@ -19,11 +19,11 @@ namespace {
 bool haveDisplay()
 {
     const char* display = std::getenv("DISPLAY");
-    return display && *display && platform::X11Window::defaultRootWindow() != 0;
+    return display && *display && platform::ChildWindow::topLevelParent() != nullptr;
 }
 
 // Runs the frame's idle until the window shows the colour at (x, y), for at most two seconds.
-bool waitForPixel(CFrame* frame, const platform::X11Window& window, int x, int y, std::uint32_t rgb)
+bool waitForPixel(CFrame* frame, const platform::ChildWindow& window, int x, int y, std::uint32_t rgb)
 {
     for (int i = 0; i < 200; ++i) {
         frame->idle();
@@ -40,11 +40,11 @@ TEST(WindowTest, FrameOpensAChildWindowAndShowsItsPicture)
     if (!haveDisplay())
         GTEST_SKIP() << "no X display";
     // The host's window: a top-level window of our own.
-    platform::X11Window host;
-    ASSERT_TRUE(host.open(platform::X11Window::defaultRootWindow(), 120, 90));
+    platform::ChildWindow host;
+    ASSERT_TRUE(host.open(platform::ChildWindow::topLevelParent(), 120, 90));
 
     CFrame* frame = new CFrame(CRect(0, 0, 100, 60),
-                               reinterpret_cast<void*>(static_cast<std::uintptr_t>(host.windowId())), nullptr);
+                               host.nativeHandle(), nullptr);
     ASSERT_TRUE(frame->isOpen());
     frame->setBackgroundColor(CColor{10, 200, 30, 128});
     frame->draw();
@@ -98,12 +98,12 @@ TEST(WindowTest, PointerEventsOfTheWindowDriveAKnobDrag)
 {
     if (!haveDisplay())
         GTEST_SKIP() << "no X display";
-    platform::X11Window host;
-    ASSERT_TRUE(host.open(platform::X11Window::defaultRootWindow(), 120, 90));
+    platform::ChildWindow host;
+    ASSERT_TRUE(host.open(platform::ChildWindow::topLevelParent(), 120, 90));
     tk::RecordingOwner owner;
     tk::RecordingListener listener;
     CFrame* frame = new CFrame(CRect(0, 0, 100, 60),
-                               reinterpret_cast<void*>(static_cast<std::uintptr_t>(host.windowId())), &owner);
+                               host.nativeHandle(), &owner);
     owner.frame = frame;
     ASSERT_TRUE(frame->isOpen());
     CFrame::setKnobMode(kLinearMode);
@@ -115,7 +115,7 @@ TEST(WindowTest, PointerEventsOfTheWindowDriveAKnobDrag)
     ASSERT_NE(display, nullptr);
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    ASSERT_TRUE(XQueryTree(display, host.windowId(), &root, &parent, &children, &count));
+    ASSERT_TRUE(XQueryTree(display, static_cast<Window>(reinterpret_cast<std::uintptr_t>(host.nativeHandle())), &root, &parent, &children, &count));
     ASSERT_EQ(count, 1u);
     const Window child = children[0];
     XFree(children);

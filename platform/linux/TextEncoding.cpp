@@ -1,4 +1,4 @@
-#include "platform/Services.h"
+#include "platform/TextEncoding.h"
 
 #include <cerrno>
 #include <iconv.h>

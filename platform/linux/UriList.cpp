@@ -1,4 +1,4 @@
-#include "platform/UriList.h"
+#include "platform/linux/UriList.h"
 
 #include <cctype>
 #include <climits>

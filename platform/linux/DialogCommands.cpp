@@ -1,4 +1,4 @@
-#include "platform/DialogCommands.h"
+#include "platform/linux/DialogCommands.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -1,19 +1,10 @@
-#include "platform/CairoImage.h"
+#include "platform/Image.h"
 
-#include <cairo.h>
+#include "platform/linux/ImageImpl.h"
 
 #include <cstring>
 
 namespace platform {
-
-struct CairoImage::Impl {
-    cairo_surface_t* surface = nullptr;
-    ~Impl()
-    {
-        if (surface)
-            cairo_surface_destroy(surface);
-    }
-};
 
 namespace {
 
@@ -40,14 +31,14 @@ unsigned char premultiply(unsigned channel, unsigned alpha)
 
 } // namespace
 
-CairoImage::CairoImage() = default;
-CairoImage::~CairoImage() = default;
-CairoImage::CairoImage(CairoImage&& other) noexcept = default;
-CairoImage& CairoImage::operator=(CairoImage&& other) noexcept = default;
+Image::Image() = default;
+Image::~Image() = default;
+Image::Image(Image&& other) noexcept = default;
+Image& Image::operator=(Image&& other) noexcept = default;
 
-CairoImage CairoImage::fromPng(const unsigned char* data, std::size_t size)
+Image Image::fromPng(const unsigned char* data, std::size_t size)
 {
-    CairoImage image;
+    Image image;
     if (!data || size == 0)
         return image;
     PngReader reader{data, size, 0};
@@ -61,9 +52,9 @@ CairoImage CairoImage::fromPng(const unsigned char* data, std::size_t size)
     return image;
 }
 
-CairoImage CairoImage::fromArgb(int width, int height, const std::uint32_t* pixels)
+Image Image::fromArgb(int width, int height, const std::uint32_t* pixels)
 {
-    CairoImage image;
+    Image image;
     if (width <= 0 || height <= 0 || !pixels)
         return image;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -89,27 +80,22 @@ CairoImage CairoImage::fromArgb(int width, int height, const std::uint32_t* pixe
     return image;
 }
 
-void* CairoImage::nativeSurface() const
-{
-    return impl_ ? impl_->surface : nullptr;
-}
-
-bool CairoImage::valid() const
+bool Image::valid() const
 {
     return impl_ && impl_->surface;
 }
 
-int CairoImage::width() const
+int Image::width() const
 {
     return valid() ? cairo_image_surface_get_width(impl_->surface) : 0;
 }
 
-int CairoImage::height() const
+int Image::height() const
 {
     return valid() ? cairo_image_surface_get_height(impl_->surface) : 0;
 }
 
-std::uint32_t CairoImage::pixel(int x, int y) const
+std::uint32_t Image::pixel(int x, int y) const
 {
     if (!valid() || x < 0 || y < 0 || x >= width() || y >= height())
         return 0;

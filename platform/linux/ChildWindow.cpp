@@ -1,6 +1,6 @@
-#include "platform/X11Window.h"
+#include "platform/ChildWindow.h"
 
-#include "platform/XdndReceiver.h"
+#include "platform/linux/XdndReceiver.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -15,7 +15,7 @@
 
 namespace platform {
 
-struct X11Window::Impl {
+struct ChildWindow::Impl {
     Display* display = nullptr;
     Window window = 0;
     Cursor cursor = 0;
@@ -162,16 +162,18 @@ Display* openDisplay()
 
 } // namespace
 
-X11Window::X11Window() : impl_(std::make_unique<Impl>()) {}
+ChildWindow::ChildWindow() : impl_(std::make_unique<Impl>()) {}
 
-X11Window::~X11Window()
+ChildWindow::~ChildWindow()
 {
     close();
 }
 
-bool X11Window::open(unsigned long parentWindow, int width, int height)
+bool ChildWindow::open(void* parentHandle, int width, int height)
 {
     close();
+    // The host hands the X11 window id over as the pointer's value.
+    const auto parentWindow = static_cast<::Window>(reinterpret_cast<std::uintptr_t>(parentHandle));
     if (parentWindow == 0 || width <= 0 || height <= 0)
         return false;
     Display* display = openDisplay();
@@ -244,7 +246,7 @@ bool X11Window::open(unsigned long parentWindow, int width, int height)
     return true;
 }
 
-void X11Window::close()
+void ChildWindow::close()
 {
     Impl& w = *impl_;
     if (!w.display)
@@ -268,17 +270,17 @@ void X11Window::close()
     w = Impl();
 }
 
-bool X11Window::isOpen() const
+bool ChildWindow::isOpen() const
 {
     return impl_->display && !impl_->destroyed;
 }
 
-unsigned long X11Window::windowId() const
+void* ChildWindow::nativeHandle() const
 {
-    return impl_->window;
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(impl_->window));
 }
 
-void X11Window::present(const CairoCanvas& canvas, const PixelRect& requested)
+void ChildWindow::present(const Canvas& canvas, const PixelRect& requested)
 {
     Impl& w = *impl_;
     if (!isOpen() || !w.gc || !canvas.valid())
@@ -318,7 +320,7 @@ void X11Window::present(const CairoCanvas& canvas, const PixelRect& requested)
     XFlush(w.display);
 }
 
-WaitResult X11Window::nextEvent(InputEvent& event, int timeoutMs)
+WaitResult ChildWindow::nextEvent(InputEvent& event, int timeoutMs)
 {
     Impl& w = *impl_;
     if (!w.display || w.destroyed)
@@ -342,7 +344,7 @@ WaitResult X11Window::nextEvent(InputEvent& event, int timeoutMs)
     }
 }
 
-void X11Window::setDropHandler(DropHandler* handler)
+void ChildWindow::setDropHandler(DropHandler* handler)
 {
     Impl& w = *impl_;
     if (!isOpen())
@@ -355,7 +357,7 @@ void X11Window::setDropHandler(DropHandler* handler)
     w.xdnd->setHandler(handler);
 }
 
-bool X11Window::queryPointer(int& x, int& y, int& state) const
+bool ChildWindow::queryPointer(int& x, int& y, int& state) const
 {
     if (!isOpen())
         return false;
@@ -368,7 +370,7 @@ bool X11Window::queryPointer(int& x, int& y, int& state) const
     return true;
 }
 
-bool X11Window::readPixel(int x, int y, std::uint32_t& rgb) const
+bool ChildWindow::readPixel(int x, int y, std::uint32_t& rgb) const
 {
     if (!isOpen())
         return false;
@@ -392,14 +394,14 @@ bool X11Window::readPixel(int x, int y, std::uint32_t& rgb) const
     return true;
 }
 
-unsigned long X11Window::defaultRootWindow()
+void* ChildWindow::topLevelParent()
 {
     Display* display = openDisplay();
     if (!display)
-        return 0;
-    const unsigned long root = DefaultRootWindow(display);
+        return nullptr;
+    const ::Window root = DefaultRootWindow(display);
     XCloseDisplay(display);
-    return root;
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(root));
 }
 
 } // namespace platform

@@ -1,11 +1,11 @@
-#include "platform/XdndReceiver.h"
+#include "platform/linux/XdndReceiver.h"
 
 #include <X11/Xatom.h>
 
 #include <cstdio>
 #include <string>
 
-#include "platform/UriList.h"
+#include "platform/linux/UriList.h"
 
 namespace platform {
 

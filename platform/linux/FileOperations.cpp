@@ -1,4 +1,4 @@
-#include "platform/Services.h"
+#include "platform/FileOperations.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -69,7 +69,7 @@ bool copyFile(const std::string& from, const std::string& to)
     return ok;
 }
 
-bool resolveSymlink(const std::string& path, std::string& target)
+bool resolveShortcut(const std::string& path, std::string& target)
 {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))

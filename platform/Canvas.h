@@ -3,7 +3,7 @@
 // toolkit's drawing context needs. Lines follow the device-context rules the
 // editor was laid out for: one-pixel lines are not antialiased, a line leaves
 // out its end pixel, rectangles are outlined on their inner edge.
-#include "platform/CairoImage.h"
+#include "platform/Image.h"
 #include "platform/PixelTypes.h"
 
 #include <cstdint>
@@ -12,13 +12,13 @@
 
 namespace platform {
 
-class CairoCanvas {
+class Canvas {
 public:
     // A black canvas; invalid (and drawing nothing) when the size is not positive.
-    CairoCanvas(int width, int height);
-    ~CairoCanvas();
-    CairoCanvas(const CairoCanvas&) = delete;
-    CairoCanvas& operator=(const CairoCanvas&) = delete;
+    Canvas(int width, int height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
 
     bool valid() const;
     int width() const { return width_; }
@@ -46,15 +46,14 @@ public:
 
     // Copies the image area that starts at (srcX, srcY) into dest, blended with
     // the image's own alpha and the extra opacity alpha (255 = as is).
-    void drawImage(const CairoImage& image, int srcX, int srcY, const PixelRect& dest,
-                   unsigned char alpha = 255);
+    void drawImage(const Image& image, int srcX, int srcY, const PixelRect& dest, unsigned char alpha = 255);
 
     // 0xRRGGBB of one pixel; 0 outside the canvas.
     std::uint32_t pixel(int x, int y) const;
     bool writePng(const std::string& path) const;
 
 private:
-    friend class X11Window;
+    friend class ChildWindow;
     // Rows of 0x00RRGGBB pixels (native byte order), for the window that shows this canvas.
     const std::uint32_t* pixelRow(int y) const;
     struct Impl;

@@ -1,4 +1,6 @@
-#include "platform/CairoCanvas.h"
+#include "platform/Canvas.h"
+
+#include "platform/linux/ImageImpl.h"
 
 #include <cairo.h>
 
@@ -7,7 +9,7 @@
 
 namespace platform {
 
-struct CairoCanvas::Impl {
+struct Canvas::Impl {
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     ~Impl()
@@ -75,7 +77,7 @@ void selectFont(cairo_t* cr, const TextStyle& style)
 
 } // namespace
 
-CairoCanvas::CairoCanvas(int width, int height)
+Canvas::Canvas(int width, int height)
     : width_(std::max(0, width)), height_(std::max(0, height))
 {
     if (width_ == 0 || height_ == 0)
@@ -92,9 +94,9 @@ CairoCanvas::CairoCanvas(int width, int height)
     impl_ = std::move(impl);
 }
 
-CairoCanvas::~CairoCanvas() = default;
+Canvas::~Canvas() = default;
 
-const std::uint32_t* CairoCanvas::pixelRow(int y) const
+const std::uint32_t* Canvas::pixelRow(int y) const
 {
     if (!impl_ || y < 0 || y >= height_)
         return nullptr;
@@ -103,12 +105,12 @@ const std::uint32_t* CairoCanvas::pixelRow(int y) const
     return reinterpret_cast<const std::uint32_t*>(base + y * cairo_image_surface_get_stride(impl_->surface));
 }
 
-bool CairoCanvas::valid() const
+bool Canvas::valid() const
 {
     return impl_ != nullptr;
 }
 
-void CairoCanvas::setClip(const PixelRect& rect)
+void Canvas::setClip(const PixelRect& rect)
 {
     if (!impl_)
         return;
@@ -117,13 +119,13 @@ void CairoCanvas::setClip(const PixelRect& rect)
     cairo_clip(impl_->cr);
 }
 
-void CairoCanvas::resetClip()
+void Canvas::resetClip()
 {
     if (impl_)
         cairo_reset_clip(impl_->cr);
 }
 
-void CairoCanvas::fillRect(const PixelRect& rect, Rgb color)
+void Canvas::fillRect(const PixelRect& rect, Rgb color)
 {
     if (!impl_ || rect.empty())
         return;
@@ -134,7 +136,7 @@ void CairoCanvas::fillRect(const PixelRect& rect, Rgb color)
     cairo_fill(cr);
 }
 
-void CairoCanvas::strokeLine(int x0, int y0, int x1, int y1, const Stroke& stroke)
+void Canvas::strokeLine(int x0, int y0, int x1, int y1, const Stroke& stroke)
 {
     if (!impl_ || (x0 == x1 && y0 == y1))
         return;
@@ -158,7 +160,7 @@ void CairoCanvas::strokeLine(int x0, int y0, int x1, int y1, const Stroke& strok
     cairo_stroke(cr);
 }
 
-void CairoCanvas::strokePolyline(const PixelPoint* points, int count, const Stroke& stroke)
+void Canvas::strokePolyline(const PixelPoint* points, int count, const Stroke& stroke)
 {
     if (!impl_ || !points || count < 2)
         return;
@@ -171,7 +173,7 @@ void CairoCanvas::strokePolyline(const PixelPoint* points, int count, const Stro
     cairo_stroke(cr);
 }
 
-void CairoCanvas::strokeRect(const PixelRect& rect, const Stroke& stroke)
+void Canvas::strokeRect(const PixelRect& rect, const Stroke& stroke)
 {
     if (!impl_ || rect.empty())
         return;
@@ -183,7 +185,7 @@ void CairoCanvas::strokeRect(const PixelRect& rect, const Stroke& stroke)
     cairo_stroke(cr);
 }
 
-void CairoCanvas::drawText(const std::string& utf8, const PixelRect& box, const TextStyle& style, Rgb color,
+void Canvas::drawText(const std::string& utf8, const PixelRect& box, const TextStyle& style, Rgb color,
                            TextAlign align, const Rgb* background)
 {
     if (!impl_ || utf8.empty() || box.empty())
@@ -226,7 +228,7 @@ void CairoCanvas::drawText(const std::string& utf8, const PixelRect& box, const 
     cairo_restore(cr);
 }
 
-int CairoCanvas::textWidth(const std::string& utf8, const TextStyle& style)
+int Canvas::textWidth(const std::string& utf8, const TextStyle& style)
 {
     if (!impl_ || utf8.empty())
         return 0;
@@ -239,7 +241,7 @@ int CairoCanvas::textWidth(const std::string& utf8, const TextStyle& style)
     return static_cast<int>(std::lround(text.x_advance));
 }
 
-void CairoCanvas::drawImage(const CairoImage& image, int srcX, int srcY, const PixelRect& dest,
+void Canvas::drawImage(const Image& image, int srcX, int srcY, const PixelRect& dest,
                             unsigned char alpha)
 {
     if (!impl_ || !image.valid() || dest.empty() || alpha == 0)
@@ -248,7 +250,7 @@ void CairoCanvas::drawImage(const CairoImage& image, int srcX, int srcY, const P
     cairo_save(cr);
     cairo_rectangle(cr, dest.left, dest.top, dest.width(), dest.height());
     cairo_clip(cr);
-    cairo_set_source_surface(cr, static_cast<cairo_surface_t*>(image.nativeSurface()), dest.left - srcX, dest.top - srcY);
+    cairo_set_source_surface(cr, image.impl_->surface, dest.left - srcX, dest.top - srcY);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     if (alpha == 255)
         cairo_paint(cr);
@@ -257,7 +259,7 @@ void CairoCanvas::drawImage(const CairoImage& image, int srcX, int srcY, const P
     cairo_restore(cr);
 }
 
-std::uint32_t CairoCanvas::pixel(int x, int y) const
+std::uint32_t Canvas::pixel(int x, int y) const
 {
     if (!impl_ || x < 0 || y < 0 || x >= width_ || y >= height_)
         return 0;
@@ -267,7 +269,7 @@ std::uint32_t CairoCanvas::pixel(int x, int y) const
     return reinterpret_cast<const std::uint32_t*>(base + y * stride)[x] & 0xffffffu;
 }
 
-bool CairoCanvas::writePng(const std::string& path) const
+bool Canvas::writePng(const std::string& path) const
 {
     if (!impl_)
         return false;

@@ -1,4 +1,4 @@
-#include "platform/ChildProcess.h"
+#include "platform/linux/ChildProcess.h"
 
 #include <cerrno>
 #include <csignal>

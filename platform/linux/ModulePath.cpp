@@ -1,4 +1,6 @@
-#include "platform/Services.h"
+#include "platform/ModulePath.h"
+
+#include "platform/FileOperations.h"
 
 #include <climits>
 #include <dlfcn.h>

@@ -1,7 +1,8 @@
 #pragma once
 // Command lines for the desktop's stand-alone dialog programs. Each is run
 // directly (never through a shell), so texts and paths travel as plain arguments.
-#include "platform/Services.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOperations.h"
 
 #include <string>
 #include <vector>

@@ -1,0 +1,23 @@
+#pragma once
+// Paths and the few file operations the IR library needs beyond reading.
+// Paths are UTF-8 byte strings everywhere inside the plug-in.
+#include <string>
+
+namespace platform {
+
+// The separator between folder names in a path.
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+// Path buffers hold at most kPathBufferSize - 1 bytes and a terminator.
+constexpr int kPathBufferSize = 260;
+
+// Byte copy that overwrites the destination; false on any failure.
+bool copyFile(const std::string& from, const std::string& to);
+// The file a shortcut stands for (a symbolic link, or a shell link file on
+// systems that have them); false when the path is no shortcut or does not resolve.
+bool resolveShortcut(const std::string& path, std::string& target);
+
+} // namespace platform
