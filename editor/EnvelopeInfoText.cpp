@@ -41,8 +41,13 @@ Lines linesFor(const ir::IRData& ir, const char* dataFolder)
 
     const ir::IRFileInfo& info = ir.fileInfo();
     char text[96];
-    std::snprintf(text, sizeof text, "%d %dbit", static_cast<int>(info.sampleRate),
-                  static_cast<int>(info.declaredBits));
+    // Integer samples show their declared resolution, floats their width.
+    if (ir::isFloatEncoding(info.encoding))
+        std::snprintf(text, sizeof text, "%d %dbit float", static_cast<int>(info.sampleRate),
+                      static_cast<int>(info.usedBits));
+    else
+        std::snprintf(text, sizeof text, "%d %dbit", static_cast<int>(info.sampleRate),
+                      static_cast<int>(info.declaredBits));
     lines.format = text;
     const double seconds = info.sampleRate > 0 ? static_cast<double>(ir.rawFrameCount()) / info.sampleRate : 0.0;
     std::snprintf(text, sizeof text, "%s %.3lfsec", info.channels == 1 ? "Mono" : "Stereo", seconds);

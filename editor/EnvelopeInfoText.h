@@ -28,7 +28,7 @@ constexpr const char* kOuterFolderMark = " (outer folder)";
 // The four lines as shown for a loaded IR.
 struct Lines {
     std::string folder;   // with the outer-folder mark where it applies
-    std::string format;   // "44100 24bit"
+    std::string format;   // "44100 24bit", "48000 64bit float"
     std::string length;   // "Stereo 1.600sec"
     std::string name;
     CColor folderColour;

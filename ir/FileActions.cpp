@@ -2,6 +2,7 @@
 
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
+#include "ir/LoadFailureMessage.h"
 #include "params/PathParams.h"
 #include "platform/DesktopServices.h"
 #include "platform/Dialogs.h"
@@ -75,12 +76,30 @@ int FileActions::takeFile(const std::string& path)
     float values[param::kPathParamValues];
     if (!param::encodePathToParams(path.c_str(), values))
         return -1;
-    std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
-    if (host_.irData().loadIR(path.c_str()) != 0)
-        return -1;
-    host_.showCopyButton(!isInLocalFolder(path.c_str(), host_.dataFolder()));
-    host_.storePathParams(values);
-    return 0;
+    return loadOrExplain(path, [&] {
+        host_.showCopyButton(!isInLocalFolder(path.c_str(), host_.dataFolder()));
+        host_.storePathParams(values);
+    });
+}
+
+int FileActions::loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded)
+{
+    std::string refusal;
+    {
+        std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
+        const int loaded = host_.irData().loadIR(path.c_str());
+        if (loaded == 0) {
+            whenLoaded();
+            return 0;
+        }
+        if (loaded == kIRRefused)
+            refusal = host_.irData().errorText();
+    }
+    // A file that is no IR at all fails quietly, as a mistaken drop should;
+    // one in a format that cannot be used says why, without holding up others.
+    if (!refusal.empty())
+        showLoadFailure(path.c_str(), refusal.c_str());
+    return -1;
 }
 
 int FileActions::selectIRFile()
@@ -156,10 +175,8 @@ void FileActions::copyToLocal(const std::string& currentPath)
     // it would switch to the wrong IR.
     if (!platform::copyFile(currentPath, destination))
         return;
-    std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
-    if (host_.irData().loadIR(destination.c_str()) != 0)
-        return;
-    host_.showCopyButton(!isInLocalFolder(destination.c_str(), dataFolder.c_str()));
+    loadOrExplain(destination,
+                  [&] { host_.showCopyButton(!isInLocalFolder(destination.c_str(), dataFolder.c_str())); });
 }
 
 void FileActions::webSearch()

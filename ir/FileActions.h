@@ -7,7 +7,8 @@
 // A chosen or dropped file is loaded first; only when it loaded does it
 // become the remembered path (the path parameters) and decide the CopyToLocal
 // button, so a file that fails leaves everything as it was and the previous IR
-// sounding. Paths that do not fit the path buffers (259 bytes) or the path
+// sounding. A sound file in a format or channel count that cannot be used is
+// refused with a message saying why; other failures stay quiet. Paths that do not fit the path buffers (259 bytes) or the path
 // parameters (239 bytes) are refused with a message, never cut short.
 //
 // The dialogs are modal and block the calling thread; they run without the
@@ -16,6 +17,7 @@
 #include "ir/FileActionHost.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 namespace ir {
@@ -51,6 +53,9 @@ private:
     // Loads the file and, when it loaded, remembers it and sets the button.
     // -1 when refused or failed.
     int takeFile(const std::string& path);
+    // Loads under the application mutex and runs whenLoaded still holding it;
+    // tells the user why a file in an unusable format was refused. 0 or -1.
+    int loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded);
 
     FileActionHost& host_;
     std::atomic<bool> asking_{false};

@@ -56,14 +56,9 @@ int IRData::loadIR(const char* path)
     // The reader refuses a path too long for its buffers.
     IRFileInfo info;
     FileByteSource file;
-    if (openIRFile(path, info, file, errorText_) != 0)
-        return -1;
-    // 65534 (extensible) is negative as a signed 16-bit tag.
-    if (info.formatTag < 0 || (info.formatTag > 1 && info.formatTag != 3)) {
-        setErrorText(errorText_, sizeof errorText_, "wFormat not supported");
-        file.close();
-        return -1;
-    }
+    // The readers refuse every sample format and channel count they cannot use.
+    if (const int opened = openIRFile(path, info, file, errorText_))
+        return opened;
 
     if (owner_ != nullptr)
         owner_->setPseudoStereo(info.channels == 1);
@@ -77,13 +72,7 @@ int IRData::loadIR(const char* path)
     std::fill(rawLeft_.get(), rawLeft_.get() + kIRCapacityFrames, 0.0f);
     std::fill(rawRight_.get(), rawRight_.get() + kIRCapacityFrames, 0.0f);
 
-    int frames = 0;
-    if (info.byteOrder == kByteOrderWave)
-        frames = convertWaveSamples(file, rawLeft_.get(), rawRight_.get(), info.usedBits, info.declaredBits,
-                                    info.channels, info.formatTag, info.dataSize);
-    else if (info.byteOrder == kByteOrderAiff)
-        frames = convertAiffSamples(file, rawLeft_.get(), rawRight_.get(), info.usedBits, info.channels,
-                                    info.dataSize);
+    const int frames = convertSamples(file, info, rawLeft_.get(), rawRight_.get());
     rawFrameCount_ = std::max(frames, 0);
     file.close();
 

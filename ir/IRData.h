@@ -37,10 +37,11 @@ public:
     IRData& operator=(const IRData&) = delete;
 
     // Reads the file, removes its leading silence, measures its decay, shows
-    // it on the envelope graph and rebuilds the kernel. Returns 0, or -1 with
-    // the reason in errorText() and everything else as it was (path, file
-    // information, raw IR, kernel). Paths of kIRPathSize bytes or more are
-    // refused, never cut.
+    // it on the envelope graph and rebuilds the kernel. Returns 0, or -1 (or
+    // kIRRefused for a sound file in a format or channel count that cannot be
+    // used) with the reason in errorText() and everything else as it was
+    // (path, file information, raw IR, kernel). Paths of kIRPathSize bytes or
+    // more are refused, never cut.
     int loadIR(const char* path);
 
     // "Decay" (0.01 .. 100, 1 neutral): sets the envelope multiplier, then

@@ -37,11 +37,10 @@ int openAiff(const char* path, IRFileInfo& info, FileByteSource& file, IRErrorTe
         setErrorText(errorText, sizeof errorText, "'%s' file open error.", path);
         return -1;
     }
-    if (readAiffHeader(file, info, errorText) != 0) {
+    const int result = readAiffHeader(file, info, errorText);
+    if (result != 0)
         file.close();
-        return -1;
-    }
-    return 0;
+    return result;
 }
 
 } // namespace
@@ -66,9 +65,9 @@ int openIRFile(const char* path, IRFileInfo& info, FileByteSource& file, IRError
             setErrorText(errorText, sizeof errorText, "File open err [%s]\n", path);
             return -1;
         }
-        if (readWaveHeader(file, info, errorText) != 0) {
+        if (const int result = readWaveHeader(file, info, errorText)) {
             file.close();
-            return -1;
+            return result;
         }
         return 0;
     case IRFileKind::Aiff:
@@ -102,18 +101,14 @@ int readIRImage(const void* data, std::size_t size, std::uint32_t byteOrder, IRF
     std::memset(right, 0, sizeof(float) * kIRCapacityFrames);
 
     MemoryByteSource source(data, size);
-    if (byteOrder == kByteOrderWave) {
-        if (readWaveHeader(source, info, errorText) != 0)
-            return -1;
-        return convertWaveSamples(source, left, right, info.usedBits, info.declaredBits, info.channels,
-                                  info.formatTag, info.dataSize);
-    }
-    if (byteOrder == kByteOrderAiff) {
-        if (readAiffHeader(source, info, errorText) != 0)
-            return -1;
-        return convertAiffSamples(source, left, right, info.usedBits, info.channels, info.dataSize);
-    }
-    return -1;
+    int result = -1;
+    if (byteOrder == kByteOrderWave)
+        result = readWaveHeader(source, info, errorText);
+    else if (byteOrder == kByteOrderAiff)
+        result = readAiffHeader(source, info, errorText);
+    if (result != 0)
+        return result;
+    return convertSamples(source, info, left, right);
 }
 
 } // namespace ir

@@ -1,13 +1,14 @@
 #pragma once
-// Reading impulse responses from WAV, AIFF and split name.L / name.R files into
-// two float arrays whose largest magnitude is 1.0.
+// Reading impulse responses from WAV (also WAVE_FORMAT_EXTENSIBLE and
+// RF64/BW64), AIFF, AIFF-C and split name.L / name.R files into two float
+// arrays whose largest magnitude is 1.0.
 //
 // Typical use (what loading an IR does):
 //     ir::IRFileInfo info;
 //     ir::FileByteSource file;
-//     if (ir::openIRFile(path, info, file, errorText) != 0) -> failed, message in errorText
+//     if (ir::openIRFile(path, info, file, errorText) != 0) -> failed or refused, reason in errorText
 //     zero left/right (kIRCapacityFrames each), then
-//     frames = info.byteOrder == kByteOrderWave ? convertWaveSamples(file, ...) : convertAiffSamples(file, ...)
+//     frames = convertSamples(file, info, left, right);
 //     file.close();
 //
 // Every function works on the arguments it is given only: no global state, no
@@ -33,28 +34,36 @@ constexpr std::size_t kIRPathSize = 260;
 using IRErrorText = char[kIRErrorTextSize];
 using IRPathText = char[kIRPathSize];
 
+// What a reader returns for a sound file it understands but cannot use: a
+// sample format it does not decode (mu-law, A-law, ADPCM, compressed AIFF-C,
+// other tags and sub-formats, unusual widths) or more than two channels. The
+// error text then says why, in words meant for the user. Other failures
+// (damaged or foreign files, files that cannot be opened) return -1.
+constexpr int kIRRefused = -2;
+
 // Chooses the reader by the ending of path (".wav", ".aif", ".aiff" in any
 // case; ".L" / ".R" exactly, which first merges the pair into name.aif) and
 // reads the header. Returns 0 with `file` open at the first sample byte, or -1
-// with `file` closed and errorText holding the reason (empty when a split pair
-// could not be merged). errorText is emptied and info cleared on entry.
+// or kIRRefused with `file` closed and errorText holding the reason (empty when
+// a split pair could not be merged). errorText is emptied and info cleared on
+// entry.
 int openIRFile(const char* path, IRFileInfo& info, FileByteSource& file, IRErrorText& errorText);
 
 // Header readers on an already open source positioned at the start of the file.
-// Return 0 with the source at the first sample byte, or -1 with errorText set.
+// Return 0 with the source at the first sample byte, or -1 or kIRRefused with
+// errorText set. A successful read always names a sample encoding and one or
+// two channels.
 int readWaveHeader(ByteSource& source, IRFileInfo& info, IRErrorText& errorText);
 int readAiffHeader(ByteSource& source, IRFileInfo& info, IRErrorText& errorText);
 
-// Converters: read the sample data from the current position of source (at most
-// dataSize bytes and at most kIRCapacityFrames frames), write frames 0..n-1 of
-// left and right (each at least kIRCapacityFrames long, zeroed by the caller),
-// normalise the peak and return n. Only 1 or 2 channels of 8, 16, 24 or 32 used
-// bits are converted; other layouts leave the arrays untouched and still
-// return the number of whole frames present.
-int convertWaveSamples(ByteSource& source, float* left, float* right, int usedBits, int declaredBits,
-                       int channels, int formatTag, std::uint32_t dataSize);
-int convertAiffSamples(ByteSource& source, float* left, float* right, int usedBits, int channels,
-                       std::uint32_t dataSize);
+// The converter: reads the sample data from the current position of source (at
+// most info.dataSize bytes and at most kIRCapacityFrames frames) as
+// info.encoding says, writes frames 0..n-1 of left and right (each at least
+// kIRCapacityFrames long, zeroed by the caller; mono goes to both), normalises
+// the peak and returns n. A record no header reader would produce (no
+// encoding, a container that does not match it, other than 1 or 2 channels)
+// converts nothing and returns 0.
+int convertSamples(ByteSource& source, const IRFileInfo& info, float* left, float* right);
 
 // Scales frames 0..frames-1 of both arrays by one common factor so that the
 // largest magnitude becomes exactly 1.0; an all-zero IR is left as it is.
@@ -71,7 +80,8 @@ int mergeSplitPair(const char* path, IRPathText& mergedPath);
 bool writeSplitPairAiff(ByteSource* left, ByteSource* right, ByteSink& out);
 
 // A whole file image in memory: header (byteOrder says WAV or AIFF) and
-// samples, with the arrays zeroed first. Returns the frame count or -1.
+// samples, with the arrays zeroed first. Returns the frame count, -1 or
+// kIRRefused.
 // The entry point for fuzzing and for tests that need no file.
 int readIRImage(const void* data, std::size_t size, std::uint32_t byteOrder, IRFileInfo& info, float* left,
                 float* right, IRErrorText& errorText);

@@ -1,5 +1,6 @@
 #include "ir/IRFileReaders.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -7,105 +8,141 @@ namespace ir {
 
 namespace {
 
-// A multiple of every converted frame size (1, 2, 3, 4, 6 and 8 bytes), so each
+// A multiple of every frame size (1, 2, 3, 4, 6, 8 and 16 bytes), so each
 // full read ends on a frame boundary. Reading in pieces keeps the memory use
 // fixed whatever the header declares.
 constexpr std::size_t kPieceBytes = 3 * 8192;
 
-enum class SampleKind { None, U8, S8, S16LE, S16BE, S24LE, S24BE, S32LE, S32BE, F32LE };
-
-float decode(SampleKind kind, const unsigned char* p)
+std::uint32_t loadLittle(const unsigned char* p, int bytes)
 {
-    switch (kind) {
-    case SampleKind::U8:
-        return static_cast<float>(static_cast<int>(p[0]) - 128);
-    case SampleKind::S8:
-        return static_cast<float>(static_cast<signed char>(p[0]));
-    case SampleKind::S16LE:
-        return static_cast<float>(static_cast<std::int16_t>(p[0] | (p[1] << 8)));
-    case SampleKind::S16BE:
-        return static_cast<float>(static_cast<std::int16_t>((p[0] << 8) | p[1]));
-    case SampleKind::S24LE: {
-        const std::int32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
-        return static_cast<float>(v >= 0x800000 ? v - 0x1000000 : v);
-    }
-    case SampleKind::S24BE: {
-        const std::int32_t v = (p[0] << 16) | (p[1] << 8) | p[2];
-        return static_cast<float>(v >= 0x800000 ? v - 0x1000000 : v);
-    }
-    case SampleKind::S32LE:
-        return static_cast<float>(static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24)));
-    case SampleKind::S32BE:
-        return static_cast<float>(static_cast<std::int32_t>(
-            (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-            (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3])));
-    case SampleKind::F32LE: {
-        const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                   (static_cast<std::uint32_t>(p[2]) << 16) |
-                                   (static_cast<std::uint32_t>(p[3]) << 24);
-        float v;
-        std::memcpy(&v, &bits, sizeof v);
-        // An infinity or NaN would poison the normalisation and, through the
-        // kernel, every output sample from then on.
-        return std::isfinite(v) ? v : 0.0f;
-    }
-    case SampleKind::None:
-        break;
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+std::uint32_t loadBig(const unsigned char* p, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// Two's complement of `bytes` bytes, the bits outside `mask` cleared first.
+float fromSigned(std::uint32_t bits, int bytes, std::uint32_t mask)
+{
+    bits &= mask;
+    const std::uint32_t sign = std::uint32_t{1} << (8 * bytes - 1);
+    const std::int64_t value = static_cast<std::int64_t>(bits ^ sign) - static_cast<std::int64_t>(sign);
+    return static_cast<float>(value);
+}
+
+// An infinity or NaN would poison the normalisation and, through the kernel,
+// every output sample from then on.
+float fromFloat32(std::uint32_t bits)
+{
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return std::isfinite(v) ? v : 0.0f;
+}
+
+// Doubles beyond the float range are held at its edge rather than converted
+// out of range.
+float fromFloat64(std::uint64_t bits)
+{
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (!std::isfinite(v))
+        return 0.0f;
+    if (std::fabs(v) > static_cast<double>(FLT_MAX))
+        return v < 0 ? -FLT_MAX : FLT_MAX;
+    return static_cast<float>(v);
+}
+
+float decode(SampleEncoding encoding, const unsigned char* p, std::uint32_t mask)
+{
+    switch (encoding) {
+    case SampleEncoding::U8:
+        return static_cast<float>(static_cast<int>(p[0] & mask) - 128);
+    case SampleEncoding::S8: return fromSigned(p[0], 1, mask);
+    case SampleEncoding::S16LE: return fromSigned(loadLittle(p, 2), 2, mask);
+    case SampleEncoding::S16BE: return fromSigned(loadBig(p, 2), 2, mask);
+    case SampleEncoding::S24LE: return fromSigned(loadLittle(p, 3), 3, mask);
+    case SampleEncoding::S24BE: return fromSigned(loadBig(p, 3), 3, mask);
+    case SampleEncoding::S32LE: return fromSigned(loadLittle(p, 4), 4, mask);
+    case SampleEncoding::S32BE: return fromSigned(loadBig(p, 4), 4, mask);
+    case SampleEncoding::F32LE: return fromFloat32(loadLittle(p, 4));
+    case SampleEncoding::F32BE: return fromFloat32(loadBig(p, 4));
+    case SampleEncoding::F64LE:
+        return fromFloat64(static_cast<std::uint64_t>(loadLittle(p + 4, 4)) << 32 | loadLittle(p, 4));
+    case SampleEncoding::F64BE:
+        return fromFloat64(static_cast<std::uint64_t>(loadBig(p, 4)) << 32 | loadBig(p + 4, 4));
+    case SampleEncoding::None: break;
     }
     return 0.0f;
 }
 
-template <SampleKind kind>
-void decodeFrames(const unsigned char* bytes, int frames, int channels, float* left, float* right)
+template <SampleEncoding encoding>
+void decodeFrames(const unsigned char* bytes, int frames, int channels, std::uint32_t mask, float* left, float* right)
 {
-    constexpr int width = kind == SampleKind::U8 || kind == SampleKind::S8     ? 1
-                          : kind == SampleKind::S16LE || kind == SampleKind::S16BE ? 2
-                          : kind == SampleKind::S24LE || kind == SampleKind::S24BE ? 3
-                                                                                  : 4;
+    constexpr int width = encodingBytes(encoding);
     if (channels == 1) {
         for (int i = 0; i < frames; ++i)
-            left[i] = right[i] = decode(kind, bytes + i * width);
+            left[i] = right[i] = decode(encoding, bytes + i * width, mask);
     } else {
         for (int i = 0; i < frames; ++i) {
-            left[i] = decode(kind, bytes + 2 * i * width);
-            right[i] = decode(kind, bytes + (2 * i + 1) * width);
+            left[i] = decode(encoding, bytes + 2 * i * width, mask);
+            right[i] = decode(encoding, bytes + (2 * i + 1) * width, mask);
         }
     }
 }
 
-void decodeFrames(SampleKind kind, const unsigned char* bytes, int frames, int channels, float* left, float* right)
+void decodeFrames(SampleEncoding encoding, const unsigned char* bytes, int frames, int channels, std::uint32_t mask,
+                  float* left, float* right)
 {
-    switch (kind) {
-    case SampleKind::U8: return decodeFrames<SampleKind::U8>(bytes, frames, channels, left, right);
-    case SampleKind::S8: return decodeFrames<SampleKind::S8>(bytes, frames, channels, left, right);
-    case SampleKind::S16LE: return decodeFrames<SampleKind::S16LE>(bytes, frames, channels, left, right);
-    case SampleKind::S16BE: return decodeFrames<SampleKind::S16BE>(bytes, frames, channels, left, right);
-    case SampleKind::S24LE: return decodeFrames<SampleKind::S24LE>(bytes, frames, channels, left, right);
-    case SampleKind::S24BE: return decodeFrames<SampleKind::S24BE>(bytes, frames, channels, left, right);
-    case SampleKind::S32LE: return decodeFrames<SampleKind::S32LE>(bytes, frames, channels, left, right);
-    case SampleKind::S32BE: return decodeFrames<SampleKind::S32BE>(bytes, frames, channels, left, right);
-    case SampleKind::F32LE: return decodeFrames<SampleKind::F32LE>(bytes, frames, channels, left, right);
-    case SampleKind::None: return;
+    using E = SampleEncoding;
+    switch (encoding) {
+    case E::U8: return decodeFrames<E::U8>(bytes, frames, channels, mask, left, right);
+    case E::S8: return decodeFrames<E::S8>(bytes, frames, channels, mask, left, right);
+    case E::S16LE: return decodeFrames<E::S16LE>(bytes, frames, channels, mask, left, right);
+    case E::S16BE: return decodeFrames<E::S16BE>(bytes, frames, channels, mask, left, right);
+    case E::S24LE: return decodeFrames<E::S24LE>(bytes, frames, channels, mask, left, right);
+    case E::S24BE: return decodeFrames<E::S24BE>(bytes, frames, channels, mask, left, right);
+    case E::S32LE: return decodeFrames<E::S32LE>(bytes, frames, channels, mask, left, right);
+    case E::S32BE: return decodeFrames<E::S32BE>(bytes, frames, channels, mask, left, right);
+    case E::F32LE: return decodeFrames<E::F32LE>(bytes, frames, channels, mask, left, right);
+    case E::F32BE: return decodeFrames<E::F32BE>(bytes, frames, channels, mask, left, right);
+    case E::F64LE: return decodeFrames<E::F64LE>(bytes, frames, channels, mask, left, right);
+    case E::F64BE: return decodeFrames<E::F64BE>(bytes, frames, channels, mask, left, right);
+    case E::None: return;
     }
 }
 
-int convertSamples(ByteSource& source, float* left, float* right, int usedBits, int channels,
-                   std::uint32_t dataSize, SampleKind kind)
+// The bits of an integer container that carry the signal, from the top;
+// every bit when the valid width is missing or not below the container's.
+std::uint32_t validMask(int containerBits, int validBits)
 {
-    if (usedBits < 8 || channels < 1 || left == nullptr || right == nullptr)
-        return 0;
-    const std::uint64_t frameBytes = static_cast<std::uint64_t>(usedBits / 8) * static_cast<std::uint64_t>(channels);
-    std::uint64_t limit = frameBytes * kIRCapacityFrames;
-    if (dataSize < limit)
-        limit = dataSize;
+    const std::uint32_t all = containerBits >= 32 ? 0xffffffffu : (std::uint32_t{1} << containerBits) - 1u;
+    if (validBits <= 0 || validBits >= containerBits)
+        return all;
+    return all & ~((std::uint32_t{1} << (containerBits - validBits)) - 1u);
+}
 
-    if (kind == SampleKind::None || channels > 2) {
-        // Nothing to convert, but the frame count still tells how much was there.
-        const std::uint64_t present = limit < source.remaining() ? limit : source.remaining();
-        return static_cast<int>(present / frameBytes);
-    }
+} // namespace
+
+int convertSamples(ByteSource& source, const IRFileInfo& info, float* left, float* right)
+{
+    const int width = encodingBytes(info.encoding);
+    const int channels = info.channels;
+    if (width == 0 || info.usedBits != 8 * width || (channels != 1 && channels != 2) || left == nullptr ||
+        right == nullptr)
+        return 0;
+    const std::uint32_t mask = validMask(info.usedBits, info.validBits);
+    const std::uint64_t frameBytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(channels);
+    std::uint64_t limit = frameBytes * kIRCapacityFrames;
+    if (info.dataSize < limit)
+        limit = info.dataSize;
 
     unsigned char piece[kPieceBytes];
     std::uint64_t done = 0;
@@ -114,7 +151,7 @@ int convertSamples(ByteSource& source, float* left, float* right, int usedBits, 
         const std::size_t wanted = static_cast<std::size_t>(limit - done < kPieceBytes ? limit - done : kPieceBytes);
         const std::size_t got = source.read(piece, wanted);
         const int pieceFrames = static_cast<int>(got / frameBytes);
-        decodeFrames(kind, piece, pieceFrames, channels, left + frames, right + frames);
+        decodeFrames(info.encoding, piece, pieceFrames, channels, mask, left + frames, right + frames);
         frames += pieceFrames;
         done += got;
         if (got < wanted)
@@ -122,38 +159,6 @@ int convertSamples(ByteSource& source, float* left, float* right, int usedBits, 
     }
     normalizePeak(frames, left, right);
     return frames;
-}
-
-} // namespace
-
-int convertWaveSamples(ByteSource& source, float* left, float* right, int usedBits, int declaredBits, int channels,
-                       int formatTag, std::uint32_t dataSize)
-{
-    SampleKind kind = SampleKind::None;
-    switch (usedBits) {
-    case 8: kind = SampleKind::U8; break;
-    case 16: kind = SampleKind::S16LE; break;
-    case 24: kind = SampleKind::S24LE; break;
-    // A 24-bit declaration with 4 bytes per sample is taken as a float that a
-    // writer labelled by its nominal resolution.
-    case 32: kind = formatTag == 3 || declaredBits == 24 ? SampleKind::F32LE : SampleKind::S32LE; break;
-    default: break;
-    }
-    return convertSamples(source, left, right, usedBits, channels, dataSize, kind);
-}
-
-int convertAiffSamples(ByteSource& source, float* left, float* right, int usedBits, int channels,
-                       std::uint32_t dataSize)
-{
-    SampleKind kind = SampleKind::None;
-    switch (usedBits) {
-    case 8: kind = SampleKind::S8; break;
-    case 16: kind = SampleKind::S16BE; break;
-    case 24: kind = SampleKind::S24BE; break;
-    case 32: kind = SampleKind::S32BE; break;
-    default: break;
-    }
-    return convertSamples(source, left, right, usedBits, channels, dataSize, kind);
 }
 
 } // namespace ir

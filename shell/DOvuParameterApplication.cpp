@@ -9,14 +9,11 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "ir/IRShaping.h"
+#include "ir/LoadFailureMessage.h"
 #include "params/PathParams.h"
 #include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/TextEncoding.h"
 
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 namespace {
 
@@ -27,9 +24,6 @@ bool actionFires(float value)
     const double sum = static_cast<double>(value) + static_cast<double>(0.1f);
     return std::isfinite(sum) && static_cast<long long>(sum) == 1;
 }
-
-// "Reading failed [path]" in Shift-JIS, as the message is stored.
-const char kLoadFailedSjis[] = "\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x8E\xB8\x94\x73[%s]\n";
 
 bool isAction(int id)
 {
@@ -206,11 +200,7 @@ void DOvu::applyPathCommit()
     param::decodePathFromParams(stored, path);
     if (path[0] == '\0')
         return;
-    if (ir_->loadIR(path) == 0)
-        return;
-    // Converted before the path goes in, so that a UTF-8 path stays intact.
-    const std::string format = platform::shiftJisToUtf8(kLoadFailedSjis);
-    char text[1024];
-    std::snprintf(text, sizeof text, format.c_str(), path);
-    platform::dialogs().messageBox("messae", text);
+    const int loaded = ir_->loadIR(path);
+    if (loaded != 0)
+        ir::showLoadFailure(path, loaded == ir::kIRRefused ? ir_->errorText() : nullptr);
 }

@@ -307,16 +307,17 @@ TEST_F(IRDataTest, FailedLoadsChangeNothingButTheErrorText)
     const struct {
         std::string path;
         const char* text;
+        int result;
     } failures[] = {
-        {file("missing.wav"), "File open err ["},
-        {file("adpcm.wav"), "wFormat not supported"},
-        {file("ext.wav"), "wFormat not supported"},
-        {file("junk.wav"), "Specified file is not RIFF file."},
-        {file("notes.txt"), "unknown extension"},
-        {tooLong, "too long"},
+        {file("missing.wav"), "File open err [", -1},
+        {file("adpcm.wav"), "ADPCM encoding: only PCM and float samples can be loaded", ir::kIRRefused},
+        {file("ext.wav"), "Format chunk is too short.", -1}, // extensible without its extension
+        {file("junk.wav"), "Specified file is not RIFF file.", -1},
+        {file("notes.txt"), "unknown extension", -1},
+        {tooLong, "too long", -1},
     };
     for (const auto& failure : failures) {
-        EXPECT_EQ(ir_->loadIR(failure.path.c_str()), -1) << failure.path;
+        EXPECT_EQ(ir_->loadIR(failure.path.c_str()), failure.result) << failure.path;
         EXPECT_NE(std::string(ir_->errorText()).find(failure.text), std::string::npos) << ir_->errorText();
         EXPECT_EQ(std::string(ir_->path()), good);
     }

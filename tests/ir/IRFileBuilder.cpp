@@ -110,6 +110,27 @@ std::string wavFile(int tag, int channels, std::uint32_t rate, int declaredBits,
                     riffChunk("data", samples));
 }
 
+std::string tagGuid(int tag)
+{
+    return le16(static_cast<std::uint32_t>(tag)) + std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+}
+
+std::string extensibleFmtBody(int channels, std::uint32_t rate, int containerBits, int validBits,
+                              const std::string& guid, const std::string& extra)
+{
+    const std::uint32_t mask = channels == 1 ? 0x4 : 0x3;
+    return fmtBody(0xFFFE, channels, rate, containerBits, containerBits / 8) +
+           le16(static_cast<std::uint32_t>(22 + extra.size())) + le16(static_cast<std::uint32_t>(validBits)) +
+           le32(mask) + guid + extra;
+}
+
+std::string extensibleWav(int channels, std::uint32_t rate, int containerBits, int validBits, const std::string& guid,
+                          const std::string& samples)
+{
+    return riffWave(riffChunk("fmt ", extensibleFmtBody(channels, rate, containerBits, validBits, guid)) +
+                    riffChunk("fact", le32(0)) + riffChunk("data", samples));
+}
+
 std::string extended(long double value)
 {
     std::string out(10, '\0');
@@ -154,6 +175,18 @@ std::string aiffFile(int channels, int sampleSize, std::uint32_t rate, const std
     return formAiff(iffChunk("COMM", commBody(channels, frames, sampleSize, extended(rate))) + ssndChunk(samples));
 }
 
+std::string aifcFile(int channels, int sampleSize, std::uint32_t rate, const char* compression,
+                     const std::string& samples, int bytesPerSample)
+{
+    const auto frames = static_cast<std::uint32_t>(samples.size() / static_cast<std::size_t>(bytesPerSample * channels));
+    // The compression name is a Pascal string padded to an even length.
+    const std::string name = std::string("\x0anot so big") + '\0';
+    return formAiff(iffChunk("FVER", be32(0xA2805140)) +
+                        iffChunk("COMM", commBody(channels, frames, sampleSize, extended(rate)) + compression + name) +
+                        ssndChunk(samples),
+                    "AIFC");
+}
+
 Decoded decodeImage(const std::string& bytes, std::uint32_t byteOrder)
 {
     Decoded d;
@@ -172,14 +205,9 @@ Decoded decodeFile(const std::string& path)
     d.right.assign(ir::kIRCapacityFrames, 0.0f);
     ir::IRErrorText error;
     ir::FileByteSource file;
-    if (ir::openIRFile(path.c_str(), d.info, file, error) == 0) {
-        d.frames = d.info.byteOrder == ir::kByteOrderWave
-                       ? ir::convertWaveSamples(file, d.left.data(), d.right.data(), d.info.usedBits,
-                                                d.info.declaredBits, d.info.channels, d.info.formatTag,
-                                                d.info.dataSize)
-                       : ir::convertAiffSamples(file, d.left.data(), d.right.data(), d.info.usedBits,
-                                                d.info.channels, d.info.dataSize);
-    }
+    d.frames = ir::openIRFile(path.c_str(), d.info, file, error);
+    if (d.frames == 0)
+        d.frames = ir::convertSamples(file, d.info, d.left.data(), d.right.data());
     d.error = error;
     return d;
 }

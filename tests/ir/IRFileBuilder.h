@@ -33,6 +33,14 @@ std::string fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits,
 std::string wavFile(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample,
                     const std::string& samples);
 
+// WAVE_FORMAT_EXTENSIBLE: the GUID that wraps a format tag (1 PCM, 3 float),
+// and the 40-byte format body (plus `extra` bytes, counted in cbSize).
+std::string tagGuid(int tag);
+std::string extensibleFmtBody(int channels, std::uint32_t rate, int containerBits, int validBits,
+                              const std::string& guid, const std::string& extra = "");
+std::string extensibleWav(int channels, std::uint32_t rate, int containerBits, int validBits, const std::string& guid,
+                          const std::string& samples);
+
 // The 80-bit extended encoding of any double (for odd rates and bad values).
 std::string extended(long double value);
 std::string commBody(int channels, std::uint32_t frames, int sampleSize, const std::string& rate80);
@@ -40,9 +48,12 @@ std::string formAiff(const std::string& chunks, const char* formType = "AIFF");
 std::string ssndChunk(const std::string& samples, std::uint32_t offset = 0);
 // Plain AIFF: FORM, COMM, SSND; frames follow from the sample bytes.
 std::string aiffFile(int channels, int sampleSize, std::uint32_t rate, const std::string& samples);
+// AIFF-C: FORM/AIFC, FVER, COMM with the compression type, SSND.
+std::string aifcFile(int channels, int sampleSize, std::uint32_t rate, const char* compression,
+                     const std::string& samples, int bytesPerSample);
 
 struct Decoded {
-    int frames = -1;
+    int frames = -1; // or the failure: -1, or ir::kIRRefused
     ir::IRFileInfo info;
     std::vector<float> left;
     std::vector<float> right;

@@ -1,6 +1,9 @@
-// Files written by an independent library must read back to the same samples.
+// Files written by an independent library must read back to the same samples,
+// and the files it writes in formats the reverb cannot use must be refused.
 #include "IRFileBuilder.h"
 #include "support/TestSupport.h"
+
+#include "ir/IRFileReaders.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -15,47 +18,93 @@ struct Layout {
     const char* name;
     int format;
     int channels;
+    int shownBits; // what the file information reports for the editor
+    bool floatSamples;
 };
+
+class ReaderCrossCheck : public ::testing::Test {
+protected:
+    void SetUp() override { dir_ = testsupport::makeTempDir("ir-cross"); }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    // A decaying two-tone burst, different in each channel, written by libsndfile.
+    std::string write(const char* name, int format, int channels, int frames)
+    {
+        const std::string path = dir_ + "/" + name;
+        std::vector<float> written(static_cast<std::size_t>(frames * channels));
+        for (int i = 0; i < frames; ++i)
+            for (int c = 0; c < channels; ++c)
+                written[static_cast<std::size_t>(i * channels + c)] =
+                    0.8f * std::exp(-i / 700.0f) * std::sin(0.05f * i * (c + 1) + c);
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = channels;
+        info.format = format;
+        SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+        EXPECT_NE(out, nullptr) << name << ": " << sf_strerror(nullptr);
+        if (out == nullptr)
+            return path;
+        EXPECT_EQ(sf_writef_float(out, written.data(), frames), frames);
+        sf_close(out);
+        return path;
+    }
+
+    std::string dir_;
+};
+
+// What libsndfile itself reads back, interleaved.
+std::vector<float> readBack(const std::string& path, int frames)
+{
+    SF_INFO info{};
+    SNDFILE* in = sf_open(path.c_str(), SFM_READ, &info);
+    EXPECT_NE(in, nullptr);
+    std::vector<float> samples(static_cast<std::size_t>(frames * info.channels));
+    if (in != nullptr) {
+        EXPECT_EQ(sf_readf_float(in, samples.data(), frames), frames);
+        sf_close(in);
+    }
+    return samples;
+}
 
 } // namespace
 
-TEST(ReaderCrossCheck, MatchesLibsndfileForEveryWidthAndByteOrder)
+TEST_F(ReaderCrossCheck, MatchesLibsndfileForEveryFormatWidthAndByteOrder)
 {
-    const std::string dir = testsupport::makeTempDir("ir-cross");
     const Layout layouts[] = {
-        {"u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1},   {"s16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},
-        {"s24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2},  {"s32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 1},
-        {"f32.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2},   {"s8.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 2},
-        {"s16.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1}, {"s24.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2},
-        {"s32.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 2},
+        {"u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8, false},
+        {"s16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 16, false},
+        {"s24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 24, false},
+        {"s32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 1, 32, false},
+        {"f32.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 32, true},
+        {"f64.wav", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 2, 64, true},
+        // WAVE_FORMAT_EXTENSIBLE
+        {"x_u8.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_U8, 2, 8, false},
+        {"x_s16.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 1, 16, false},
+        {"x_s24.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 2, 24, false},
+        {"x_s32.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_32, 2, 32, false},
+        {"x_f32.wav", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 1, 32, true},
+        {"x_f64.wav", SF_FORMAT_WAVEX | SF_FORMAT_DOUBLE, 2, 64, true},
+        // RF64
+        {"r_s16.wav", SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 2, 16, false},
+        {"r_s24.wav", SF_FORMAT_RF64 | SF_FORMAT_PCM_24, 1, 24, false},
+        {"r_f32.wav", SF_FORMAT_RF64 | SF_FORMAT_FLOAT, 2, 32, true},
+        // AIFF, and AIFF-C as libsndfile writes it ('sowt', '42n1', 'raw ', 'fl32', 'fl64')
+        {"s8.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 2, 8, false},
+        {"s16.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1, 16, false},
+        {"s24.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 24, false},
+        {"s32.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 2, 32, false},
+        {"c_le16.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE, 2, 16, false},
+        {"c_le24.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_24 | SF_ENDIAN_LITTLE, 1, 24, false},
+        {"c_le32.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_32 | SF_ENDIAN_LITTLE, 2, 32, false},
+        {"c_u8.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_U8, 1, 8, false},
+        {"c_f32.aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2, 32, true},
+        {"c_f64.aiff", SF_FORMAT_AIFF | SF_FORMAT_DOUBLE, 1, 64, true},
     };
     const int frames = 3000;
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.name);
-        const std::string path = dir + "/" + layout.name;
-        // A decaying two-tone burst, different in each channel.
-        std::vector<float> written(static_cast<std::size_t>(frames * layout.channels));
-        for (int i = 0; i < frames; ++i)
-            for (int c = 0; c < layout.channels; ++c)
-                written[static_cast<std::size_t>(i * layout.channels + c)] =
-                    0.8f * std::exp(-i / 700.0f) * std::sin(0.05f * i * (c + 1) + c);
-
-        SF_INFO info{};
-        info.samplerate = 44100;
-        info.channels = layout.channels;
-        info.format = layout.format;
-        SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
-        ASSERT_NE(out, nullptr) << sf_strerror(nullptr);
-        ASSERT_EQ(sf_writef_float(out, written.data(), frames), frames);
-        sf_close(out);
-
-        // What the library itself reads back is the reference.
-        SF_INFO backInfo{};
-        SNDFILE* in = sf_open(path.c_str(), SFM_READ, &backInfo);
-        ASSERT_NE(in, nullptr);
-        std::vector<float> reference(written.size());
-        ASSERT_EQ(sf_readf_float(in, reference.data(), frames), frames);
-        sf_close(in);
+        const std::string path = write(layout.name, layout.format, layout.channels, frames);
+        const std::vector<float> reference = readBack(path, frames);
         double peak = 0;
         for (float v : reference)
             peak = std::fmax(peak, std::fabs(v));
@@ -64,6 +113,8 @@ TEST(ReaderCrossCheck, MatchesLibsndfileForEveryWidthAndByteOrder)
         ASSERT_EQ(d.frames, frames) << d.error;
         EXPECT_EQ(d.info.sampleRate, 44100);
         EXPECT_EQ(d.info.channels, layout.channels);
+        EXPECT_EQ(ir::isFloatEncoding(d.info.encoding), layout.floatSamples);
+        EXPECT_EQ(layout.floatSamples ? d.info.usedBits : d.info.declaredBits, layout.shownBits);
         for (int i = 0; i < frames; ++i) {
             const float l = reference[static_cast<std::size_t>(i * layout.channels)];
             const float r = reference[static_cast<std::size_t>(i * layout.channels + layout.channels - 1)];
@@ -71,5 +122,37 @@ TEST(ReaderCrossCheck, MatchesLibsndfileForEveryWidthAndByteOrder)
             ASSERT_NEAR(d.right[static_cast<std::size_t>(i)], r / peak, 1e-6) << "frame " << i;
         }
     }
-    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST_F(ReaderCrossCheck, FilesInFormatsThatCannotBeUsedAreRefusedSayingWhy)
+{
+    const struct {
+        const char* name;
+        int format;
+        int channels;
+        const char* reason;
+    } files[] = {
+        {"ulaw.wav", SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, "\xCE\xBC-law encoding: only PCM and float samples can be loaded"},
+        {"alaw.wav", SF_FORMAT_WAV | SF_FORMAT_ALAW, 2, "A-law encoding: only PCM and float samples can be loaded"},
+        {"ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 1, "IMA ADPCM encoding: only PCM and float samples can be loaded"},
+        {"ms.wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2, "ADPCM encoding: only PCM and float samples can be loaded"},
+        {"gsm.wav", SF_FORMAT_WAV | SF_FORMAT_GSM610, 1, "GSM 6.10 encoding: only PCM and float samples can be loaded"},
+        {"x_ulaw.wav", SF_FORMAT_WAVEX | SF_FORMAT_ULAW, 1, "\xCE\xBC-law encoding: only PCM and float samples can be loaded"},
+        {"ulaw.aif", SF_FORMAT_AIFF | SF_FORMAT_ULAW, 1, "\xCE\xBC-law encoding: only PCM and float samples can be loaded"},
+        {"alaw.aif", SF_FORMAT_AIFF | SF_FORMAT_ALAW, 2, "A-law encoding: only PCM and float samples can be loaded"},
+        {"ima.aif", SF_FORMAT_AIFF | SF_FORMAT_IMA_ADPCM, 1, "IMA ADPCM encoding: only PCM and float samples can be loaded"},
+        // True-stereo and ambisonic IRs.
+        {"quad.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 4, "4 channels: only mono and stereo IRs can be loaded"},
+        {"x_quad.wav", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 4, "4 channels: only mono and stereo IRs can be loaded"},
+        {"three.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 3, "3 channels: only mono and stereo IRs can be loaded"},
+        {"c_quad.aif", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 4, "4 channels: only mono and stereo IRs can be loaded"},
+        {"r_six.wav", SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 6, "6 channels: only mono and stereo IRs can be loaded"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        const std::string path = write(f.name, f.format, f.channels, 2000);
+        const Decoded d = decodeFile(path);
+        EXPECT_EQ(d.frames, ir::kIRRefused);
+        EXPECT_EQ(d.error, f.reason);
+    }
 }

@@ -182,9 +182,9 @@ TEST(ReaderMessages, AiffHeaderFailures)
     EXPECT_EQ(aiffError(""), "Specified file is not AIFF file.");
     EXPECT_EQ(aiffError(kAif.substr(0, 37)), "Specified file is not AIFF file.");
     EXPECT_EQ(aiffError("RIFF" + kAif.substr(4)), "Specified file is not AIFF file.");
-    // AIFF-C starts with its version chunk: refused rather than read as garbage.
-    EXPECT_EQ(aiffError(formAiff(iffChunk("FVER", be32(0xA2805140)) + comm + ssnd, "AIFC")),
-              "Specified file is not AIFF file.");
+    // Other IFF forms are not sound files.
+    EXPECT_EQ(aiffError(formAiff(comm + ssnd, "8SVX")), "Specified file is not AIFF file.");
+    EXPECT_EQ(aiffError(formAiff(iffChunk("FVER", be32(0xA2805140)) + ssnd, "AIFC")), "Failed to find COMM chunk.");
     EXPECT_EQ(aiffError(formAiff(iffChunk("NAME", "IR name!") + comm + ssnd)), "Failed to find COMM chunk.");
     EXPECT_EQ(aiffError(formAiff(iffChunk("COMM", commBody(2, 2, 16, extended(44100)).substr(0, 17)) + ssnd)),
               "Failed to find COMM chunk.");

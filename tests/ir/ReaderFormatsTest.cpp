@@ -128,26 +128,31 @@ TEST(ReaderFormats, NonFiniteFloatsBecomeSilenceInsteadOfPoisoningTheIR)
     EXPECT_EQ(d.left[2], 0.0f);
 }
 
-TEST(ReaderFormats, UnconvertedLayoutsAreSilentButKeepTheirFrameCount)
+TEST(ReaderFormats, LayoutsTheConverterCannotTakeAreRefusedWithTheReason)
 {
-    // 64-bit floats: tag 3, 8 bytes per sample.
-    const Decoded f64 = decodeImage(wavFile(3, 2, 44100, 64, 8, floats64LE({0.5, -0.5, 0.25, 0.1, 0.3, 0.2})), kWave);
-    EXPECT_EQ(f64.frames, 3) << f64.error;
-    EXPECT_EQ(f64.info.usedBits, 64);
-    EXPECT_EQ(peakOf(f64), 0.0f);
-
-    // 20-bit AIFF: used bits 20, two bytes per sample by the integer division.
-    const std::string samples(4 * 5, '\x7f');
-    const std::string aiff20 = formAiff(iffChunk("COMM", commBody(2, 5, 20, extended(44100))) + ssndChunk(samples));
-    const Decoded a20 = decodeImage(aiff20, kAiff);
-    EXPECT_EQ(a20.info.usedBits, 20);
-    EXPECT_EQ(a20.frames, 5) << a20.error;
-    EXPECT_EQ(peakOf(a20), 0.0f);
-
-    // Three channels of 16 bits.
-    const Decoded three = decodeImage(wavFile(1, 3, 44100, 16, 2, pcm({1, 2, 3, 4, 5, 6}, 2, false)), kWave);
-    EXPECT_EQ(three.frames, 2);
-    EXPECT_EQ(peakOf(three), 0.0f);
+    const struct {
+        std::string image;
+        std::uint32_t byteOrder;
+        const char* reason;
+    } cases[] = {
+        {wavFile(1, 3, 44100, 16, 2, pcm({1, 2, 3, 4, 5, 6}, 2, false)), kWave,
+         "3 channels: only mono and stereo IRs can be loaded"},
+        {aiffFile(4, 16, 44100, pcm({1, 2, 3, 4}, 2, true)), kAiff,
+         "4 channels: only mono and stereo IRs can be loaded"},
+        // Widths: half floats, 64-bit integers, 40-bit integers.
+        {extensibleWav(1, 44100, 16, 16, tagGuid(3), pcm({1, 2}, 2, false)), kWave,
+         "16-bit float samples: only 32- and 64-bit float samples can be loaded"},
+        {wavFile(1, 1, 44100, 64, 8, pcm({1, 2}, 8, false)), kWave,
+         "64-bit samples: only 8-, 16-, 24- and 32-bit PCM samples can be loaded"},
+        {aiffFile(1, 40, 44100, pcm({1, 2}, 5, true)), kAiff,
+         "40-bit samples: only 8-, 16-, 24- and 32-bit PCM samples can be loaded"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const Decoded d = decodeImage(c.image, c.byteOrder);
+        EXPECT_EQ(d.frames, ir::kIRRefused);
+        EXPECT_EQ(d.error, c.reason);
+    }
 }
 
 TEST(ReaderFormats, LongDataIsCutAtCapacity)

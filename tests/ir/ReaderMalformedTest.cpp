@@ -114,40 +114,56 @@ TEST(ReaderMalformed, DeclaredSizesLargerThanTheData)
     EXPECT_EQ(w.frames, 3);
     EXPECT_EQ(w.right[2], -1.0f);
 
-    // An AIFF claiming 4 billion frames of 32767 channels.
+    // An AIFF claiming 4 billion stereo frames of 32 bits: the size saturates.
     const std::string aif =
-        formAiff(iffChunk("COMM", commBody(32767, 0xffffffffu, 16, extended(44100))) + ssndChunk(std::string(70000, '\1')));
+        formAiff(iffChunk("COMM", commBody(2, 0xffffffffu, 32, extended(44100))) + ssndChunk(pcm({1, -2, 3, -4}, 4, true)));
     const Decoded a = decodeImage(aif, kAiff);
     EXPECT_EQ(a.info.dataSize, 0xffffffffu);
-    EXPECT_EQ(a.frames, 1); // 70000 bytes hold one frame of 65534 bytes
-    EXPECT_EQ(peakOf(a), 0.0f);
+    EXPECT_EQ(a.frames, 2);
+    EXPECT_EQ(a.right[1], -1.0f);
 
-    // Absurd widths pass the header and convert to silence.
+    // Absurd channel counts and widths are refused before any size is computed from them.
+    const Decoded many =
+        decodeImage(formAiff(iffChunk("COMM", commBody(32767, 0xffffffffu, 16, extended(44100))) + ssndChunk("ab")), kAiff);
+    EXPECT_EQ(many.frames, ir::kIRRefused);
+    EXPECT_EQ(many.error, "32767 channels: only mono and stereo IRs can be loaded");
     const Decoded wide =
         decodeImage(formAiff(iffChunk("COMM", commBody(2, 3, 32000, extended(44100))) + ssndChunk(std::string(9, '\7'))), kAiff);
-    EXPECT_EQ(wide.info.usedBits, 32000);
-    EXPECT_EQ(wide.frames, 0);
+    EXPECT_EQ(wide.frames, ir::kIRRefused);
 }
 
-TEST(ReaderMalformed, ConvertersRefuseNonsenseArguments)
+TEST(ReaderMalformed, ConverterRefusesRecordsNoHeaderReaderMakes)
 {
     std::vector<float> left(ir::kIRCapacityFrames, 0.0f);
     std::vector<float> right(ir::kIRCapacityFrames, 0.0f);
     const std::string bytes(64, '\x11');
-    const auto wave = [&](int used, int channels, std::uint32_t size) {
+    const auto convert = [&](ir::SampleEncoding encoding, int used, int channels, std::uint32_t size) {
+        ir::IRFileInfo info;
+        info.encoding = encoding;
+        info.usedBits = static_cast<std::int16_t>(used);
+        info.validBits = info.usedBits;
+        info.channels = static_cast<std::int16_t>(channels);
+        info.dataSize = size;
         ir::MemoryByteSource source(bytes.data(), bytes.size());
-        return ir::convertWaveSamples(source, left.data(), right.data(), used, 16, channels, 1, size);
+        return ir::convertSamples(source, info, left.data(), right.data());
     };
-    EXPECT_EQ(wave(0, 2, 64), 0);
-    EXPECT_EQ(wave(7, 2, 64), 0);
-    EXPECT_EQ(wave(-16, 2, 64), 0);
-    EXPECT_EQ(wave(16, 0, 64), 0);
-    EXPECT_EQ(wave(16, -1, 64), 0);
-    EXPECT_EQ(wave(32767, 32767, 0xffffffffu), 0);
-    EXPECT_EQ(wave(16, 2, 0), 0);
-    EXPECT_EQ(wave(16, 2, 7), 1); // a partial frame is not counted
+    using E = ir::SampleEncoding;
+    EXPECT_EQ(convert(E::None, 16, 2, 64), 0);
+    EXPECT_EQ(convert(E::S16LE, 24, 2, 64), 0); // container and encoding disagree
+    EXPECT_EQ(convert(E::S16LE, -16, 2, 64), 0);
+    EXPECT_EQ(convert(E::S16LE, 16, 0, 64), 0);
+    EXPECT_EQ(convert(E::S16LE, 16, -1, 64), 0);
+    EXPECT_EQ(convert(E::S16LE, 16, 3, 64), 0);
+    EXPECT_EQ(convert(E::S16LE, 16, 2, 0), 0);
+    EXPECT_EQ(convert(E::S16LE, 16, 2, 7), 1); // a partial frame is not counted
+    EXPECT_EQ(convert(E::F64BE, 64, 2, 0xffffffffu), 4);
     ir::MemoryByteSource empty(nullptr, 0);
-    EXPECT_EQ(ir::convertAiffSamples(empty, left.data(), right.data(), 16, 2, 1000), 0);
+    ir::IRFileInfo info;
+    info.encoding = E::S16BE;
+    info.usedBits = 16;
+    info.channels = 2;
+    info.dataSize = 1000;
+    EXPECT_EQ(ir::convertSamples(empty, info, left.data(), right.data()), 0);
 }
 
 TEST(ReaderMalformed, RandomDamageNeverBreaksTheReaders)

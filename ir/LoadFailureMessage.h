@@ -1,0 +1,9 @@
+#pragma once
+// The message box that tells the user an IR file could not be loaded.
+namespace ir {
+
+// "Reading failed [path]" (stored in Shift-JIS, shown as UTF-8) and, for a
+// file that was refused, the reason on the following line. Caption "messae".
+void showLoadFailure(const char* path, const char* reason);
+
+} // namespace ir
