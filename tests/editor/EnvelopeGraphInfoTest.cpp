@@ -16,13 +16,13 @@ using namespace envelopeinfo;
 
 namespace {
 
-// A mono 16-bit file of `frames` frames with a decaying click.
-void writeMonoWav(const std::string& path, int rate, int frames)
+// A mono file of `frames` frames with a decaying click.
+void writeMonoWav(const std::string& path, int rate, int frames, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16)
 {
     SF_INFO info = {};
     info.samplerate = rate;
     info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     std::vector<float> samples(static_cast<std::size_t>(frames), 0.0f);
@@ -63,6 +63,35 @@ TEST(EnvelopeGraphInfo, MonoFileLinesAndColours)
     EXPECT_EQ(lines.textColour, kPlainColour);
     bench.render("envelope_mono_outer");
     EXPECT_GT(bench.countColour(CRect(52, 16, 587, 29), kOuterLilac), 30);
+}
+
+TEST(EnvelopeGraphInfo, FormatLineShowsTheRealSampleFormat)
+{
+    const std::string folder = testsupport::makeTempDir("graphs-formats");
+    const struct {
+        const char* name;
+        int rate;
+        int format;
+        const char* line;
+    } files[] = {
+        {"x24.wav", 48000, SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, "48000 24bit"},
+        {"f64.wav", 44100, SF_FORMAT_WAV | SF_FORMAT_DOUBLE, "44100 64bit float"},
+        {"f32.wav", 96000, SF_FORMAT_WAV | SF_FORMAT_FLOAT, "96000 32bit float"},
+        {"x32.wav", 44100, SF_FORMAT_WAVEX | SF_FORMAT_PCM_32, "44100 32bit"},
+        {"le24.aif", 88200, SF_FORMAT_AIFF | SF_FORMAT_PCM_24 | SF_ENDIAN_LITTLE, "88200 24bit"},
+        {"fl64.aif", 22050, SF_FORMAT_AIFF | SF_FORMAT_DOUBLE, "22050 64bit float"},
+    };
+    GraphBench bench(44100, "/elsewhere/data");
+    ir::IRData& ir = bench.effect().irData();
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        const std::string path = folder + "/" + f.name;
+        writeMonoWav(path, f.rate, f.rate / 4, f.format);
+        ASSERT_EQ(ir.loadIR(path.c_str()), 0) << ir.errorText();
+        const Lines lines = linesFor(ir, folder.c_str());
+        EXPECT_EQ(lines.format, f.line);
+        EXPECT_EQ(lines.length, "Mono 0.250sec");
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ir/IRFileReaders.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,22 +22,17 @@ void checkErrorText(const char* text, std::size_t capacity)
     require(std::memchr(text, 0, capacity) != nullptr, "error text not terminated inside its buffer");
 }
 
-SampleLayout waveLayout(const ir::IRFileInfo& info)
+SampleLayout layoutOf(const ir::IRFileInfo& info)
 {
+    using E = ir::SampleEncoding;
+    const E e = info.encoding;
     SampleLayout layout;
-    layout.usedBits = info.usedBits;
+    layout.usedBits = 8 * ir::encodingBytes(e);
+    layout.validBits = info.validBits;
     layout.channels = info.channels;
-    layout.unsignedBytes = info.usedBits == 8;
-    layout.ieeeFloat = info.usedBits == 32 && (info.formatTag == 3 || info.declaredBits == 24);
-    return layout;
-}
-
-SampleLayout aiffLayout(const ir::IRFileInfo& info)
-{
-    SampleLayout layout;
-    layout.usedBits = info.usedBits;
-    layout.channels = info.channels;
-    layout.bigEndian = true;
+    layout.bigEndian = e == E::S16BE || e == E::S24BE || e == E::S32BE || e == E::F32BE || e == E::F64BE;
+    layout.unsignedBytes = e == E::U8;
+    layout.ieeeFloat = ir::isFloatEncoding(e);
     return layout;
 }
 
@@ -49,12 +45,6 @@ int expectedFrames(const SampleLayout& layout, std::uint64_t available, std::uin
     std::uint64_t bytes = available < dataSize ? available : dataSize;
     const std::uint64_t frames = bytes / frameBytes;
     return static_cast<int>(frames < ir::kIRCapacityFrames ? frames : ir::kIRCapacityFrames);
-}
-
-bool isConverted(const SampleLayout& layout)
-{
-    return (layout.channels == 1 || layout.channels == 2) &&
-           (layout.usedBits == 8 || layout.usedBits == 16 || layout.usedBits == 24 || layout.usedBits == 32);
 }
 
 std::vector<unsigned char> stretched(const unsigned char* data, std::size_t size, std::size_t start,
@@ -71,19 +61,29 @@ std::vector<unsigned char> stretched(const unsigned char* data, std::size_t size
 namespace {
 
 // Written apart from the readers' decoder: assemble the bytes most significant
-// first, then sign-extend by the width.
+// first, then clear the bits below the valid ones and sign-extend by the width.
 float referenceSample(const SampleLayout& layout, const unsigned char* p)
 {
     const int width = layout.usedBits / 8;
     std::uint64_t bits = 0;
     for (int j = 0; j < width; ++j)
         bits = (bits << 8) | (layout.bigEndian ? p[j] : p[width - 1 - j]);
+    if (layout.ieeeFloat && width == 8) {
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        if (!std::isfinite(v))
+            return 0.0f;
+        return static_cast<float>(std::fmax(-FLT_MAX, std::fmin(FLT_MAX, v)));
+    }
     if (layout.ieeeFloat) {
         const std::uint32_t word = static_cast<std::uint32_t>(bits);
         float v;
         std::memcpy(&v, &word, sizeof v);
         return std::isfinite(v) ? v : 0.0f;
     }
+    const int ignored = 8 * width - layout.validBits;
+    if (layout.validBits > 0 && ignored > 0)
+        bits = (bits >> ignored) << ignored;
     if (layout.unsignedBytes)
         return static_cast<float>(static_cast<std::int64_t>(bits) - 128);
     const std::uint64_t signBit = std::uint64_t{1} << (8 * width - 1);
@@ -104,11 +104,8 @@ void checkConverted(const SampleLayout& layout, const unsigned char* samples, in
                 std::memcmp(right + frames, zeros.data(), tailBytes) == 0,
             "sample written past the frame count");
 
-    if (!isConverted(layout)) {
-        for (int i = 0; i < frames; ++i)
-            require(left[i] == 0.0f && right[i] == 0.0f, "unconverted layout produced samples");
-        return;
-    }
+    require((layout.channels == 1 || layout.channels == 2) && layout.usedBits >= 8,
+            "a layout the converter cannot take was accepted");
 
     const int width = layout.usedBits / 8;
     const int frameBytes = width * layout.channels;
@@ -132,9 +129,12 @@ void checkConverted(const SampleLayout& layout, const unsigned char* samples, in
 
 void checkInfo(const ir::IRFileInfo& info)
 {
-    require(info.channels >= 1, "channels below 1 after a successful read");
+    require(info.channels == 1 || info.channels == 2, "a channel count other than 1 or 2 was accepted");
     require(info.sampleRate >= 1, "sample rate below 1 after a successful read");
-    require(info.usedBits >= 8, "used bits below 8 after a successful read");
+    require(info.encoding != ir::SampleEncoding::None, "accepted without a sample encoding");
+    require(info.usedBits == 8 * ir::encodingBytes(info.encoding), "container width differs from the encoding");
+    require(ir::isFloatEncoding(info.encoding) || (info.validBits >= 1 && info.validBits <= info.usedBits),
+            "valid bits outside the container");
     require(info.byteOrder == ir::kByteOrderWave || info.byteOrder == ir::kByteOrderAiff, "unknown byte order");
 }
 
@@ -151,7 +151,7 @@ ImageRead readImage(const std::uint8_t* data, std::size_t size, std::uint32_t by
     read.right = right.data();
     checkErrorText(error, sizeof error);
     if (read.frames < 0) {
-        require(read.frames == -1, "failure other than -1");
+        require(read.frames == -1 || read.frames == ir::kIRRefused, "failure other than -1 or a refusal");
         require(error[0] != '\0', "failed read without a message");
         return read;
     }
@@ -171,7 +171,7 @@ void checkSamples(const SampleLayout& layout, const std::uint8_t* data, std::siz
 std::vector<unsigned char> capacityProbe(const std::uint8_t* data, std::size_t size, const ir::IRFileInfo& info,
                                          const SampleLayout& layout, int frames)
 {
-    if (frames <= 0 || size % 127 != 0 || !isConverted(layout))
+    if (frames <= 0 || size % 127 != 0)
         return {};
     const std::size_t frameBytes = static_cast<std::size_t>(layout.usedBits / 8 * layout.channels);
     return stretched(data, size, info.dataPosition, frameBytes * (ir::kIRCapacityFrames + 1) + 1);

@@ -21,21 +21,18 @@ inline void require(bool ok, const char* what)
 // A zero terminator inside the buffer.
 void checkErrorText(const char* text, std::size_t capacity);
 
-// How the sample bytes of a file are laid out, as far as the converters go.
+// How the sample bytes of a file are laid out, as far as the converter goes.
 struct SampleLayout {
-    int usedBits = 0;
+    int usedBits = 0;  // the container: bytes per sample times 8
+    int validBits = 0; // bits from the top that carry the signal (integers)
     int channels = 0;
     bool bigEndian = false;
-    bool unsignedBytes = false; // 8-bit WAV: offset by 128
-    bool ieeeFloat = false;     // 32-bit WAV float
+    bool unsignedBytes = false; // offset binary: 128 is silence
+    bool ieeeFloat = false;     // 32 or 64-bit float
 };
 
-SampleLayout waveLayout(const ir::IRFileInfo& info);
-SampleLayout aiffLayout(const ir::IRFileInfo& info);
-
-// Whether the converters turn this layout into samples (1 or 2 channels of 8,
-// 16, 24 or 32 bits) rather than leaving a silent IR.
-bool isConverted(const SampleLayout& layout);
+// The layout a successful header read promises for its encoding.
+SampleLayout layoutOf(const ir::IRFileInfo& info);
 
 // The file image with everything from `start` on repeated until the image
 // holds at least `minimumTail` bytes after `start`; the size fields are the
@@ -50,7 +47,7 @@ int expectedFrames(const SampleLayout& layout, std::uint64_t available, std::uin
 // The arrays after a successful conversion of `frames` frames from `samples`:
 // finite, zero past the frames, mono copied to both sides, and equal to an
 // independent decode of the bytes scaled by one common factor that brings the
-// peak to exactly 1 (or all zero for an all-zero or unconverted IR).
+// peak to exactly 1 (or all zero for an all-zero IR).
 void checkConverted(const SampleLayout& layout, const unsigned char* samples, int frames, const float* left,
                     const float* right);
 
@@ -58,8 +55,8 @@ void checkConverted(const SampleLayout& layout, const unsigned char* samples, in
 void checkInfo(const ir::IRFileInfo& info);
 
 // One file image through the reader for `byteOrder`, into arrays kept for the
-// process. Checks the error text, and that a failure is -1 with a message and
-// a success a sound record. Returns the frame count or -1.
+// process. Checks the error text, and that a failure is -1 or a refusal with a
+// message and a success a sound record. Returns the frame count or the failure.
 struct ImageRead {
     int frames = -1;
     const float* left = nullptr;

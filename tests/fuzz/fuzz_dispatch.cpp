@@ -36,7 +36,8 @@ bool sameInfo(const ir::IRFileInfo& a, const ir::IRFileInfo& b)
 {
     return a.formatTag == b.formatTag && a.channels == b.channels && a.sampleRate == b.sampleRate &&
            a.declaredBits == b.declaredBits && a.usedBits == b.usedBits && a.dataPosition == b.dataPosition &&
-           a.dataSize == b.dataSize && a.byteOrder == b.byteOrder;
+           a.dataSize == b.dataSize && a.byteOrder == b.byteOrder && a.encoding == b.encoding &&
+           a.validBits == b.validBits;
 }
 
 void clear(std::vector<float>& samples)
@@ -71,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memset(error, 'x', sizeof error);
     const int opened = ir::openIRFile(path.c_str(), info, file, error);
     fuzz::checkErrorText(error, sizeof error);
-    fuzz::require(opened == 0 || opened == -1, "open returned neither 0 nor -1");
+    fuzz::require(opened == 0 || opened == -1 || opened == ir::kIRRefused, "open returned neither 0, -1 nor a refusal");
+    fuzz::require(opened != ir::kIRRefused || error[0] != '\0', "refused without saying why");
     fuzz::require((opened == 0) == file.isOpen(), "file left open after a failure, or closed after success");
 
     switch (ending.expect) {
@@ -90,8 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(info.channels == 2 && info.dataSize == frames * 6, "merged header differs from the half");
         clear(left);
         clear(right);
-        const int read =
-            ir::convertAiffSamples(file, left.data(), right.data(), info.usedBits, info.channels, info.dataSize);
+        const int read = ir::convertSamples(file, info, left.data(), right.data());
         fuzz::require(read == static_cast<int>(frames < ir::kIRCapacityFrames ? frames : ir::kIRCapacityFrames),
                       "merged frame count differs from the half");
         // The missing half is silence.
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int memoryFrames = ir::readIRImage(content, contentSize, byteOrder, memoryInfo, memoryLeft.data(),
                                              memoryRight.data(), memoryError);
     if (opened != 0) {
-        fuzz::require(memoryFrames == -1, "file read failed where the memory read succeeded");
+        fuzz::require(memoryFrames == opened, "file and memory reads ended differently");
         fuzz::require(std::strcmp(error, memoryError) == 0, "file and memory reads failed with different messages");
         return 0;
     }
@@ -123,11 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     clear(left);
     clear(right);
-    const int frames = byteOrder == ir::kByteOrderWave
-                           ? ir::convertWaveSamples(file, left.data(), right.data(), info.usedBits,
-                                                    info.declaredBits, info.channels, info.formatTag, info.dataSize)
-                           : ir::convertAiffSamples(file, left.data(), right.data(), info.usedBits, info.channels,
-                                                    info.dataSize);
+    const int frames = ir::convertSamples(file, info, left.data(), right.data());
     file.close();
     fuzz::require(frames == memoryFrames, "file and memory frame counts differ");
     fuzz::require(std::memcmp(left.data(), memoryLeft.data(), left.size() * sizeof(float)) == 0 &&

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::checkInfo(info);
 
     const std::size_t pairFrames = (leftSize > rightSize ? leftSize : rightSize) / 3;
-    fuzz::require(info.channels == 2 && info.sampleRate == 44100 && info.usedBits == 24 &&
+    fuzz::require(info.channels == 2 && info.sampleRate == 44100 && info.encoding == ir::SampleEncoding::S24BE &&
                       info.byteOrder == ir::kByteOrderAiff && info.dataPosition == 54 &&
                       info.dataSize == pairFrames * 6,
                   "merged header differs from the halves");
@@ -77,8 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::memset(left.data(), 0, left.size() * sizeof(float));
     std::memset(right.data(), 0, right.size() * sizeof(float));
-    const int frames =
-        ir::convertAiffSamples(file, left.data(), right.data(), info.usedBits, info.channels, info.dataSize);
+    const int frames = ir::convertSamples(file, info, left.data(), right.data());
     file.close();
     fuzz::require(frames == static_cast<int>(pairFrames < ir::kIRCapacityFrames ? pairFrames
                                                                                 : ir::kIRCapacityFrames),
@@ -94,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::SampleLayout layout;
     layout.usedBits = 24;
+    layout.validBits = 24;
     layout.channels = 2;
     layout.bigEndian = true;
     fuzz::checkConverted(layout, interleaved.data(), frames, left.data(), right.data());

@@ -1,5 +1,6 @@
-// Writes the starter inputs of the fuzz targets: small valid WAV and AIFF
-// files of every converted width and layout, split pairs in the split-pair
+// Writes the starter inputs of the fuzz targets: small valid WAV (also
+// extensible and RF64), AIFF and AIFF-C files of every converted width and
+// layout, a few that are refused, split pairs in the split-pair
 // target's input form, named files for the dispatch target and paths and
 // parameter values for the path target.
 //
@@ -59,14 +60,16 @@ Bytes samples(int frames, int channels, int bytes, bool bigEndian, bool asFloat,
             if (asFloat && bytes == 8) {
                 std::uint64_t bits;
                 std::memcpy(&bits, &v, sizeof bits);
-                out += le(static_cast<std::uint32_t>(bits), 4) + le(static_cast<std::uint32_t>(bits >> 32), 4);
+                const auto low = static_cast<std::uint32_t>(bits);
+                const auto high = static_cast<std::uint32_t>(bits >> 32);
+                out += bigEndian ? be(high, 4) + be(low, 4) : le(low, 4) + le(high, 4);
                 continue;
             }
             if (asFloat) {
                 const float f = static_cast<float>(v);
                 std::uint32_t bits;
                 std::memcpy(&bits, &f, sizeof bits);
-                out += le(bits, 4);
+                out += bigEndian ? be(bits, 4) : le(bits, 4);
                 continue;
             }
             const double full = std::ldexp(1.0, 8 * bytes - 1) - 1;
@@ -100,14 +103,34 @@ Bytes wav(int tag, int channels, int declaredBits, int bytesPerSample, int frame
                 chunk("data", samples(frames, channels, bytesPerSample, false, isFloat, bytesPerSample == 1), false));
 }
 
-// WAVE_FORMAT_EXTENSIBLE: the 40-byte format chunk with the PCM sub-format.
-Bytes wavExtensible(int channels, int bits, int frames)
+// The sub-format GUID that wraps format tag `tag` (1 PCM, 3 float).
+Bytes tagGuid(int tag)
 {
-    const Bytes pcmGuid("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 16);
-    const Bytes body = fmtBody(0xfffe, channels, 48000, bits, bits / 8) + le(22, 2) + le(static_cast<std::uint32_t>(bits), 2) +
-                       le(channels == 2 ? 3 : 4, 4) + pcmGuid;
+    return le(static_cast<std::uint32_t>(tag), 2) + Bytes("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+}
+
+// WAVE_FORMAT_EXTENSIBLE: the 40-byte format chunk (plus `extra` bytes counted
+// in cbSize) with `validBits` of the container carrying the signal.
+Bytes wavExtensible(int channels, int containerBits, int validBits, const Bytes& guid, int frames,
+                    const Bytes& extra = "")
+{
+    const bool isFloat = guid == tagGuid(3);
+    const Bytes body = fmtBody(0xfffe, channels, 48000, containerBits, containerBits / 8) +
+                       le(static_cast<std::uint32_t>(22 + extra.size()), 2) +
+                       le(static_cast<std::uint32_t>(validBits), 2) + le(channels == 2 ? 3 : 4, 4) + guid + extra;
     return riff(chunk("fmt ", body, false) + chunk("fact", le(static_cast<std::uint32_t>(frames), 4), false) +
-                chunk("data", samples(frames, channels, bits / 8, false, false, false), false));
+                chunk("data", samples(frames, channels, containerBits / 8, false, isFloat, containerBits == 8), false));
+}
+
+// RF64 (or BW64): the sizes in a ds64 chunk, the data chunk's size field "unknown".
+Bytes rf64(const char* magic, int channels, int frames)
+{
+    const Bytes data = samples(frames, channels, 2, false, false, false);
+    const Bytes ds64 = le(0, 4) + le(0, 4) + le(static_cast<std::uint32_t>(data.size()), 4) + le(0, 4) +
+                       le(static_cast<std::uint32_t>(frames), 4) + le(0, 4) + le(0, 4);
+    return Bytes(magic) + le(0xffffffffu, 4) + "WAVE" + chunk("ds64", ds64, false) +
+           chunk("fmt ", fmtBody(1, channels, 44100, 16, 2), false) + "data" + le(0xffffffffu, 4) + data +
+           chunk("LIST", "INFOISFT" + le(4, 4) + "rf64", false);
 }
 
 // The 80-bit extended form of a rate that is a whole number or a half.
@@ -129,6 +152,20 @@ Bytes aiff(int channels, int bits, double rate, int frames, const Bytes& extraCh
     const Bytes ssnd = be(offset, 4) + be(0, 4) + Bytes(offset, '\0') +
                        samples(frames, channels, (bits + 7) / 8, true, false, false);
     const Bytes body = "AIFF" + chunk("COMM", comm, true) + extraChunks + chunk("SSND", ssnd, true);
+    return "FORM" + be(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
+// AIFF-C: FVER first, then COMM with the compression type and an odd-length
+// name (the chunk padded), SSND. Samples little-endian for the little-endian types.
+Bytes aifc(int channels, int bits, const char* compression, int frames, bool asFloat)
+{
+    const bool little = std::strcmp(compression, "sowt") == 0 || std::strcmp(compression, "42n1") == 0;
+    const int bytes = asFloat ? (std::strcmp(compression, "fl64") == 0 ? 8 : 4) : (bits + 7) / 8;
+    const Bytes comm = be(static_cast<std::uint32_t>(channels), 2) + be(static_cast<std::uint32_t>(frames), 4) +
+                       be(static_cast<std::uint32_t>(bits), 2) + extended(44100) + compression + Bytes("\x02ok", 3);
+    const Bytes ssnd = be(0, 4) + be(0, 4) + samples(frames, channels, bytes, !little, asFloat, false);
+    const Bytes body = "AIFC" + chunk("FVER", be(0xA2805140u, 4), true) + chunk("COMM", comm, true) +
+                       chunk("SSND", ssnd, true);
     return "FORM" + be(static_cast<std::uint32_t>(body.size()), 4) + body;
 }
 
@@ -180,8 +217,19 @@ int main(int argc, char** argv)
     ok &= put(w, "pcm32_stereo.wav", wav(1, 2, 32, 4, 16));
     ok &= put(w, "float32_stereo.wav", wav(3, 2, 32, 4, 16));
     ok &= put(w, "float_declared24_mono.wav", wav(1, 1, 24, 4, 16));
-    ok &= put(w, "extensible16_stereo.wav", wavExtensible(2, 16, 16));
+    ok &= put(w, "extensible16_stereo.wav", wavExtensible(2, 16, 16, tagGuid(1), 16));
+    ok &= put(w, "extensible24in32_stereo.wav", wavExtensible(2, 32, 24, tagGuid(1), 12));
+    ok &= put(w, "extensible8_valid6_cb23.wav", wavExtensible(1, 8, 6, tagGuid(1), 16, "x"));
+    ok &= put(w, "extensible_float32_mono.wav", wavExtensible(1, 32, 32, tagGuid(3), 12));
+    ok &= put(w, "extensible_float64_stereo.wav", wavExtensible(2, 64, 0, tagGuid(3), 8));
     ok &= put(w, "float64_mono.wav", wav(3, 1, 64, 8, 4));
+    ok &= put(w, "rf64_stereo.wav", rf64("RF64", 2, 12));
+    ok &= put(w, "bw64_mono.wav", rf64("BW64", 1, 12));
+    // Refused: three channels, mu-law, an ambisonic sub-format.
+    ok &= put(w, "refused_three_channels.wav", wav(1, 3, 16, 2, 8));
+    ok &= put(w, "refused_mulaw.wav", wav(7, 1, 8, 1, 16));
+    ok &= put(w, "refused_bformat.wav",
+              wavExtensible(1, 16, 16, Bytes("\x01\x00\x00\x00\x21\x07\xd3\x11\x86\x44\xc8\xc1\xca\x00\x00\x00", 16), 8));
     // Longer than one of the converters' read pieces (24576 bytes).
     ok &= put(w, "pcm8_mono_long.wav", wav(1, 1, 8, 1, 24600));
     ok &= put(w, "list_fact_odd.wav",
@@ -198,6 +246,16 @@ int main(int argc, char** argv)
     ok &= put(a, "pcm32_mono.aif", aiff(1, 32, 96000, 12));
     ok &= put(a, "pcm20_mono.aif", aiff(1, 20, 44100, 8));
     ok &= put(a, "pcm16_stereo_long.aif", aiff(2, 16, 44100, 6150));
+    const Bytes aifcSowt = aifc(2, 16, "sowt", 16, false);
+    ok &= put(a, "aifc_none16_mono.aif", aifc(1, 16, "NONE", 16, false));
+    ok &= put(a, "aifc_twos24_stereo.aif", aifc(2, 24, "twos", 12, false));
+    ok &= put(a, "aifc_sowt16_stereo.aif", aifcSowt);
+    ok &= put(a, "aifc_42n1_24_mono.aif", aifc(1, 24, "42n1", 12, false));
+    ok &= put(a, "aifc_raw8_mono.aif", aifc(1, 8, "raw ", 16, false));
+    ok &= put(a, "aifc_fl32_stereo.aif", aifc(2, 32, "fl32", 12, true));
+    ok &= put(a, "aifc_fl64_mono.aif", aifc(1, 64, "fl64", 12, true));
+    ok &= put(a, "refused_aifc_ulaw.aif", aifc(1, 8, "ulaw", 16, false));
+    ok &= put(a, "refused_three_channels.aif", aiff(3, 16, 44100, 8));
     ok &= put(a, "half_rate_mark_offset.aif",
               aiff(1, 16, 22050.5, 12, chunk("MARK", be(0, 2), true) + chunk("NAME", "odd", true), 4));
 
@@ -220,6 +278,9 @@ int main(int argc, char** argv)
     ok &= put(d, "half_L", Bytes(1, '\7') + left24);
     ok &= put(d, "half_R", Bytes(1, '\10') + right24);
     ok &= put(d, "txt", Bytes(1, '\13') + wav16);
+    ok &= put(d, "WAV_extensible", Bytes(1, '\1') + wavExtensible(2, 24, 20, tagGuid(1), 8));
+    ok &= put(d, "wav_rf64", Bytes(1, '\0') + rf64("RF64", 2, 8));
+    ok &= put(d, "aif_aifc", Bytes(1, '\3') + aifcSowt);
 
     const std::string p = root + "/fuzz_path_params";
     const char* hall = "/home/user/.vst/data/Large Hall.wav";
