@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace irtest {
 
@@ -48,27 +49,26 @@ std::string pcmU8(const std::vector<int>& values)
     return out;
 }
 
-std::string floats32LE(const std::vector<float>& values)
+namespace {
+
+template <typename Float>
+std::string floats(const std::vector<Float>& values, bool bigEndian)
 {
     std::string out;
-    for (float v : values) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        out += le32(bits);
+    for (Float v : values) {
+        std::conditional_t<sizeof(Float) == 4, std::uint32_t, std::uint64_t> bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        out += pcm({static_cast<std::int64_t>(bits)}, sizeof bits, bigEndian);
     }
     return out;
 }
 
-std::string floats64LE(const std::vector<double>& values)
-{
-    std::string out;
-    for (double v : values) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        out += le32(static_cast<std::uint32_t>(bits)) + le32(static_cast<std::uint32_t>(bits >> 32));
-    }
-    return out;
-}
+} // namespace
+
+std::string floats32LE(const std::vector<float>& values) { return floats(values, false); }
+std::string floats64LE(const std::vector<double>& values) { return floats(values, false); }
+std::string floats32BE(const std::vector<float>& values) { return floats(values, true); }
+std::string floats64BE(const std::vector<double>& values) { return floats(values, true); }
 
 std::string riffChunk(const std::string& id, const std::string& body, bool pad)
 {

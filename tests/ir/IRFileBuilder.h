@@ -20,6 +20,8 @@ std::string pcm(const std::vector<std::int64_t>& values, int bytes, bool bigEndi
 std::string pcmU8(const std::vector<int>& values);
 std::string floats32LE(const std::vector<float>& values);
 std::string floats64LE(const std::vector<double>& values);
+std::string floats32BE(const std::vector<float>& values);
+std::string floats64BE(const std::vector<double>& values);
 
 // A chunk with a little-endian (RIFF) or big-endian (IFF) size, padded to an
 // even length when pad is set. sizeOverride replaces the size field.

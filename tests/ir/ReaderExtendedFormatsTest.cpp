@@ -9,7 +9,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 
 using namespace irtest;
 
@@ -32,28 +31,6 @@ void expectValues(const Decoded& d, const std::vector<double>& values, int chann
         EXPECT_FLOAT_EQ(d.left[static_cast<std::size_t>(i)], static_cast<float>(l / peak)) << "frame " << i;
         EXPECT_FLOAT_EQ(d.right[static_cast<std::size_t>(i)], static_cast<float>(r / peak)) << "frame " << i;
     }
-}
-
-std::string floats32BE(const std::vector<float>& values)
-{
-    std::string out;
-    for (float v : values) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        out += be32(bits);
-    }
-    return out;
-}
-
-std::string floats64BE(const std::vector<double>& values)
-{
-    std::string out;
-    for (double v : values) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        out += be32(static_cast<std::uint32_t>(bits >> 32)) + be32(static_cast<std::uint32_t>(bits));
-    }
-    return out;
 }
 
 } // namespace

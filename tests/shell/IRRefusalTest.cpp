@@ -3,6 +3,7 @@
 // envelope graph, a project restore) with a message naming the file and the
 // reason; the previous IR keeps sounding and stays remembered.
 #include "FileActionFixture.h"
+#include "WetAfterImpulse.h"
 
 #include <sndfile.h>
 
@@ -37,26 +38,7 @@ bool writeClicks(const std::string& path, int format, int channels)
 
 class IRRefusalTest : public FileActionTest {
 protected:
-    // The wet output one frame after the dry impulse comes back (65536 + 1 frames in).
-    float wetAfterImpulse()
-    {
-        vst::AEffect* record = effect->getAeffect();
-        record->dispatcher(record, vst::effMainsChanged, 0, 1, nullptr, 0.0f);
-        std::vector<float> l(512), r(512);
-        float* io[2] = {l.data(), r.data()};
-        float result = 0.0f;
-        for (int call = 0; call < 130; ++call) {
-            std::fill(l.begin(), l.end(), 0.0f);
-            std::fill(r.begin(), r.end(), 0.0f);
-            if (call == 0)
-                l[0] = r[0] = 1.0f;
-            record->processReplacing(record, io, io, 512);
-            if (call == 128)
-                result = l[1];
-        }
-        record->dispatcher(record, vst::effMainsChanged, 0, 0, nullptr, 0.0f);
-        return result;
-    }
+    float wetAfterImpulse() { return ::wetAfterImpulse(effect->getAeffect()); }
     // The path parameters set and committed, as a host restoring a project does.
     void restore(const std::string& path)
     {

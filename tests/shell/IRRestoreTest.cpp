@@ -1,6 +1,7 @@
 // A project restore brings the IR back through the path parameters: the host
 // sets ids 0..103 in ascending order and id 103 loads the remembered file.
 #include "tests/shell/EffectFixture.h"
+#include "tests/shell/WetAfterImpulse.h"
 
 #include "ir/IRData.h"
 #include "params/PathParams.h"
@@ -56,24 +57,7 @@ protected:
         return values;
     }
 
-    // Wet response to a unit impulse, 65536 frames later (the first frame of the next block).
-    float wetAfterImpulse()
-    {
-        dispatch(vst::effMainsChanged, 0, 1);
-        std::vector<float> l(512), r(512);
-        float* io[2] = {l.data(), r.data()};
-        float result = 0.0f;
-        for (int call = 0; call < 130; ++call) {
-            std::fill(l.begin(), l.end(), 0.0f);
-            std::fill(r.begin(), r.end(), 0.0f);
-            if (call == 0)
-                l[0] = r[0] = 1.0f;
-            record->processReplacing(record, io, io, 512);
-            if (call == 128)
-                result = l[1]; // dry at frame 65536, wet one frame later
-        }
-        return result;
-    }
+    float wetAfterImpulse() { return ::wetAfterImpulse(record); }
 
     testsupport::ScriptedServices services;
     std::string dir;
