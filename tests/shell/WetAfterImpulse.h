@@ -3,7 +3,7 @@
 // after the dry impulse returns (65536 + 1 frames in), read through the
 // effect record as a host would. Resumes the effect first, which clears every
 // signal history, so repeated calls measure alike.
-#include "shell/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <algorithm>
 #include <vector>
