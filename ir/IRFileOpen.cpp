@@ -23,7 +23,9 @@ IRFileKind classify(const char* path, std::size_t length)
 {
     if (endsWithIgnoringCase(path, length, ".wav"))
         return IRFileKind::Wave;
-    if (endsWithIgnoringCase(path, length, ".aif") || endsWithIgnoringCase(path, length, ".aiff"))
+    // AIFF-C files usually end in ".aifc"; the reader tells the two forms apart by their FORM type.
+    if (endsWithIgnoringCase(path, length, ".aif") || endsWithIgnoringCase(path, length, ".aiff")
+        || endsWithIgnoringCase(path, length, ".aifc"))
         return IRFileKind::Aiff;
     // Only the upper-case endings name a split pair.
     if (length >= 2 && (std::strcmp(path + length - 2, ".L") == 0 || std::strcmp(path + length - 2, ".R") == 0))

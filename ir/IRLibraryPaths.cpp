@@ -48,7 +48,7 @@ bool isInLocalFolder(const char* path, const char* dataFolder)
 bool hasIRFileEnding(const std::string& name)
 {
     return endsWithNoCase(name, ".wav") || endsWithNoCase(name, ".aif") || endsWithNoCase(name, ".aiff")
-           || endsWithNoCase(name, ".L") || endsWithNoCase(name, ".R");
+           || endsWithNoCase(name, ".aifc") || endsWithNoCase(name, ".L") || endsWithNoCase(name, ".R");
 }
 
 bool resolveShortcut(const std::string& path, std::string& target)

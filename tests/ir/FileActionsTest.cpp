@@ -182,7 +182,7 @@ TEST(IRLibraryPathsTest, FoldersNamesAndTheLocalFolderAreComparedByteForByte)
     EXPECT_FALSE(ir::isInLocalFolder("/Plug/data//Hall.wav", "/Plug/data"));
     EXPECT_FALSE(ir::isInLocalFolder("/Plug/data/Hall.wav", "/Plug/data/"));
 
-    for (const char* yes : {"a.wav", "a.WAV", "a.Aif", "a.aiff", "a.AIFF", "a.L", "a.R", "a.l", "x.r"})
+    for (const char* yes : {"a.wav", "a.WAV", "a.Aif", "a.aiff", "a.AIFF", "a.aifc", "a.AIFC", "a.L", "a.R", "a.l", "x.r"})
         EXPECT_TRUE(ir::hasIRFileEnding(yes)) << yes;
     for (const char* no : {"a.mp3", "a.wave", "wav", "a.wav ", "a.aiffx", "", "L"})
         EXPECT_FALSE(ir::hasIRFileEnding(no)) << no;

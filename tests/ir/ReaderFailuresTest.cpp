@@ -64,7 +64,7 @@ TEST_F(ReaderFiles, EndingDecidesTheReaderIgnoringCase)
         EXPECT_EQ(d.info.byteOrder, ir::kByteOrderWave);
         EXPECT_EQ(d.left[1], 0.25f);
     }
-    for (const char* name : {"Hall.AIFF", "Hall.aif", "Hall.AiF"}) {
+    for (const char* name : {"Hall.AIFF", "Hall.aif", "Hall.AiF", "Hall.aifc"}) {
         const Decoded d = decodeFile(put(name, kAif));
         EXPECT_EQ(d.frames, 2) << name << d.error;
         EXPECT_EQ(d.info.byteOrder, ir::kByteOrderAiff);
