@@ -27,8 +27,8 @@ constexpr Ending kEndings[] = {
     {".aif", Expect::Aiff},      {".AIF", Expect::Aiff},         {".aiff", Expect::Aiff},
     {".AIFF", Expect::Aiff},     {".L", Expect::SplitPair},      {".R", Expect::SplitPair},
     {".l", Expect::Unknown},     {".r", Expect::Unknown},        {".txt", Expect::Unknown},
-    {"", Expect::Unknown},       {".wave", Expect::Unknown},     {".aifc", Expect::Unknown},
-    {".wav", Expect::NotAFile},
+    {"", Expect::Unknown},       {".wave", Expect::Unknown},     {".aifc", Expect::Aiff},
+    {".wav", Expect::NotAFile},  {".AIFC", Expect::Aiff},        {".aiffc", Expect::Unknown},
 };
 constexpr std::size_t kEndingCount = sizeof kEndings / sizeof kEndings[0];
 

@@ -269,7 +269,7 @@ int main(int argc, char** argv)
     ok &= put(s, "left_only", splitInput(left24, "", 2));
     ok &= put(s, "right_only_by_R", splitInput("", right24, 1 | 4));
 
-    // Byte 0 picks the name's ending: 0 ".wav", 1 ".WAV", 3 ".aif", 6 ".AIFF", 7 ".L", 8 ".R", 11 ".txt".
+    // Byte 0 picks the name's ending: 0 ".wav", 1 ".WAV", 3 ".aif", 6 ".AIFF", 7 ".L", 8 ".R", 11 ".txt", 14 ".aifc".
     const std::string d = root + "/fuzz_dispatch";
     ok &= put(d, "wav", Bytes(1, '\0') + wav16);
     ok &= put(d, "WAV_pcm8", Bytes(1, '\1') + wav8);
@@ -281,6 +281,7 @@ int main(int argc, char** argv)
     ok &= put(d, "WAV_extensible", Bytes(1, '\1') + wavExtensible(2, 24, 20, tagGuid(1), 8));
     ok &= put(d, "wav_rf64", Bytes(1, '\0') + rf64("RF64", 2, 8));
     ok &= put(d, "aif_aifc", Bytes(1, '\3') + aifcSowt);
+    ok &= put(d, "aifc", Bytes(1, '\16') + aifcSowt);
 
     const std::string p = root + "/fuzz_path_params";
     const char* hall = "/home/user/.vst/data/Large Hall.wav";
