@@ -1,7 +1,7 @@
 #pragma once
-// Opens the plug-in's editor the way a DAW does: in a top-level X11 window of
-// the host's own, whose id goes to the plug-in with effEditOpen; idles it for a
-// while and takes a picture of the window's contents.
+// Opens the plug-in's editor the way a DAW does: in a top-level window of the
+// host's own (X11 or Win32), whose handle goes to the plug-in with effEditOpen;
+// idles it for a while and takes a picture of the window's contents.
 #include <string>
 
 class PluginHost;

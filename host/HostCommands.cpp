@@ -1,6 +1,7 @@
 #include "host/HostCommands.h"
 
 #include "host/EditorWindow.h"
+#include "host/HostSystem.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
 #include "host/StateFile.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -19,7 +19,7 @@ constexpr int kPathFirstParam = 23;
 constexpr int kPathCommitParam = 103;
 
 struct Settings {
-    std::string plugin = RVB_DEFAULT_PLUGIN;
+    std::string plugin = defaultPluginPath();
     std::string irPath;
     std::string statePath;
     std::vector<std::pair<std::string, float>> sets;
@@ -199,7 +199,7 @@ int runHostCommand(const std::vector<std::string>& args)
 
     // The plug-in's dialogs answer from this file instead of asking anyone.
     if (!s.dialogScript.empty())
-        setenv("RVB_DIALOG_SCRIPT", s.dialogScript.c_str(), 1);
+        setEnvironmentVariable("RVB_DIALOG_SCRIPT", s.dialogScript);
 
     PluginHost host;
     if (!host.load(s.plugin, s.hostOptions)) {
@@ -234,7 +234,7 @@ int runHostCommand(const std::vector<std::string>& args)
         options.blockSize = s.block;
         options.compensateLatency = s.compensate;
         options.renderTail = s.tail;
-        options.showProgress = !s.quiet && isatty(STDERR_FILENO);
+        options.showProgress = !s.quiet && stderrIsTerminal();
         RenderResult result;
         if (!renderFile(host, options, result, error)) {
             std::fprintf(stderr, "rvbhost: %s\n", error.c_str());

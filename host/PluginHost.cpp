@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <dlfcn.h>
 
 namespace {
 
@@ -21,16 +20,14 @@ bool PluginHost::load(const std::string& soPath, const Options& options)
 {
     unload();
     options_ = options;
-    library_ = dlopen(soPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library_) {
-        const char* why = dlerror();
-        error_ = std::string("cannot load ") + soPath + ": " + (why ? why : "unknown error");
+    if (!library_.open(soPath)) {
+        error_ = "cannot load " + soPath + ": " + library_.error();
         return false;
     }
     using EntryProc = vst::AEffect* (*)(vst::HostCallback);
-    auto entry = reinterpret_cast<EntryProc>(dlsym(library_, "VSTPluginMain"));
+    auto entry = reinterpret_cast<EntryProc>(library_.symbol("VSTPluginMain"));
     if (!entry)
-        entry = reinterpret_cast<EntryProc>(dlsym(library_, "main"));
+        entry = reinterpret_cast<EntryProc>(library_.symbol("main"));
     if (!entry) {
         error_ = soPath + " exports neither VSTPluginMain nor main";
         unload();
@@ -57,10 +54,7 @@ void PluginHost::unload()
         dispatch(vst::effClose);
         effect_ = nullptr;
     }
-    if (library_) {
-        dlclose(library_);
-        library_ = nullptr;
-    }
+    library_.close();
 }
 
 vst::IntPtr PluginHost::dispatch(vst::Int32 opcode, vst::Int32 index, vst::IntPtr value, void* ptr, float opt)

@@ -1,6 +1,7 @@
 #pragma once
 // Loads a VST 2.4 plug-in from its shared object through VSTPluginMain, as a
 // DAW does, and answers its callback. Knows nothing of the plug-in's classes.
+#include "host/SharedLibrary.h"
 #include "vst/VstInterface.h"
 
 #include <functional>
@@ -29,7 +30,7 @@ public:
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
 
-    // dlopen + VSTPluginMain; false with a message in error() on failure.
+    // Loads the module and calls VSTPluginMain; false with a message in error() on failure.
     bool load(const std::string& soPath, const Options& options = {});
     void unload();
     bool loaded() const { return effect_ != nullptr; }
@@ -75,7 +76,7 @@ private:
     std::string queryString(vst::Int32 opcode, vst::Int32 index);
     void recordSelectorRequest(const vst::VstFileSelect& select);
 
-    void* library_ = nullptr;
+    SharedLibrary library_;
     vst::AEffect* effect_ = nullptr;
     Options options_;
     std::string error_;

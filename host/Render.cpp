@@ -1,12 +1,12 @@
 #include "host/Render.h"
 
+#include "host/AudioFile.h"
 #include "host/PluginHost.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <sndfile.h>
 #include <vector>
 
 namespace {
@@ -50,49 +50,42 @@ private:
 
 bool probeAudioFile(const std::string& path, int& sampleRate, long long& frames, std::string& error)
 {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) {
-        error = "cannot read " + path + ": " + sf_strerror(nullptr);
+    AudioFileReader file;
+    std::string why;
+    if (!file.open(path, why)) {
+        error = "cannot read " + path + ": " + why;
         return false;
     }
-    sampleRate = info.samplerate;
-    frames = info.frames;
-    sf_close(file);
+    sampleRate = file.sampleRate();
+    frames = file.frames();
     return true;
 }
 
 bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error)
 {
-    SF_INFO inInfo{};
-    SNDFILE* in = sf_open(options.inputPath.c_str(), SFM_READ, &inInfo);
-    if (!in) {
-        error = "cannot read " + options.inputPath + ": " + sf_strerror(nullptr);
+    AudioFileReader in;
+    std::string why;
+    if (!in.open(options.inputPath, why)) {
+        error = "cannot read " + options.inputPath + ": " + why;
         return false;
     }
-    if (inInfo.channels < 1) {
-        sf_close(in);
+    if (in.channels() < 1) {
         error = options.inputPath + " has no channels";
         return false;
     }
-    SF_INFO outInfo{};
-    outInfo.samplerate = inInfo.samplerate;
-    outInfo.channels = 2;
-    outInfo.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* out = sf_open(options.outputPath.c_str(), SFM_WRITE, &outInfo);
-    if (!out) {
-        sf_close(in);
-        error = "cannot write " + options.outputPath + ": " + sf_strerror(nullptr);
+    AudioFileWriter out;
+    if (!out.open(options.outputPath, in.sampleRate(), 2, why)) {
+        error = "cannot write " + options.outputPath + ": " + why;
         return false;
     }
 
     const int block = std::max(1, options.blockSize);
     const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
-    const long long inputFrames = inInfo.frames;
-    const long long tail = options.renderTail ? tailFrames(inInfo.samplerate) : 0;
+    const long long inputFrames = in.frames();
+    const long long tail = options.renderTail ? tailFrames(in.sampleRate()) : 0;
     const long long total = latency + inputFrames + tail;
 
-    std::vector<float> interleavedIn(static_cast<size_t>(block) * inInfo.channels);
+    std::vector<float> interleavedIn(static_cast<size_t>(block) * in.channels());
     std::vector<float> inL(block), inR(block), outL(block), outR(block);
     std::vector<float> rendered; // interleaved output after the latency
     rendered.reserve(static_cast<size_t>((inputFrames + tail) * 2));
@@ -104,14 +97,12 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
     long long processed = 0;
     while (processed < total) {
         const int frames = static_cast<int>(std::min<long long>(block, total - processed));
-        sf_count_t got = sf_readf_float(in, interleavedIn.data(), frames);
-        if (got < 0)
-            got = 0;
+        const long long got = in.read(interleavedIn.data(), frames);
         for (int i = 0; i < frames; ++i) {
             if (i < got) {
-                const float* frame = &interleavedIn[static_cast<size_t>(i) * inInfo.channels];
+                const float* frame = &interleavedIn[static_cast<size_t>(i) * in.channels()];
                 inL[i] = frame[0];
-                inR[i] = inInfo.channels > 1 ? frame[1] : frame[0];
+                inR[i] = in.channels() > 1 ? frame[1] : frame[0];
             } else {
                 inL[i] = inR[i] = 0.0f;
             }
@@ -131,7 +122,6 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
     }
     progress.finish();
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    sf_close(in);
 
     // The tail ends where the output last rises above -140 dBFS.
     size_t keep = rendered.size() / 2;
@@ -146,9 +136,8 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
         sumSquares += static_cast<double>(rendered[i]) * rendered[i];
     }
     result.rms = keep ? std::sqrt(sumSquares / (2.0 * static_cast<double>(keep))) : 0.0;
-    const sf_count_t written = sf_writef_float(out, rendered.data(), static_cast<sf_count_t>(keep));
-    sf_close(out);
-    if (written != static_cast<sf_count_t>(keep)) {
+    const bool written = out.write(rendered.data(), static_cast<long long>(keep));
+    if (!out.close() || !written) {
         error = "cannot write all of " + options.outputPath;
         return false;
     }

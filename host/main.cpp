@@ -3,7 +3,7 @@
 //   rvbhost render IN.wav OUT.wav [...]  offline render through the plug-in
 //   rvbhost state save FILE [...]        write the parameter state after the settings
 //   rvbhost state load FILE              restore a state and print the result
-//   rvbhost editor [--screenshot OUT.png] open the editor in an X11 window, idle it, take a picture
+//   rvbhost editor [--screenshot OUT.png] open the editor in a window of ours, idle it, take a picture
 // Common options:
 //   --plugin PATH        the plug-in to load (default: the one built beside this host)
 //   --ir FILE            load an IR the way a project restore does (path parameters, then commit)
@@ -19,6 +19,7 @@
 //   --screenshot FILE    (editor) the window's contents as PNG after the idle time
 //   --seconds N          (editor) how long the editor is idled (default 1)
 #include "host/HostCommands.h"
+#include "host/HostSystem.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,7 +28,7 @@
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = commandLineArguments(argc, argv);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fprintf(stderr,
                      "usage: rvbhost info|render IN OUT|state save FILE|state load FILE|editor [options]\n"

@@ -1,5 +1,7 @@
 #include "ir/FileByteSink.h"
 
+#include "platform/FileOperations.h"
+
 namespace ir {
 
 FileByteSink::~FileByteSink()
@@ -12,7 +14,7 @@ bool FileByteSink::open(const char* path)
     close();
     if (path == nullptr)
         return false;
-    file_ = std::fopen(path, "wb");
+    file_ = platform::createFile(path);
     return file_ != nullptr;
 }
 

@@ -1,8 +1,6 @@
 #include "ir/FileByteSource.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/FileOperations.h"
 
 namespace ir {
 
@@ -16,24 +14,11 @@ bool FileByteSource::open(const char* path)
     close();
     if (path == nullptr)
         return false;
-    // Non-blocking so that opening a FIFO cannot hang; cleared again below.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    std::uint64_t size = 0;
+    file_ = platform::openRegularFile(path, size);
+    if (file_ == nullptr)
         return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-        ::close(fd);
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file_ = ::fdopen(fd, "rb");
-    if (file_ == nullptr) {
-        ::close(fd);
-        return false;
-    }
-    size_ = static_cast<std::uint64_t>(info.st_size);
+    size_ = size;
     position_ = 0;
     return true;
 }
@@ -62,7 +47,7 @@ bool FileByteSource::skip(std::uint64_t n)
         return false;
     if (n == 0)
         return true;
-    if (::fseeko(file_, static_cast<off_t>(n), SEEK_CUR) != 0)
+    if (!platform::seekForward(file_, n))
         return false;
     position_ += n;
     return true;

@@ -2,21 +2,11 @@
 // The modal dialogs the plug-in shows: message boxes, a Yes/No question and
 // the file-open dialog. Replaceable, so that tests can answer them; with
 // RVB_DIALOG_SCRIPT set they are answered from that file (DialogScript.h).
+#include "platform/FileDialogRequest.h"
+
 #include <string>
-#include <vector>
 
 namespace platform {
-
-struct FileType {
-    std::string name;       // "WAV File"
-    std::string extension;  // "wav" (no dot); several may be given separated by blanks: "aif aiff"
-};
-
-struct FileDialogRequest {
-    std::string title;
-    std::string initialFolder;
-    std::vector<FileType> types;
-};
 
 class Dialogs {
 public:

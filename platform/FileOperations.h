@@ -1,6 +1,8 @@
 #pragma once
 // Paths and the few file operations the IR library needs beyond reading.
 // Paths are UTF-8 byte strings everywhere inside the plug-in.
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -13,6 +15,15 @@ constexpr char kPathSeparator = '/';
 #endif
 // Path buffers hold at most kPathBufferSize - 1 bytes and a terminator.
 constexpr int kPathBufferSize = 260;
+
+// Opens a regular file for buffered binary reading and gives its size; null
+// when it cannot be opened or is no regular file (a FIFO or device named like
+// an IR would block or never end). The caller closes it with std::fclose.
+std::FILE* openRegularFile(const std::string& path, std::uint64_t& size);
+// Creates (or overwrites) a file for buffered binary writing; null on failure.
+std::FILE* createFile(const std::string& path);
+// Moves the read position of an open file n bytes forward; false on failure.
+bool seekForward(std::FILE* file, std::uint64_t n);
 
 // Byte copy that overwrites the destination; false on any failure.
 bool copyFile(const std::string& from, const std::string& to);

@@ -1,4 +1,5 @@
 // The plug-in's only exported symbols: VSTPluginMain and, for older hosts, main.
+#include "platform/ModuleExport.h"
 #include "platform/ModulePath.h"
 #include "shell/DOvu.h"
 
@@ -29,14 +30,14 @@ vst::AEffect* createEffect(vst::HostCallback hostCallback)
 
 extern "C" {
 
-__attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(vst::HostCallback hostCallback)
+RVB_MODULE_EXPORT vst::AEffect* VSTPluginMain(vst::HostCallback hostCallback)
 {
     return createEffect(hostCallback);
 }
 
 // Older hosts look for the same entry under the name "main"; C++ reserves that
 // name, so the symbol is given it directly.
-__attribute__((visibility("default"))) vst::AEffect* legacyMainEntry(vst::HostCallback hostCallback) __asm__("main");
+RVB_MODULE_EXPORT vst::AEffect* legacyMainEntry(vst::HostCallback hostCallback) __asm__("main");
 vst::AEffect* legacyMainEntry(vst::HostCallback hostCallback)
 {
     return createEffect(hostCallback);

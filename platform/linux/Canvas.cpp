@@ -1,5 +1,6 @@
 #include "platform/Canvas.h"
 
+#include "platform/TextPlacement.h"
 #include "platform/linux/ImageImpl.h"
 
 #include <cairo.h>
@@ -202,13 +203,10 @@ void Canvas::drawText(const std::string& utf8, const PixelRect& box, const TextS
     const int advance = static_cast<int>(std::lround(text.x_advance));
     const int cell = static_cast<int>(std::lround(font.ascent + font.descent));
     const int ascent = static_cast<int>(std::lround(font.ascent));
-    int x = box.left + 1;
-    if (align == TextAlign::kCenter)
-        x = box.left + (box.width() - advance) / 2;
-    else if (align == TextAlign::kRight)
-        x = box.right - advance;
-    const int top = box.top + (box.height() - cell) / 2;
-    const int baseline = top + ascent;
+    const TextPlacement place = placeText(box, advance, ascent, cell, align);
+    const int x = place.x;
+    const int top = place.top;
+    const int baseline = place.baseline;
     if (background) {
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
         setColor(cr, *background);

@@ -25,20 +25,12 @@ std::string upperCase(std::string text)
 std::string patternsFor(const FileType& type)
 {
     std::string patterns;
-    std::size_t start = 0;
-    while (start < type.extension.size()) {
-        std::size_t end = type.extension.find(' ', start);
-        if (end == std::string::npos)
-            end = type.extension.size();
-        const std::string ext = type.extension.substr(start, end - start);
-        if (!ext.empty()) {
-            if (!patterns.empty())
-                patterns += ' ';
-            patterns += "*." + ext;
-            if (upperCase(ext) != ext)
-                patterns += " *." + upperCase(ext);
-        }
-        start = end + 1;
+    for (const std::string& ext : type.extensions()) {
+        if (!patterns.empty())
+            patterns += ' ';
+        patterns += "*." + ext;
+        if (upperCase(ext) != ext)
+            patterns += " *." + upperCase(ext);
     }
     return patterns;
 }

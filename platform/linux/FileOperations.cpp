@@ -40,6 +40,39 @@ bool copyContents(int from, int to)
 
 } // namespace
 
+std::FILE* openRegularFile(const std::string& path, std::uint64_t& size)
+{
+    // Non-blocking so that opening a FIFO cannot hang; cleared again below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return file;
+}
+
+std::FILE* createFile(const std::string& path)
+{
+    return std::fopen(path.c_str(), "wb");
+}
+
+bool seekForward(std::FILE* file, std::uint64_t n)
+{
+    return n <= static_cast<std::uint64_t>(INT64_MAX) && ::fseeko(file, static_cast<off_t>(n), SEEK_CUR) == 0;
+}
+
 bool copyFile(const std::string& from, const std::string& to)
 {
     const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);

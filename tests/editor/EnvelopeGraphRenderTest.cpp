@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <filesystem>
 #include <vector>
 
 using namespace graphtest;
@@ -153,7 +153,7 @@ TEST(EnvelopeGraphRender, IROutsideTheDataFolderWithPreDelay)
     EXPECT_GT(columnCount(bench, 564, 64, 169, kGateBlue), 20);
 
     const envelopeinfo::Lines lines = envelopeinfo::linesFor(ir, bench.effect().dataFolder());
-    EXPECT_EQ(lines.folder, std::string(RVB_SOURCE_DIR "/resources/demo") + " (outer folder)");
+    EXPECT_EQ(lines.folder, testsupport::nativePath(RVB_SOURCE_DIR "/resources/demo") + " (outer folder)");
     EXPECT_EQ(lines.name, "demo_ir.wav");
     EXPECT_EQ(lines.format, "44100 24bit");
     EXPECT_EQ(lines.length, "Stereo 1.600sec");
@@ -161,13 +161,13 @@ TEST(EnvelopeGraphRender, IROutsideTheDataFolderWithPreDelay)
 
 TEST(EnvelopeGraphRender, IRInsideTheDataFolder)
 {
-    const std::string data = testsupport::makeTempDir("graphs-local") + "/data";
-    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
-    ASSERT_TRUE(platform::copyFile(demoIRPath(), data + "/demo_ir.wav"));
+    const std::string data = testsupport::joinPath(testsupport::makeTempDir("graphs-local"), "data");
+    ASSERT_TRUE(std::filesystem::create_directory(data));
+    ASSERT_TRUE(platform::copyFile(demoIRPath(), testsupport::joinPath(data, "demo_ir.wav")));
     GraphBench bench(44100, data);
     bench.addEnvelopeGraph();
     ir::IRData& ir = bench.effect().irData();
-    ASSERT_EQ(ir.loadIR((data + "/demo_ir.wav").c_str()), 0) << ir.errorText();
+    ASSERT_EQ(ir.loadIR(testsupport::joinPath(data, "demo_ir.wav").c_str()), 0) << ir.errorText();
     ir.setRebuildIndicator(0);
     bench.render("envelope_local");
 

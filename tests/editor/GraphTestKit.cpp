@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace graphtest {
 
@@ -154,7 +154,7 @@ std::string pngFolder()
     static const std::string folder = [] {
         const char* chosen = std::getenv("RVB_GRAPH_PNG_DIR");
         if (chosen != nullptr && *chosen != '\0') {
-            mkdir(chosen, 0755);
+            std::filesystem::create_directories(chosen);
             return std::string(chosen);
         }
         return testsupport::makeTempDir("graphs");
@@ -164,7 +164,7 @@ std::string pngFolder()
 
 std::string demoIRPath()
 {
-    return RVB_SOURCE_DIR "/resources/demo/demo_ir.wav";
+    return testsupport::nativePath(RVB_SOURCE_DIR "/resources/demo/demo_ir.wav");
 }
 
 } // namespace graphtest

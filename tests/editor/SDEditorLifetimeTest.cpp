@@ -9,7 +9,7 @@
 #include "support/TestSupport.h"
 #include "toolkit/COffscreenContext.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 
 #include <thread>
 
@@ -23,13 +23,13 @@ protected:
     {
         EditorTest::SetUp();
         root_ = testsupport::makeTempDir("sdeditor");
-        dataFolder_ = root_ + "/data";
-        otherFolder_ = root_ + "/elsewhere";
-        ::mkdir(dataFolder_.c_str(), 0755);
-        ::mkdir(otherFolder_.c_str(), 0755);
+        dataFolder_ = testsupport::joinPath(root_, "data");
+        otherFolder_ = testsupport::joinPath(root_, "elsewhere");
+        std::filesystem::create_directory(dataFolder_);
+        std::filesystem::create_directory(otherFolder_);
         const std::string demo = std::string(RVB_SOURCE_DIR) + "/resources/demo/demo_ir.wav";
-        ASSERT_TRUE(platform::copyFile(demo, dataFolder_ + "/hall.wav"));
-        ASSERT_TRUE(platform::copyFile(demo, otherFolder_ + "/hall.wav"));
+        ASSERT_TRUE(platform::copyFile(demo, testsupport::joinPath(dataFolder_, "hall.wav")));
+        ASSERT_TRUE(platform::copyFile(demo, testsupport::joinPath(otherFolder_, "hall.wav")));
         makeEffect(dataFolder_);
     }
 
@@ -57,13 +57,13 @@ protected:
 
 TEST_F(EditorWithIRTest, CopyButtonShowsOnlyForAnIROutsideTheDataFolder)
 {
-    load(otherFolder_ + "/hall.wav");
+    load(testsupport::joinPath(otherFolder_, "hall.wav"));
     editor->open(nullptr);
     EXPECT_TRUE(copyButtonShown());
     EXPECT_EQ(editor->getFrame()->getNbViews(), 37);
     editor->close();
 
-    load(dataFolder_ + "/hall.wav");
+    load(testsupport::joinPath(dataFolder_, "hall.wav"));
     editor->open(nullptr);
     EXPECT_FALSE(copyButtonShown());
     // Hidden, not destroyed: the button can come back, at the next idle.
@@ -81,7 +81,7 @@ TEST_F(EditorWithIRTest, CopyButtonShowsOnlyForAnIROutsideTheDataFolder)
 
 TEST_F(EditorWithIRTest, CopyButtonThatHidesItselfFinishesItsGesture)
 {
-    load(otherFolder_ + "/hall.wav");
+    load(testsupport::joinPath(otherFolder_, "hall.wav"));
     editor->open(nullptr);
     ASSERT_TRUE(copyButtonShown());
     // The press copies the IR into the data folder, which hides the button.
@@ -111,7 +111,7 @@ TEST_F(EditorWithIRTest, CopyButtonThatHidesItselfFinishesItsGesture)
 
 TEST_F(EditorWithIRTest, OpeningShowsBothCurvesOfTheLoadedIR)
 {
-    load(otherFolder_ + "/hall.wav");
+    load(testsupport::joinPath(otherFolder_, "hall.wav"));
     editor->open(nullptr);
     CENVGRAP* graph = editor->envelopeGraph();
     EXPECT_TRUE(graph->curveValid(CENVGRAP::kRawSlot));
@@ -121,7 +121,7 @@ TEST_F(EditorWithIRTest, OpeningShowsBothCurvesOfTheLoadedIR)
 
 TEST_F(EditorWithIRTest, IdleEndsTheHighlightOnceTheDeadlineIsReached)
 {
-    load(otherFolder_ + "/hall.wav");
+    load(testsupport::joinPath(otherFolder_, "hall.wav"));
     editor->open(nullptr);
     const std::uint32_t deadline = clock.now.load() + 800;
     effect->ir->setRebuildIndicator(static_cast<int>(deadline));
@@ -170,7 +170,7 @@ void expectEachLetGoOnce(const std::vector<CView*>& held)
 
 TEST_F(EditorWithIRTest, CloseLetsEveryViewGoOnceAlsoAHiddenCopyButton)
 {
-    load(dataFolder_ + "/hall.wav");
+    load(testsupport::joinPath(dataFolder_, "hall.wav"));
     editor->open(nullptr);
     ASSERT_FALSE(copyButtonShown());
     const std::vector<CView*> held = holdAll(editor);
@@ -183,7 +183,7 @@ TEST_F(EditorWithIRTest, CloseLetsEveryViewGoOnceAlsoAHiddenCopyButton)
 
 TEST_F(EditorWithIRTest, DestroyingAnOpenEditorLetsEveryViewGoOnce)
 {
-    load(otherFolder_ + "/hall.wav");
+    load(testsupport::joinPath(otherFolder_, "hall.wav"));
     editor->open(nullptr);
     const std::vector<CView*> held = holdAll(editor);
     ASSERT_EQ(held.size(), 37u);

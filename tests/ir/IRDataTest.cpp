@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -340,7 +340,7 @@ TEST_F(IRDataTest, PathOf259BytesLoadsWhole)
     std::string folder = dir_;
     while (folder.size() + 1 + 100 + 1 + 20 < 259) {
         folder += "/" + std::string(100, 'd');
-        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
     }
     const std::string name = std::string(259 - folder.size() - 1 - 4, 'n') + ".wav";
     const std::string path = folder + "/" + name;

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <filesystem>
 
 using namespace irtest;
 
@@ -16,7 +16,7 @@ namespace {
 class SplitPair : public ::testing::Test {
 protected:
     void SetUp() override { dir_ = testsupport::makeTempDir("ir-split"); }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
     std::string dir_;
 };
@@ -100,7 +100,7 @@ TEST_F(SplitPair, FailuresLeaveNoMessage)
 
     // The output cannot be created (a folder holds its name).
     testsupport::writeFile(path("Blocked.L"), pcm({1}, 3, true));
-    ASSERT_EQ(mkdir(path("Blocked.aif").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(path("Blocked.aif")));
     const Decoded blocked = decodeFile(path("Blocked.L"));
     EXPECT_EQ(blocked.frames, -1);
     EXPECT_EQ(blocked.error, "");

@@ -3,6 +3,7 @@
 #include "platform/DesktopServices.h"
 #include "platform/Dialogs.h"
 #include "platform/DialogScript.h"
+#include "support/Environment.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -73,25 +74,25 @@ TEST(DialogScriptTest, ServicesInForceAnswerFromTheFileNamedByTheVariable)
 
     std::string chosen;
     testing::internal::CaptureStderr();
-    setenv(DialogScript::kEnvironmentVariable, first.c_str(), 1);
+    testsupport::setEnvironment(DialogScript::kEnvironmentVariable, first);
     EXPECT_FALSE(platform::dialogs().askYesNo("Copy to Local", "?"));
     ASSERT_TRUE(platform::dialogs().openFileDialog(request(), chosen));
     EXPECT_EQ(chosen, "/x/one.aiff");
     // Opening a web page is only logged while a script is in force.
     platform::desktopServices().openUrl("https://example.org/");
     // Another file: read afresh.
-    setenv(DialogScript::kEnvironmentVariable, second.c_str(), 1);
+    testsupport::setEnvironment(DialogScript::kEnvironmentVariable, second);
     EXPECT_TRUE(platform::dialogs().askYesNo("Copy to Local", "?"));
     EXPECT_FALSE(platform::dialogs().askYesNo("Copy to Local", "?"));
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("[dialog script] open url https://example.org/"), std::string::npos) << log;
 
     // Without the variable the real dialogs are back.
-    unsetenv(DialogScript::kEnvironmentVariable);
+    testsupport::unsetEnvironment(DialogScript::kEnvironmentVariable);
     EXPECT_EQ(platform::activeDialogScript(), nullptr);
     EXPECT_EQ(&platform::dialogs(), &platform::systemDialogs());
     EXPECT_EQ(&platform::desktopServices(), &platform::systemDesktopServices());
     if (saved)
-        setenv(DialogScript::kEnvironmentVariable, savedValue.c_str(), 1);
+        testsupport::setEnvironment(DialogScript::kEnvironmentVariable, savedValue);
     std::filesystem::remove_all(dir);
 }

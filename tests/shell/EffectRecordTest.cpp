@@ -167,15 +167,22 @@ TEST_F(EffectTest, DataFolderIsBesideTheModule)
 {
     const platform::ModuleLocation& loc = effect->location();
     ASSERT_GT(std::strlen(loc.modulePath), 0u);
-    EXPECT_EQ(std::string(loc.dataFolder), std::string(loc.moduleFolder) + "/data");
+    EXPECT_EQ(std::string(loc.dataFolder), std::string(loc.moduleFolder) + platform::kPathSeparator + "data");
     EXPECT_EQ(std::string(loc.modulePath).rfind(loc.moduleFolder, 0), 0u);
 }
 
 TEST(ModuleLocation, SplitsAtTheLastSeparator)
 {
-    platform::ModuleLocation loc = platform::ModuleLocation::fromModulePath("/opt/vst/Reverb.so");
-    EXPECT_STREQ(loc.moduleFolder, "/opt/vst");
-    EXPECT_STREQ(loc.dataFolder, "/opt/vst/data");
+    // Written with '/', taken with the system's separator.
+    auto path = [](const char* text) {
+        std::string p = text;
+        for (char& c : p)
+            c = c == '/' ? platform::kPathSeparator : c;
+        return p;
+    };
+    platform::ModuleLocation loc = platform::ModuleLocation::fromModulePath(path("/opt/vst/Reverb.so").c_str());
+    EXPECT_EQ(std::string(loc.moduleFolder), path("/opt/vst"));
+    EXPECT_EQ(std::string(loc.dataFolder), path("/opt/vst/data"));
     loc = platform::ModuleLocation::fromModulePath("Reverb.so");
     EXPECT_STREQ(loc.moduleFolder, "Reverb.so");
     const std::string tooLong(300, 'a');

@@ -1,22 +1,39 @@
 #include "support/TestSupport.h"
 
-#include <cstdlib>
+#include "platform/FileOperations.h"
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <vector>
 
 namespace testsupport {
 
 std::string makeTempDir(const std::string& tag)
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/rvb-" + tag + "-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
-        throw std::runtime_error("mkdtemp failed");
-    return buf.data();
+    // The system's temporary folder (TMPDIR where it is set), a name not taken yet.
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path dir = base / ("rvb-" + tag + "-" + std::to_string(random() % 100000000u));
+        std::error_code error;
+        if (std::filesystem::create_directory(dir, error))
+            return dir.string();
+    }
+    throw std::runtime_error("no temporary folder could be made");
+}
+
+std::string nativePath(std::string path)
+{
+    for (char& c : path)
+        c = c == '/' ? platform::kPathSeparator : c;
+    return path;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    return folder + platform::kPathSeparator + name;
 }
 
 void writeFile(const std::string& path, const std::string& bytes)

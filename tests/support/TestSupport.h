@@ -7,6 +7,11 @@ namespace testsupport {
 // A fresh empty folder under the system's temporary folder, removed by the caller if wanted.
 std::string makeTempDir(const std::string& tag);
 
+// A path written with '/' as the system writes it (with backslashes on Windows).
+std::string nativePath(std::string path);
+// folder, the system's separator, name.
+std::string joinPath(const std::string& folder, const std::string& name);
+
 // Whole-file helpers for small test fixtures.
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);

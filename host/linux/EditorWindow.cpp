@@ -1,5 +1,6 @@
 #include "host/EditorWindow.h"
 
+#include "host/EditorSize.h"
 #include "host/PluginHost.h"
 
 #include <cairo.h>
@@ -14,9 +15,6 @@
 
 namespace {
 
-// The window of a DAW has its own size when the editor does not name one.
-constexpr int kFallbackWidth = 640;
-constexpr int kFallbackHeight = 480;
 constexpr unsigned long kHostWindowColour = 0x202020;
 
 // Bits of a colour channel in a pixel, from its mask.
@@ -107,29 +105,16 @@ bool savePicture(Display* display, Window window, int width, int height, const s
 bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, EditorWindowResult& result,
                      std::string& error)
 {
-    vst::AEffect* effect = host.effect();
-    if (!effect) {
-        error = "no plug-in loaded";
+    int width = 0;
+    int height = 0;
+    if (!editorSize(host, width, height, error))
         return false;
-    }
-    if (!(effect->flags & vst::effFlagsHasEditor)) {
-        error = "the plug-in has no editor";
-        return false;
-    }
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         error = "no X display (set DISPLAY, or run under Xvfb)";
         return false;
     }
 
-    vst::ERect* rect = nullptr;
-    host.dispatch(vst::effEditGetRect, 0, 0, &rect);
-    int width = kFallbackWidth;
-    int height = kFallbackHeight;
-    if (rect && rect->right > rect->left && rect->bottom > rect->top) {
-        width = rect->right - rect->left;
-        height = rect->bottom - rect->top;
-    }
     result.width = width;
     result.height = height;
 

@@ -1,0 +1,155 @@
+#include "host/EditorWindow.h"
+
+#include "host/EditorSize.h"
+#include "host/PluginHost.h"
+#include "host/windows/HostText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace Gdiplus {
+using std::max;
+using std::min;
+} // namespace Gdiplus
+#include <gdiplus.h>
+
+namespace {
+
+constexpr COLORREF kHostWindowColour = RGB(0x20, 0x20, 0x20);
+constexpr wchar_t kClassName[] = L"rvbhost editor window";
+
+const wchar_t* hostWindowClass()
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW cls {};
+        cls.cbSize = sizeof cls;
+        cls.lpfnWndProc = DefWindowProcW;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        cls.hbrBackground = CreateSolidBrush(kHostWindowColour);
+        cls.lpszClassName = kClassName;
+        registered = RegisterClassExW(&cls) != 0;
+    }
+    return kClassName;
+}
+
+// Dispatches whatever waits for the host's thread, as a DAW's message loop does.
+void pumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool pngEncoder(CLSID& clsid)
+{
+    UINT count = 0, bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
+        return false;
+    std::vector<unsigned char> buffer(bytes);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok)
+        return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (encoders[i].MimeType && std::wstring(encoders[i].MimeType) == L"image/png") {
+            clsid = encoders[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The client area as the screen shows it, saved as PNG through GDI+.
+bool savePicture(HWND window, int width, int height, const std::string& path, std::string& error)
+{
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+        error = "GDI+ could not be started";
+        return false;
+    }
+    bool ok = false;
+    {
+        HDC windowDc = GetDC(window);
+        HDC memoryDc = CreateCompatibleDC(windowDc);
+        HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
+        HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+        const bool copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+        SelectObject(memoryDc, previous);
+        CLSID png {};
+        if (!copied) {
+            error = "could not read the window's contents";
+        } else if (!pngEncoder(png)) {
+            error = "no PNG encoder";
+        } else {
+            Gdiplus::Bitmap picture(bitmap, nullptr);
+            ok = picture.Save(toWide(path).c_str(), &png, nullptr) == Gdiplus::Ok;
+            if (!ok)
+                error = "cannot write " + path;
+        }
+        DeleteObject(bitmap);
+        DeleteDC(memoryDc);
+        ReleaseDC(window, windowDc);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return ok;
+}
+
+} // namespace
+
+bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, EditorWindowResult& result,
+                     std::string& error)
+{
+    int width = 0;
+    int height = 0;
+    if (!editorSize(host, width, height, error))
+        return false;
+    result.width = width;
+    result.height = height;
+
+    // A plain top-level window whose client area is the editor's size.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    RECT frame {0, 0, width, height};
+    AdjustWindowRect(&frame, style, FALSE);
+    HWND window = CreateWindowExW(0, hostWindowClass(), L"rvbhost editor", style, 0, 0, frame.right - frame.left,
+                                  frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window) {
+        error = "could not create a window (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    pumpMessages();
+
+    host.dispatch(vst::effEditOpen, 0, 0, window);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
+    do {
+        pumpMessages();
+        host.dispatch(vst::effEditIdle);
+        ++result.idleCalls;
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.idleIntervalMs));
+    } while (std::chrono::steady_clock::now() < end);
+    // One more round, so that whatever the last sleep let arrive is drawn.
+    pumpMessages();
+    host.dispatch(vst::effEditIdle);
+    ++result.idleCalls;
+    GdiFlush();
+
+    bool ok = true;
+    if (!options.screenshotPath.empty())
+        ok = savePicture(window, width, height, options.screenshotPath, error);
+
+    host.dispatch(vst::effEditClose);
+    DestroyWindow(window);
+    pumpMessages();
+    return ok;
+}

@@ -1,0 +1,125 @@
+// Lifetime of the DLL's effect and editor under Wine: many open/close cycles
+// leave no kernel handle, GDI object or window behind.
+#include "ResourceCounter.h"
+#include "WindowsHostKit.h"
+
+#include "host/PluginHost.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+using wintest::countResources;
+using wintest::ResourceCounts;
+
+void pumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The host's window that the editor opens in.
+HWND makeHostWindow()
+{
+    HWND window = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                  760, 440, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    pumpMessages();
+    return window;
+}
+
+std::string describe(const ResourceCounts& before, const ResourceCounts& after)
+{
+    return "handles " + std::to_string(before.handles) + " -> " + std::to_string(after.handles) + ", GDI objects "
+           + std::to_string(before.gdiObjects) + " -> " + std::to_string(after.gdiObjects) + ", windows "
+           + std::to_string(before.userObjects) + " -> " + std::to_string(after.userObjects) + " (counted with "
+           + wintest::countingMethod() + ")";
+}
+
+// One editor session as a DAW has it: open in the host's window, a few idle
+// rounds with the window's messages dispatched, close.
+void editorSession(PluginHost& host, HWND parent)
+{
+    host.dispatch(vst::effEditOpen, 0, 0, parent);
+    // The editor's own window is there, or there would be nothing to leak.
+    EXPECT_NE(GetWindow(parent, GW_CHILD), nullptr);
+    for (int i = 0; i < 3; ++i) {
+        pumpMessages();
+        host.dispatch(vst::effEditIdle);
+    }
+    host.dispatch(vst::effEditClose);
+    pumpMessages();
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+}
+
+} // namespace
+
+TEST(WindowsResourceCounter, SeesObjectsThatWouldLeak)
+{
+    // Without this the leak tests below could not fail.
+    const ResourceCounts before = countResources();
+    HBRUSH brushes[5];
+    HANDLE events[5];
+    for (int i = 0; i < 5; ++i) {
+        brushes[i] = CreateSolidBrush(RGB(i, 0, 0));
+        events[i] = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    }
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const ResourceCounts during = countResources();
+    EXPECT_GE(during.handles - before.handles, 5) << describe(before, during);
+    EXPECT_GE(during.gdiObjects - before.gdiObjects, 5) << describe(before, during);
+    EXPECT_GE(during.userObjects - before.userObjects, 1) << describe(before, during);
+    DestroyWindow(window);
+    for (int i = 0; i < 5; ++i) {
+        DeleteObject(brushes[i]);
+        CloseHandle(events[i]);
+    }
+    const ResourceCounts after = countResources();
+    EXPECT_EQ(after.handles, before.handles) << describe(before, after);
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects) << describe(before, after);
+}
+
+TEST(WindowsLifetime, HundredEffectCyclesLeaveNothingBehind)
+{
+    const std::string plugin = wintest::zPath(RVB_PLUGIN_PATH);
+    // The first cycle sets up what lives as long as the process (the module, its runtime).
+    {
+        PluginHost host;
+        ASSERT_TRUE(host.load(plugin)) << host.error();
+        host.start(44100.0f, 512);
+    }
+    const ResourceCounts before = countResources();
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        PluginHost host;
+        ASSERT_TRUE(host.load(plugin)) << host.error();
+        host.start(48000.0f, 256);
+    }
+    const ResourceCounts after = countResources();
+    EXPECT_LE(after.handles, before.handles) << describe(before, after);
+    EXPECT_LE(after.gdiObjects, before.gdiObjects) << describe(before, after);
+    EXPECT_LE(after.userObjects, before.userObjects) << describe(before, after);
+}
+
+TEST(WindowsLifetime, TwentyEditorCyclesLeaveNothingBehind)
+{
+    PluginHost host;
+    ASSERT_TRUE(host.load(wintest::zPath(RVB_PLUGIN_PATH))) << host.error();
+    host.start(44100.0f, 512);
+    HWND parent = makeHostWindow();
+    ASSERT_NE(parent, nullptr);
+    // The first session starts GDI+, registers the window class and loads fonts for good.
+    editorSession(host, parent);
+    const ResourceCounts before = countResources();
+    for (int cycle = 0; cycle < 20; ++cycle)
+        editorSession(host, parent);
+    const ResourceCounts after = countResources();
+    EXPECT_LE(after.handles, before.handles) << describe(before, after);
+    EXPECT_LE(after.gdiObjects, before.gdiObjects) << describe(before, after);
+    EXPECT_LE(after.userObjects, before.userObjects) << describe(before, after);
+    DestroyWindow(parent);
+    pumpMessages();
+}
