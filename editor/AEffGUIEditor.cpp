@@ -1,6 +1,7 @@
 #include "editor/AEffGUIEditor.h"
 
 #include "editor/EditorEffect.h"
+#include "platform/ChildWindow.h"
 #include "platform/Clock.h"
 #include "toolkit/CFrame.h"
 
@@ -94,6 +95,9 @@ void AEffGUIEditor::doIdleStuff()
             return;
     }
     idle();
+    // While a control tracks the mouse the host's loop waits; its windows
+    // still get one repaint per round.
+    platform::ChildWindow::dispatchPendingPaint();
     nextIdleTime_ = now + kIdleIntervalMs;
     if (effect_) {
         inIdleStuff_ = true;

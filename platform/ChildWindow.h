@@ -47,6 +47,12 @@ public:
     // host window exists); null without a display.
     static void* topLevelParent();
 
+    // The longest time between the presses of a double click.
+    static std::uint32_t doubleClickTimeMs();
+    // Repaints one window of the calling thread that waits for it, if any
+    // (nothing where windows do not wait for their thread to paint them).
+    static void dispatchPendingPaint();
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

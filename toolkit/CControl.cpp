@@ -4,17 +4,19 @@
 #include "toolkit/CFrame.h"
 #include "toolkit/MouseButtons.h"
 
+#include "platform/ChildWindow.h"
+
 namespace {
 
-// The desktop's double-click time; never below the 250 ms floor.
-constexpr std::uint32_t kDoubleClickMs = 400;
+// The system's double-click time is never taken below this.
 constexpr std::uint32_t kDoubleClickFloorMs = 250;
 
 } // namespace
 
 CControl::CControl(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
-    : CView(size), listener_(listener), tag_(tag), doubleClickMs_(kDoubleClickMs)
+    : CView(size), listener_(listener), tag_(tag), doubleClickMs_(kDoubleClickFloorMs)
 {
+    setDoubleClickInterval(platform::ChildWindow::doubleClickTimeMs());
     setBackground(background);
     CView::setDirty(false);
 }

@@ -394,6 +394,14 @@ bool ChildWindow::readPixel(int x, int y, std::uint32_t& rgb) const
     return true;
 }
 
+void ChildWindow::dispatchPendingPaint() {}
+
+std::uint32_t ChildWindow::doubleClickTimeMs()
+{
+    // X11 has no system-wide setting; the desktops' usual value.
+    return 400;
+}
+
 void* ChildWindow::topLevelParent()
 {
     Display* display = openDisplay();

@@ -395,6 +395,18 @@ bool ChildWindow::readPixel(int x, int y, std::uint32_t& rgb) const
     return true;
 }
 
+void ChildWindow::dispatchPendingPaint()
+{
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+        DispatchMessageW(&msg);
+}
+
+std::uint32_t ChildWindow::doubleClickTimeMs()
+{
+    return GetDoubleClickTime();
+}
+
 void* ChildWindow::topLevelParent()
 {
     return GetDesktopWindow();

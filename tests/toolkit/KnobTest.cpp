@@ -225,7 +225,8 @@ TEST_F(KnobTest, DoubleClickWithinTheIntervalRestoresTheDefault)
     knob->setDefaultValue(0.25f);
     knob->setValue(0.9f);
     f.gesture(kLButton, 1000).press(75, 48).release(75, 48);
-    f.gesture(kLButton, 1399).press(75, 48).release(75, 48);
+    // Just within the system's double-click time.
+    f.gesture(kLButton, 1000 + knob->getDoubleClickInterval() - 1).press(75, 48).release(75, 48);
     f.run();
     ASSERT_EQ(listener.values.size(), 2u);
     EXPECT_NEAR(listener.values[0], 5.f / 6.f, 1e-5);
@@ -243,7 +244,9 @@ TEST_F(KnobTest, SlowSecondClickIsNotADoubleClick)
     knob->setDefaultValue(0.25f);
     knob->setValue(0.9f);
     f.gesture(kLButton, 1000).press(75, 48).release(75, 48);
-    f.gesture(kLButton, 1000 + 20 + 401).press(48, 20).release(48, 20);
+    // Longer than the system's double-click time after the first press.
+    const std::uint32_t late = 1000 + 20 + knob->getDoubleClickInterval() + 1;
+    f.gesture(kLButton, late).press(48, 20).release(48, 20);
     f.run();
     ASSERT_EQ(listener.values.size(), 2u);
     EXPECT_NEAR(listener.values[1], 0.5f, 1e-5);  // tracked, not reset
