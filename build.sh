@@ -19,7 +19,7 @@ configure() { # folder, extra cmake args...
 # programs run under Wine (tools/wine-run.sh).
 build_windows() { # targets (all when none)...
   configure build/windows -DCMAKE_TOOLCHAIN_FILE="$root/tools/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_BENCH=OFF
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DRVB_BUILD_BENCH=OFF
   ninja -C build/windows -j"$jobs" "$@"
 }
 
