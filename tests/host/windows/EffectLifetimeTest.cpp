@@ -99,6 +99,7 @@ TEST(WindowsLifetime, HundredEffectCyclesLeaveNothingBehind)
         host.start(48000.0f, 256);
     }
     const ResourceCounts after = countResources();
+    RecordProperty("counts", describe(before, after));
     EXPECT_LE(after.handles, before.handles) << describe(before, after);
     EXPECT_LE(after.gdiObjects, before.gdiObjects) << describe(before, after);
     EXPECT_LE(after.userObjects, before.userObjects) << describe(before, after);
@@ -117,6 +118,7 @@ TEST(WindowsLifetime, TwentyEditorCyclesLeaveNothingBehind)
     for (int cycle = 0; cycle < 20; ++cycle)
         editorSession(host, parent);
     const ResourceCounts after = countResources();
+    RecordProperty("counts", describe(before, after));
     EXPECT_LE(after.handles, before.handles) << describe(before, after);
     EXPECT_LE(after.gdiObjects, before.gdiObjects) << describe(before, after);
     EXPECT_LE(after.userObjects, before.userObjects) << describe(before, after);
