@@ -1,7 +1,6 @@
-// What one host call costs the audio thread, call by call: the block
-// convolver (all the work of a 65536-frame block inside the call that
-// completes it) against the real-time engine (the same work spread evenly over
-// the frames), for calls of 64 and 512 frames at 48 kHz. Prints the mean, the
+// What one host call costs the audio thread, call by call, in the convolution
+// engine (its work spread evenly over the frames), for calls of 64 and 512
+// frames at 48 kHz. Prints the mean, the
 // 99th and 99.9th percentiles and the largest call, and the largest call's
 // share of the call's deadline (the time the frames last at 48 kHz).
 // Wall-clock figures include whatever else the machine runs; the thread's own
@@ -10,7 +9,6 @@
 // the number of those in which it was only preempted by other work.
 //
 // Usage: bench_realtime [seconds of audio per run, default 8.2]
-#include "engine/BlockConvolver.h"
 #include "engine/ConvolutionEngine.h"
 #include "engine/Handover.h"
 
@@ -27,7 +25,7 @@
 namespace {
 
 constexpr double kSampleRate = 48000.0;
-constexpr int kBlock = engine::ConvolutionEngine::kBlockFrames;
+constexpr int kBlock = engine::ConvolutionEngine::kLatencyFrames;
 
 std::vector<float> noise(size_t count, unsigned stream, float amplitude)
 {
@@ -39,14 +37,10 @@ std::vector<float> noise(size_t count, unsigned stream, float amplitude)
     return v;
 }
 
-// A full-length IR in the slot layout, as the IR pipeline hands it over.
-std::vector<float> slotLayoutIr(unsigned stream)
+// A full-length IR, as the IR pipeline hands it over.
+std::vector<float> fullLengthIr(unsigned stream)
 {
-    const std::vector<float> frames = noise(engine::ConvolutionEngine::kKernelCapacity, stream, 0.01f);
-    std::vector<float> a(4 * frames.size(), 0.0f);
-    for (size_t i = 0; i < frames.size(); ++i)
-        a[4 * i] = frames[i];
-    return a;
+    return noise(engine::ConvolutionEngine::kCapacityFrames, stream, 0.01f);
 }
 
 struct Figures {
@@ -93,8 +87,8 @@ Figures measure(int callFrames, int frames)
 {
     engine::ProcessEpoch epoch;
     auto conv = std::make_unique<Engine>(epoch);
-    const std::vector<float> irL = slotLayoutIr(1u), irR = slotLayoutIr(2u);
-    conv->prepareKernel(irL.data(), irR.data());
+    const std::vector<float> irL = fullLengthIr(1u), irR = fullLengthIr(2u);
+    conv->prepareKernel(irL.data(), irR.data(), static_cast<int>(irL.size()));
 
     const std::vector<float> in = noise(2 * static_cast<size_t>(kBlock), 3u, 0.5f);
     std::vector<float> out(4 * static_cast<size_t>(callFrames));
@@ -166,7 +160,6 @@ int main(int argc, char** argv)
                 "mean us", "p99 us", "p99.9 us", "max us", "max/dl", "mean us", "p99.9 us", "max us", "max/dl",
                 "waited", "preempted");
     for (const int callFrames : {64, 512}) {
-        report("block convolver", callFrames, measure<engine::BlockConvolver>(callFrames, frames));
         report("real-time engine", callFrames, measure<engine::ConvolutionEngine>(callFrames, frames));
     }
     return 0;

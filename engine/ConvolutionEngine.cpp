@@ -7,7 +7,7 @@ namespace engine {
 ConvolutionEngine::ConvolutionEngine(ProcessEpoch& epoch) : convolver_(epoch)
 {
     for (int c = 0; c < 2; ++c) {
-        history_[c].assign(kBlockFrames, 0.0f);
+        history_[c].assign(kLatencyFrames, 0.0f);
         delayed_[c].assign(kChunkFrames, 0.0f);
     }
 }
@@ -22,7 +22,7 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
     for (int done = 0; done < frames;) {
         const int n = std::min(kChunkFrames, frames - done);
         int at = position_;
-        int delayedAt = (position_ + kBlockFrames - kInputDelay) % kBlockFrames;
+        int delayedAt = (position_ + kLatencyFrames - kInputDelay) % kLatencyFrames;
         for (int i = done; i < done + n; ++i) {
             // The whole chunk of input is read before the convolver writes any wet frame.
             const float left = inL[i];
@@ -33,9 +33,9 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
             historyR[at] = right;
             delayedL[i - done] = historyL[delayedAt];
             delayedR[i - done] = historyR[delayedAt];
-            if (++at == kBlockFrames)
+            if (++at == kLatencyFrames)
                 at = 0;
-            if (++delayedAt == kBlockFrames)
+            if (++delayedAt == kLatencyFrames)
                 delayedAt = 0;
         }
         position_ = at;

@@ -1,12 +1,12 @@
 #pragma once
-// The effect's stereo convolution, with a fixed latency of kBlockFrames
+// The effect's stereo convolution, with a fixed latency of kLatencyFrames
 // (65536) frames for both the wet and the dry signal.
 //
 // Frames are exchanged one at a time: the input frame goes in, and the dry
-// frame (the input of kBlockFrames frames earlier, unrouted) and the wet frame
-// come out. The wet signal is the exact linear convolution of the routed input
-// with the normalised IR (up to kKernelCapacity frames), delayed by
-// kBlockFrames.
+// frame (the input of kLatencyFrames frames earlier, unrouted) and the wet
+// frame come out. The wet signal is the exact linear convolution of the routed
+// input with the normalised IR (up to kCapacityFrames frames), delayed by
+// kLatencyFrames.
 //
 // The convolution itself has a latency of only two partitions of 4096 frames
 // and does its work at a fixed rate per frame (PartitionedConvolver); the rest
@@ -23,6 +23,7 @@
 //   enter the convolution.
 #include "engine/Handover.h"
 #include "engine/PartitionedConvolver.h"
+#include "params/EffectConstants.h"
 
 #include <vector>
 
@@ -30,12 +31,8 @@ namespace engine {
 
 class ConvolutionEngine {
 public:
-    static constexpr int kBlockFrames = 65536;
-    // Sizes of the slot layout in which the IR pipeline hands over a kernel:
-    // frame i at float 4i of 2 * kFftPoints floats per channel.
-    static constexpr int kBlockSlots = 131072;
-    static constexpr int kFftPoints = 262144;
-    static constexpr int kKernelCapacity = 131072;
+    static constexpr int kLatencyFrames = effect::kLatencyFrames;
+    static constexpr int kCapacityFrames = effect::kIRCapacityFrames;
     static constexpr int kPartitionFrames = PartitionedConvolver::kPartitionFrames;
 
     // The effect's process call holds a ProcessEpoch::Scope of `epoch` around
@@ -54,12 +51,16 @@ public:
     void setInputRouting(double r) { convolver_.setInputRouting(r); }
 
     // Non-audio thread, concurrently with exchange(). `left` and `right` each
-    // hold 2 * kFftPoints floats with the shaped IR in the slot layout; they
-    // are only read. Both channels are scaled together so that the channel
-    // with more energy in its first 65536 frames has an energy of 1 there
-    // (a silent first block leaves the IR unscaled). Returns false, leaving the
-    // kernel in force, when the new kernel's memory cannot be had.
-    bool prepareKernel(const float* left, const float* right) { return convolver_.prepareKernel(left, right); }
+    // hold the `frames` samples of one channel of the shaped IR (only the first
+    // kCapacityFrames are used); they are only read. Both channels are scaled
+    // together so that the channel with more energy in its first
+    // kLatencyFrames frames has an energy of 1 there (a silent start leaves the
+    // IR unscaled). Returns false, leaving the kernel in force, when the new
+    // kernel's memory cannot be had.
+    bool prepareKernel(const float* left, const float* right, int frames)
+    {
+        return convolver_.prepareKernel(left, right, frames);
+    }
 
     // While processing is stopped: drops all stored input, the work in progress
     // and all tails. The kernel stays.
@@ -71,11 +72,11 @@ public:
 
 private:
     // The input waits this long before it is convolved.
-    static constexpr int kInputDelay = kBlockFrames - PartitionedConvolver::kLatencyFrames;
+    static constexpr int kInputDelay = kLatencyFrames - PartitionedConvolver::kLatencyFrames;
     static constexpr int kChunkFrames = 4096;
     static_assert(kChunkFrames <= kInputDelay, "a chunk of delayed input must already be stored");
 
-    // The last kBlockFrames input frames, unrouted; frame t at t mod kBlockFrames.
+    // The last kLatencyFrames input frames, unrouted; frame t at t mod kLatencyFrames.
     std::vector<float> history_[2];
     int position_ = 0;
     // The delayed input of the chunk being exchanged.

@@ -11,17 +11,17 @@ namespace engine {
 
 namespace {
 
-double firstBlockEnergy(const float* ir)
+double leadingEnergy(const float* ir, int frames)
 {
     double sum = 0.0;
-    for (int i = 0; i < PartitionKernel::kEnergyFloats; ++i)
+    for (int i = 0; i < std::min(frames, PartitionKernel::kEnergyFrames); ++i)
         sum += static_cast<double>(ir[i]) * ir[i];
     return sum;
 }
 
 } // namespace
 
-std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, const float* right)
+std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, const float* right, int frames)
 {
     std::unique_ptr<PartitionKernel> kernel;
     std::unique_ptr<SteppedFft> fft;
@@ -35,17 +35,18 @@ std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, con
         return nullptr;
     }
 
-    const float w = static_cast<float>(std::max(std::sqrt(firstBlockEnergy(left)), std::sqrt(firstBlockEnergy(right))));
+    frames = std::clamp(frames, 0, kCapacityFrames);
+    const float w =
+        static_cast<float>(std::max(std::sqrt(leadingEnergy(left, frames)), std::sqrt(leadingEnergy(right, frames))));
     const double gain = (w != 0.0f ? 1.0 / w : 1.0) / kPoints;
 
     for (int j = 0; j < kPartitions; ++j) {
         // Both channels in one transform; the upper half of the circle stays
         // empty so that products with a partition of input never wrap around.
         std::fill(z.begin(), z.end(), ComplexValue{0.0, 0.0});
-        for (int i = 0; i < kPartitionFrames; ++i) {
-            const size_t at = 4 * (static_cast<size_t>(j) * kPartitionFrames + i);
-            z[static_cast<size_t>(fft->reversed(i))] = {left[at], right[at]};
-        }
+        const int first = j * kPartitionFrames;
+        for (int i = 0; i < kPartitionFrames && first + i < frames; ++i)
+            z[static_cast<size_t>(fft->reversed(i))] = {left[first + i], right[first + i]};
         fft->transform(z.data(), SteppedFft::Direction::Forward);
 
         float* outL = kernel->binsToFill(j, 0);

@@ -6,6 +6,8 @@
 // Both channels are scaled together so that the channel with more energy in
 // its first 65536 frames has an energy of 1 there (a silent start leaves the
 // IR unscaled). The factor 1/kPoints of the inverse transform is folded in too.
+#include "params/EffectConstants.h"
+
 #include <memory>
 #include <vector>
 
@@ -16,15 +18,16 @@ public:
     static constexpr int kPartitionFrames = 4096;
     static constexpr int kPoints = 2 * kPartitionFrames;
     static constexpr int kBins = kPoints / 2 + 1;
-    static constexpr int kCapacityFrames = 131072;
+    static constexpr int kCapacityFrames = effect::kIRCapacityFrames;
     static constexpr int kPartitions = kCapacityFrames / kPartitionFrames;
-    // The IR arrives in the slot layout: frame i at float 4i of this many floats.
-    static constexpr int kSlotLayoutFloats = 4 * kCapacityFrames;
-    // The normalisation measures frames 0 .. 65535, the first half of the array.
-    static constexpr int kEnergyFloats = kSlotLayoutFloats / 2;
+    static_assert(kPartitions * kPartitionFrames == kCapacityFrames, "whole partitions cover the capacity");
+    // The normalisation measures this many frames from the start of each channel.
+    static constexpr int kEnergyFrames = effect::kLatencyFrames;
 
-    // Non-audio thread. Returns nullptr when the memory cannot be had.
-    static std::unique_ptr<PartitionKernel> prepare(const float* left, const float* right);
+    // Non-audio thread. `left` and `right` hold `frames` samples each (at most
+    // kCapacityFrames are used; frames after those count as zero). Returns
+    // nullptr when the memory cannot be had.
+    static std::unique_ptr<PartitionKernel> prepare(const float* left, const float* right, int frames);
 
     // Bins 0 .. kBins-1 of one partition of one channel (0 left, 1 right), as
     // interleaved (real, imaginary) floats.

@@ -225,9 +225,9 @@ void PartitionedConvolver::storeOutput(int from, int to)
     }
 }
 
-bool PartitionedConvolver::prepareKernel(const float* left, const float* right)
+bool PartitionedConvolver::prepareKernel(const float* left, const float* right, int frames)
 {
-    std::unique_ptr<PartitionKernel> next = PartitionKernel::prepare(left, right);
+    std::unique_ptr<PartitionKernel> next = PartitionKernel::prepare(left, right, frames);
     if (!next)
         return false;
     kernel_.publish(std::move(next));

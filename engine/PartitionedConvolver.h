@@ -65,7 +65,7 @@ public:
     // Non-audio thread, concurrently with process(). See PartitionKernel for
     // the layout and the normalisation. False (the old kernel stays) when the
     // memory for the new one cannot be had.
-    bool prepareKernel(const float* left, const float* right);
+    bool prepareKernel(const float* left, const float* right, int frames);
 
     // While processing is stopped: clears every signal history and the work in
     // progress; kernel and routing stay.

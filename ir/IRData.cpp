@@ -167,14 +167,14 @@ int IRData::rebuildKernel()
     lastBuild_.sampleRate = sampleRate_;
     setRebuildIndicator(-1);
 
-    std::unique_ptr<float[]> left = zeroedArray(kShapedArrayFloats);
-    std::unique_ptr<float[]> right = zeroedArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> left = zeroedArray(kShapedCapacity);
+    std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
     bool installed = false;
     if (left && right) {
-        shapeAndPublish(left.get(), right.get());
+        const int samples = shapeAndPublish(left.get(), right.get());
         if (EnvelopeSink* graph = sink())
             graph->redraw();
-        installed = engine_.prepareKernel(left.get(), right.get());
+        installed = engine_.prepareKernel(left.get(), right.get(), samples);
     }
     if (!installed) {
         // The old kernel stays; forget this build so that the next call retries.
@@ -195,8 +195,8 @@ void IRData::refreshEnvelopeCurves()
     if (sink() == nullptr)
         return;
     publishRawEnvelope();
-    std::unique_ptr<float[]> left = zeroedArray(kShapedArrayFloats);
-    std::unique_ptr<float[]> right = zeroedArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> left = zeroedArray(kShapedCapacity);
+    std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
     if (left && right)
         shapeAndPublish(left.get(), right.get());
 }

@@ -16,7 +16,7 @@
 
 namespace {
 
-using convtest::kBlock;
+using convtest::kLatency;
 using engine::ConvolutionEngine;
 using engine::PartitionedConvolver;
 using engine::ProcessEpoch;
@@ -61,7 +61,7 @@ CallCosts measure(const std::vector<int>& sizes, int frames)
 TEST(RealtimeConvolutionCost, EqualCallsDoEqualWorkAcrossPartitionAndBlockBoundaries)
 {
     // Two block boundaries and 40 partition boundaries, some inside calls.
-    const int frames = 2 * kBlock + 8 * kPart;
+    const int frames = 2 * kLatency + 8 * kPart;
     for (const int size : {64, 512, 1000}) {
         const CallCosts c = measure({size}, frames);
         const std::vector<long long> full(c.units.begin(), c.units.end() - 1);  // the last call may be short
@@ -78,7 +78,7 @@ TEST(RealtimeConvolutionCost, EqualCallsDoEqualWorkAcrossPartitionAndBlockBounda
 
 TEST(RealtimeConvolutionCost, EveryCallOfMixedSizesDoesOnlyItsOwnShare)
 {
-    const int frames = kBlock + 3 * kPart + 17;
+    const int frames = kLatency + 3 * kPart + 17;
     const std::vector<int> sizes = {1, 7, 512, 4096, 65537, 333, 1};
     const CallCosts c = measure(sizes, frames);
     for (size_t i = 0; i < c.units.size(); ++i) {

@@ -19,7 +19,7 @@
 
 namespace {
 
-using convtest::kBlock;
+using convtest::kLatency;
 using convtest::Output;
 using convtest::randomSignal;
 using engine::ConvolutionEngine;
@@ -65,13 +65,13 @@ void append(Output& to, const Output& part)
 
 TEST(RealtimeConvolutionKernelChange, KernelPublishedBetweenCallsIsHeardFromThePartitionAfterTheNextBoundary)
 {
-    const int frames = kBlock + 12 * kPart;
+    const int frames = kLatency + 12 * kPart;
     const Fixture f(frames);
-    const int first = kBlock / kPart;  // the first partition with wet signal
+    const int first = kLatency / kPart;  // the first partition with wet signal
     for (int k = first; k < frames / kPart; ++k)
         ASSERT_FALSE(samePartition(f.streamA, f.streamB, k)) << "the two kernels must be told apart in partition " << k;
 
-    for (const int c : {kBlock + 3 * kPart, kBlock + 3 * kPart + 1, kBlock + 4 * kPart - 1}) {
+    for (const int c : {kLatency + 3 * kPart, kLatency + 3 * kPart + 1, kLatency + 4 * kPart - 1}) {
         ProcessEpoch epoch;
         ConvolutionEngine conv(epoch);
         ASSERT_TRUE(convtest::prepare(conv, f.irA, f.irA));
@@ -93,7 +93,7 @@ TEST(RealtimeConvolutionKernelChange, KernelPublishedBetweenCallsIsHeardFromTheP
 // is one kernel's, never a blend or a half-installed kernel.
 TEST(RealtimeConvolutionKernelChange, ConcurrentChangesNeverMixWithinAPartition)
 {
-    const int frames = kBlock + 24 * kPart;
+    const int frames = kLatency + 24 * kPart;
     const Fixture f(frames);
 
     ProcessEpoch epoch;
@@ -102,10 +102,9 @@ TEST(RealtimeConvolutionKernelChange, ConcurrentChangesNeverMixWithinAPartition)
     std::atomic<bool> stop{false};
     std::atomic<int> replacements{0};
     std::thread preparer([&] {
-        const std::vector<float> a = convtest::toSlotLayout(f.irA), b = convtest::toSlotLayout(f.irB);
         for (int i = 1; !stop.load(); ++i) {
-            const std::vector<float>& k = (i % 2) ? b : a;
-            conv.prepareKernel(k.data(), k.data());
+            const std::vector<float>& k = (i % 2) ? f.irB : f.irA;
+            conv.prepareKernel(k.data(), k.data(), static_cast<int>(k.size()));
             replacements.fetch_add(1);
             std::this_thread::sleep_for(std::chrono::microseconds(700 * (i % 5)));
         }
@@ -122,7 +121,7 @@ TEST(RealtimeConvolutionKernelChange, ConcurrentChangesNeverMixWithinAPartition)
             const std::vector<float> r(f.inR.begin() + at, f.inR.begin() + at + call);
             append(out, convtest::run(conv, epoch, l, r, {call}));
             std::this_thread::sleep_for(std::chrono::microseconds(200));
-            while (at + call == k * kPart + kPart / 2 && k >= kBlock / kPart - 1 && replacements.load() == seen)
+            while (at + call == k * kPart + kPart / 2 && k >= kLatency / kPart - 1 && replacements.load() == seen)
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     }
@@ -131,7 +130,7 @@ TEST(RealtimeConvolutionKernelChange, ConcurrentChangesNeverMixWithinAPartition)
 
     int changesHeard = 0;
     bool previousA = true;
-    for (int k = kBlock / kPart; k < frames / kPart; ++k) {
+    for (int k = kLatency / kPart; k < frames / kPart; ++k) {
         const bool isA = samePartition(out, f.streamA, k);
         const bool isB = samePartition(out, f.streamB, k);
         EXPECT_TRUE(isA || isB) << "partition " << k;
