@@ -66,9 +66,10 @@ public:
     // and all tails. The kernel stays.
     void reset();
 
-    // Audio thread: units of convolution work done since construction, for
-    // checking how evenly the work falls on the calls.
+    // Audio thread: units of convolution work done since construction, and
+    // per partition period, for checking how evenly the work falls on the calls.
     long long workUnits() const { return convolver_.workUnits(); }
+    long long workUnitsPerPartition() const { return convolver_.unitsPerPartition(); }
 
 private:
     // The input waits this long before it is convolved.

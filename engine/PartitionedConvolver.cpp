@@ -1,56 +1,47 @@
 #include "engine/PartitionedConvolver.h"
 
-#include "engine/RealPairSplit.h"
-
 #include <algorithm>
-#include <cstdint>
 
 namespace engine {
 
 namespace {
 constexpr int kInputSlots = 3;
 constexpr int kOutputBuffers = 2;
+constexpr int kPoints = PartitionKernel::kPoints;
+// Window frames (both channels) routed and loaded per unit of work.
+constexpr int kLoadFrames = RealFft::kUnitPoints / 2;
+constexpr int kStoreFrames = RealFft::kUnitPoints;
+// Spectrum positions multiplied (with every kernel partition) per unit.
+constexpr int kMultiplyPositions = 8;
 } // namespace
-
-// In the order the work runs. The stages of one partition only ever touch the
-// transform buffer, the sums, the newest delay-line slot and the output buffer
-// not playing, so any cut between units leaves consistent state behind.
-const PartitionedConvolver::Stage PartitionedConvolver::kStages[7] = {
-    {kLoadUnits, &PartitionedConvolver::loadWindow},
-    {kTransformUnits, &PartitionedConvolver::forwardTransform},
-    {kSplitUnits, &PartitionedConvolver::splitSpectrum},
-    {kMultiplyUnits, &PartitionedConvolver::multiplyAccumulate},
-    {kJoinUnits, &PartitionedConvolver::joinSpectrum},
-    {kTransformUnits, &PartitionedConvolver::backwardTransform},
-    {kStoreUnits, &PartitionedConvolver::storeOutput},
-};
 
 PartitionedConvolver::PartitionedConvolver(ProcessEpoch& epoch)
     : kernel_(epoch),
-      fft_(kPoints),
-      input_(static_cast<size_t>(kInputSlots) * 2 * kPartitionFrames, 0.0f),
-      output_(static_cast<size_t>(kOutputBuffers) * 2 * kPartitionFrames, 0.0f),
-      delayLine_(static_cast<size_t>(kPartitions) * 2 * 2 * kBins, 0.0f),
-      transform_(kPoints, ComplexValue{0.0, 0.0})
+      fft_(PartitionKernel::kLog2Size),
+      input_(static_cast<std::size_t>(kInputSlots) * 2 * kPartitionFrames),
+      output_(static_cast<std::size_t>(kOutputBuffers) * 2 * kPartitionFrames),
+      delayLine_(static_cast<std::size_t>(kPartitions) * 2 * 2 * kPoints),
+      sums_(2 * 2 * static_cast<std::size_t>(kPoints))
 {
-    sum_[0].assign(kBins, ComplexValue{0.0, 0.0});
-    sum_[1].assign(kBins, ComplexValue{0.0, 0.0});
 }
 
 float* PartitionedConvolver::inputPartition(int slot, int channel)
 {
-    return input_.data() + static_cast<size_t>(2 * slot + channel) * kPartitionFrames;
+    return input_.data() + static_cast<std::size_t>(2 * slot + channel) * kPartitionFrames;
 }
 
 float* PartitionedConvolver::outputPartition(int buffer, int channel)
 {
-    return output_.data() + static_cast<size_t>(2 * buffer + channel) * kPartitionFrames;
+    return output_.data() + static_cast<std::size_t>(2 * buffer + channel) * kPartitionFrames;
 }
 
-float* PartitionedConvolver::delayLineBins(int slot, int channel)
+// Real parts, then imaginary parts.
+float* PartitionedConvolver::spectrum(int slot, int channel)
 {
-    return delayLine_.data() + static_cast<size_t>(2 * slot + channel) * 2 * kBins;
+    return delayLine_.data() + static_cast<std::size_t>(2 * slot + channel) * 2 * kPoints;
 }
+
+float* PartitionedConvolver::sum(int channel) { return sums_.data() + static_cast<std::size_t>(channel) * 2 * kPoints; }
 
 void PartitionedConvolver::process(const float* inL, const float* inR, float* outL, float* outR, int frames)
 {
@@ -73,12 +64,8 @@ void PartitionedConvolver::process(const float* inL, const float* inR, float* ou
         }
         phase_ += n;
         done += n;
-
-        // The share of the partition's work due after `phase_` frames of the
-        // period, rounded up so that the last frame finishes it.
-        const std::int64_t due =
-            (static_cast<std::int64_t>(kUnitsPerPartition) * phase_ + kPartitionFrames - 1) / kPartitionFrames;
-        advance(static_cast<int>(due) - unitsDone_);
+        workUnits_ += schedule_.advance(phase_, kPartitionFrames,
+                                        [this](int step, int index, int from, int to) { run(step, index, from, to); });
         if (phase_ == kPartitionFrames)
             endPeriod();
     }
@@ -91,9 +78,17 @@ void PartitionedConvolver::beginPartition()
     routingOf_[newest] = routing_.load(std::memory_order_relaxed);
     newestSpectrum_ = (newestSpectrum_ + 1) % kPartitions;
     kernelInUse_ = kernel_.hold();
-    stage_ = 0;
-    stageUnit_ = 0;
-    unitsDone_ = 0;
+
+    schedule_.clear();
+    const int fftUnits = fft_.totalUnits();
+    schedule_.add(Load, 0, 2 * kPartitionFrames / kLoadFrames, 1);
+    for (int c = 0; c < 2; ++c)
+        schedule_.add(Forward, c, fftUnits, 1);
+    for (int c = 0; c < 2; ++c)
+        schedule_.add(Multiply, c, kPoints / kMultiplyPositions, 1);
+    for (int c = 0; c < 2; ++c)
+        schedule_.add(Inverse, c, fftUnits, 1);
+    schedule_.add(Store, 0, kPartitionFrames / kStoreFrames, 1);
     started_ = true;
 }
 
@@ -105,29 +100,48 @@ void PartitionedConvolver::endPeriod()
     started_ = false;
 }
 
-void PartitionedConvolver::advance(int units)
+// FFT units are counted across the transform's steps.
+void PartitionedConvolver::run(int step, int index, int from, int to)
 {
-    unitsDone_ += units;
-    workUnits_ += units;
-    while (units > 0 && stage_ < static_cast<int>(sizeof kStages / sizeof kStages[0])) {
-        const Stage& stage = kStages[stage_];
-        const int to = std::min(stage.units, stageUnit_ + units);
-        (this->*stage.run)(stageUnit_, to);
-        units -= to - stageUnit_;
-        stageUnit_ = to;
-        if (stageUnit_ == stage.units) {
-            ++stage_;
-            stageUnit_ = 0;
+    switch (step) {
+    case Load:
+        loadWindow(from * kLoadFrames, to * kLoadFrames);
+        break;
+    case Forward:
+    case Inverse: {
+        float* re = step == Forward ? spectrum(newestSpectrum_, index) : sum(index);
+        float* im = re + kPoints;
+        int first = 0;
+        for (std::size_t s = 0; s < fft_.steps().size(); ++s) {
+            const int units = fft_.steps()[s].units;
+            const int a = std::max(from, first) - first;
+            const int b = std::min(to, first + units) - first;
+            if (a < b) {
+                if (step == Forward)
+                    fft_.runForward(static_cast<int>(s), re, im, a, b);
+                else
+                    fft_.runInverse(static_cast<int>(s), re, im, a, b);
+            }
+            first += units;
         }
+        break;
+    }
+    case Multiply:
+        multiply(index, from * kMultiplyPositions, to * kMultiplyPositions);
+        break;
+    case Store:
+        storeOutput(from * kStoreFrames, to * kStoreFrames);
+        break;
     }
 }
 
-// Point i of the window: the older input partition first, then the newest,
-// each routed with its own setting, stored at its bit-reversed place.
+// Window frames [from, to): the older input partition first, then the newest,
+// each routed with its own setting; frame 2i goes to re[i], 2i+1 to im[i].
 void PartitionedConvolver::loadWindow(int from, int to)
 {
     const int newest = (filling_ + kInputSlots - 1) % kInputSlots;
     const int older = (filling_ + kInputSlots - 2) % kInputSlots;
+    float* spectra[2] = {spectrum(newestSpectrum_, 0), spectrum(newestSpectrum_, 1)};
     for (int i = from; i < to; ++i) {
         const int slot = i < kPartitionFrames ? older : newest;
         const int frame = i % kPartitionFrames;
@@ -135,99 +149,56 @@ void PartitionedConvolver::loadWindow(int from, int to)
         const double f = 1.0 - e;
         const double l = inputPartition(slot, 0)[frame];
         const double r = inputPartition(slot, 1)[frame];
-        transform_[static_cast<size_t>(fft_.reversed(i))] = {static_cast<float>(e * l + f * r),
-                                                             static_cast<float>(e * r + f * l)};
+        const std::size_t at = static_cast<std::size_t>(i / 2) + (i % 2 == 0 ? 0 : kPoints);
+        spectra[0][at] = static_cast<float>(e * l + f * r);
+        spectra[1][at] = static_cast<float>(e * r + f * l);
     }
 }
 
-void PartitionedConvolver::forwardTransform(int from, int to)
+// Positions [from, to) of one channel's sum over the delay line, the newest
+// spectrum with kernel partition 0.
+void PartitionedConvolver::multiply(int channel, int from, int to)
 {
-    fft_.run(transform_.data(), SteppedFft::Direction::Forward, from, to);
-}
-
-void PartitionedConvolver::splitSpectrum(int from, int to)
-{
-    float* binsL = delayLineBins(newestSpectrum_, 0);
-    float* binsR = delayLineBins(newestSpectrum_, 1);
-    for (int k = from; k < to; ++k) {
-        ComplexValue l;
-        ComplexValue r;
-        splitRealPair(transform_.data(), kPoints, k, l, r);
-        binsL[2 * k] = static_cast<float>(l.re);
-        binsL[2 * k + 1] = static_cast<float>(l.im);
-        binsR[2 * k] = static_cast<float>(r.re);
-        binsR[2 * k + 1] = static_cast<float>(r.im);
+    float* outRe = sum(channel);
+    float* outIm = outRe + kPoints;
+    if (kernelInUse_ == nullptr) {
+        // No kernel yet: the output is silent.
+        std::fill(outRe + from, outRe + to, 0.0f);
+        std::fill(outIm + from, outIm + to, 0.0f);
+        return;
     }
-}
-
-// Unit u multiplies bin u % kBins of the spectrum u / kBins partitions old
-// with the kernel partition of that index, in both channels.
-void PartitionedConvolver::multiplyAccumulate(int from, int to)
-{
-    ComplexValue* sumL = sum_[0].data();
-    ComplexValue* sumR = sum_[1].data();
-    for (int u = from; u < to;) {
-        const int part = u / kBins;
-        const int first = u % kBins;
-        const int last = std::min(kBins, first + (to - u));
-        u += last - first;
-        if (kernelInUse_ == nullptr) {
-            // No kernel yet: the output is silent.
-            if (part == 0) {
-                std::fill(sumL + first, sumL + last, ComplexValue{0.0, 0.0});
-                std::fill(sumR + first, sumR + last, ComplexValue{0.0, 0.0});
-            }
-            continue;
-        }
-        const int slot = (newestSpectrum_ + kPartitions - part) % kPartitions;
-        const float* xl = delayLineBins(slot, 0);
-        const float* xr = delayLineBins(slot, 1);
-        const float* hl = kernelInUse_->bins(part, 0);
-        const float* hr = kernelInUse_->bins(part, 1);
-        if (part == 0) {
-            for (int k = first; k < last; ++k) {
-                sumL[k] = {0.0, 0.0};
-                sumR[k] = {0.0, 0.0};
-            }
-        }
-        for (int k = first; k < last; ++k) {
-            const double ar = xl[2 * k], ai = xl[2 * k + 1], br = hl[2 * k], bi = hl[2 * k + 1];
-            const double cr = xr[2 * k], ci = xr[2 * k + 1], dr = hr[2 * k], di = hr[2 * k + 1];
-            sumL[k].re += ar * br - ai * bi;
-            sumL[k].im += ar * bi + ai * br;
-            sumR[k].re += cr * dr - ci * di;
-            sumR[k].im += cr * di + ci * dr;
-        }
+    const float* xRe[kPartitions];
+    const float* xIm[kPartitions];
+    const float* hRe[kPartitions];
+    const float* hIm[kPartitions];
+    for (int j = 0; j < kPartitions; ++j) {
+        const float* x = spectrum((newestSpectrum_ + kPartitions - j) % kPartitions, channel);
+        xRe[j] = x;
+        xIm[j] = x + kPoints;
+        hRe[j] = kernelInUse_->re(j, channel);
+        hIm[j] = kernelInUse_->im(j, channel);
     }
-}
-
-void PartitionedConvolver::joinSpectrum(int from, int to)
-{
-    for (int i = from; i < to; ++i)
-        transform_[static_cast<size_t>(fft_.reversed(i))] = joinRealPair(sum_[0].data(), sum_[1].data(), kPoints, i);
-}
-
-void PartitionedConvolver::backwardTransform(int from, int to)
-{
-    fft_.run(transform_.data(), SteppedFft::Direction::Backward, from, to);
+    fft_.multiplySum(outRe, outIm, xRe, xIm, hRe, hIm, kPartitions, from, to);
 }
 
 // Overlap-save: the first half of the circle mixes in wrapped-around products
 // and is dropped; the second half is the exact result.
 void PartitionedConvolver::storeOutput(int from, int to)
 {
-    float* outL = outputPartition(playing_ ^ 1, 0);
-    float* outR = outputPartition(playing_ ^ 1, 1);
-    for (int i = from; i < to; ++i) {
-        const ComplexValue v = transform_[static_cast<size_t>(kPartitionFrames + i)];
-        outL[i] = static_cast<float>(v.re);
-        outR[i] = static_cast<float>(v.im);
+    for (int c = 0; c < 2; ++c) {
+        const float* re = sum(c);
+        const float* im = re + kPoints;
+        float* out = outputPartition(playing_ ^ 1, c);
+        for (int i = from; i < to; ++i) {
+            const int t = kPartitionFrames + i;
+            out[i] = t % 2 == 0 ? re[t / 2] : im[t / 2];
+        }
     }
 }
 
 bool PartitionedConvolver::prepareKernel(const float* left, const float* right, int frames)
 {
-    std::unique_ptr<PartitionKernel> next = PartitionKernel::prepare(left, right, frames);
+    std::unique_ptr<PartitionKernel> next = PartitionKernel::prepare(left, right, frames, fft_);
     if (!next)
         return false;
     kernel_.publish(std::move(next));
@@ -236,21 +207,17 @@ bool PartitionedConvolver::prepareKernel(const float* left, const float* right, 
 
 void PartitionedConvolver::reset()
 {
-    std::fill(input_.begin(), input_.end(), 0.0f);
-    std::fill(output_.begin(), output_.end(), 0.0f);
-    std::fill(delayLine_.begin(), delayLine_.end(), 0.0f);
-    std::fill(transform_.begin(), transform_.end(), ComplexValue{0.0, 0.0});
-    for (std::vector<ComplexValue>& sum : sum_)
-        std::fill(sum.begin(), sum.end(), ComplexValue{0.0, 0.0});
+    input_.clear();
+    output_.clear();
+    delayLine_.clear();
+    sums_.clear();
     phase_ = 0;
     filling_ = 0;
     playing_ = 0;
     newestSpectrum_ = kPartitions - 1;
     started_ = false;
     kernelInUse_ = nullptr;
-    stage_ = 0;
-    stageUnit_ = 0;
-    unitsDone_ = 0;
+    schedule_.clear();
 }
 
 } // namespace engine
