@@ -11,13 +11,14 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586476925286766559;
 constexpr int kLargest = 24;
 
-// exp(-2 pi i k / n) into re[at], im[at].
-void setTwiddle(float* re, float* im, int at, long long k, long long n)
+// exp(-2 pi i k / n) as index j of twiddle `which` (0 for the first) in a
+// table of `parts` runs.
+void setTwiddle(float* table, int parts, int which, int j, long long k, long long n)
 {
     // Reducing first keeps the angle exact for large n.
     const double angle = kTwoPi * static_cast<double>(k % n) / static_cast<double>(n);
-    re[at] = static_cast<float>(std::cos(angle));
-    im[at] = static_cast<float>(-std::sin(angle));
+    table[twiddleAt(parts, 2 * which, j)] = static_cast<float>(std::cos(angle));
+    table[twiddleAt(parts, 2 * which + 1, j)] = static_cast<float>(-std::sin(angle));
 }
 
 std::unique_ptr<FftTables> build(int log2Points)
@@ -29,18 +30,16 @@ std::unique_ptr<FftTables> build(int log2Points)
     if (log2Points % 2 == 1) {
         t->radix2 = AlignedFloats(static_cast<std::size_t>(m));
         for (int j = 0; j < m / 2; ++j)
-            setTwiddle(t->radix2.data(), t->radix2.data() + m / 2, j, j, m);
+            setTwiddle(t->radix2.data(), 2, 0, j, j, m);
         sub = m / 2;
     }
     // The last two radix-4 passes (16 and 4 points) use fixed constants.
     for (; sub >= 64; sub /= 4) {
         const int q = sub / 4;
         FftTables::Radix4 pass{q, AlignedFloats(6 * static_cast<std::size_t>(q))};
-        float* w = pass.w.data();
         for (int j = 0; j < q; ++j)
             for (int power = 1; power <= 3; ++power)
-                setTwiddle(w + 2 * (power - 1) * q, w + (2 * (power - 1) + 1) * q, j,
-                           static_cast<long long>(power) * j, sub);
+                setTwiddle(pass.w.data(), 6, power - 1, j, static_cast<long long>(power) * j, sub);
         t->radix4.push_back(std::move(pass));
     }
     const int half = m / 2;
@@ -50,7 +49,7 @@ std::unique_ptr<FftTables> build(int log2Points)
         while (2 * h <= pair)
             h *= 2;
         const int position = pair + h;
-        setTwiddle(t->split.data(), t->split.data() + half, pair, bitReversed(position, log2Points), 2LL * m);
+        setTwiddle(t->split.data(), 2, 0, pair, bitReversed(position, log2Points), 2LL * m);
     }
     return t;
 }

@@ -8,9 +8,15 @@
 namespace engine {
 
 struct FftTables {
+    // Every table keeps the values of eight consecutive indices together: for
+    // indices 8b .. 8b+7, first their eight real parts, then their eight
+    // imaginary parts (for radix 4: then those of the second and the third
+    // twiddle). A vector of twiddles is then one run of memory, and a pass
+    // streams one table instead of six arrays a power of two apart (which
+    // would all fall into the same cache set).
+
     // Radix-4 passes of the forward order: sub-transforms of 4q points, and
-    // w1, w2, w3 = exp(-2 pi i j m / 4q) (m = 1, 2, 3) for j < q, each as q
-    // real parts then q imaginary parts.
+    // w1, w2, w3 = exp(-2 pi i j m / 4q) (m = 1, 2, 3) for j < q.
     struct Radix4 {
         int q;
         AlignedFloats w;
@@ -20,13 +26,19 @@ struct FftTables {
     AlignedFloats radix2;      // exp(-2 pi i j / M), j < M/2, when log2Points is odd
     std::vector<Radix4> radix4;
     // For pair index t < M/2: exp(-2 pi i k / 2M) with k the bin at the pair's
-    // first position; M/2 real parts then M/2 imaginary parts.
+    // first position.
     AlignedFloats split;
 
     // The tables for M = 2^log2Points complex points (4 <= log2Points <= 24).
     // Built on first use; non-audio threads only.
     static const FftTables& forPoints(int log2Points);
 };
+
+// Where index j's value of run `part` sits in a table of `parts` runs.
+inline std::size_t twiddleAt(int parts, int part, int j)
+{
+    return static_cast<std::size_t>(parts * 8 * (j / 8) + 8 * part + j % 8);
+}
 
 // Bit reversal of the `bits` lowest bits of `value`.
 inline int bitReversed(int value, int bits)

@@ -89,7 +89,7 @@ void RealFft::runStep(bool forward, int step, float* re, float* im, int from, in
             a = kVectorPairs;
         }
         if (a < b)
-            (forward ? k.realSplit : k.realJoin)(re, im, tables_->split.data(), half, a, b);
+            (forward ? k.realSplit : k.realJoin)(re, im, tables_->split.data(), a, b);
         break;
     }
     }
@@ -100,8 +100,7 @@ void RealFft::runStep(bool forward, int step, float* re, float* im, int from, in
 // and 1 (bin M/2).
 void RealFft::splitLowPairs(float* re, float* im, int to) const
 {
-    const float* wr = tables_->split.data();
-    const float* wi = wr + points_ / 2;
+    const float* w = tables_->split.data();
     for (int t = 0; t < to; ++t) {
         if (t == 0) {
             const float r = re[0], i = im[0];
@@ -118,7 +117,8 @@ void RealFft::splitLowPairs(float* re, float* im, int to) const
         const float ar = re[p], ai = im[p], br = re[q], bi = im[q];
         const float er = 0.5f * (ar + br), ei = 0.5f * (ai - bi);
         const float orr = 0.5f * (ai + bi), oi = 0.5f * (br - ar);
-        const float wor = wr[t] * orr - wi[t] * oi, woi = wr[t] * oi + wi[t] * orr;
+        const float wr = w[twiddleAt(2, 0, t)], wi = w[twiddleAt(2, 1, t)];
+        const float wor = wr * orr - wi * oi, woi = wr * oi + wi * orr;
         re[p] = er + wor;
         im[p] = ei + woi;
         re[q] = er - wor;
@@ -128,8 +128,7 @@ void RealFft::splitLowPairs(float* re, float* im, int to) const
 
 void RealFft::joinLowPairs(float* re, float* im, int to) const
 {
-    const float* wr = tables_->split.data();
-    const float* wi = wr + points_ / 2;
+    const float* w = tables_->split.data();
     for (int t = 0; t < to; ++t) {
         if (t == 0) {
             const float dc = re[0], nyquist = im[0];
@@ -147,7 +146,8 @@ void RealFft::joinLowPairs(float* re, float* im, int to) const
         const float xr = re[p], xi = im[p], yr = re[q], yi = im[q];
         const float er = xr + yr, ei = xi - yi;
         const float dr = xr - yr, di = xi + yi;
-        const float orr = dr * wr[t] + di * wi[t], oi = di * wr[t] - dr * wi[t];
+        const float wr = w[twiddleAt(2, 0, t)], wi = w[twiddleAt(2, 1, t)];
+        const float orr = dr * wr + di * wi, oi = di * wr - dr * wi;
         re[p] = er - oi;
         im[p] = ei + orr;
         re[q] = er + oi;
@@ -155,24 +155,29 @@ void RealFft::joinLowPairs(float* re, float* im, int to) const
     }
 }
 
-void RealFft::multiplySum(float* outRe, float* outIm, const float* const* xRe, const float* const* xIm,
-                          const float* const* hRe, const float* const* hIm, int terms, int from, int to) const
+void RealFft::multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
+                           int from, int to) const
 {
-    if (from >= to)
+    assert(count >= 0 && count <= kMaxSums);
+    if (from >= to || count <= 0)
         return;
     // Position 0 holds two real bins; take their products before the vector
-    // loop may overwrite an input that is also the output.
-    float dc = 0.0f, nyquist = 0.0f;
+    // loop may overwrite an input that is also an output.
+    float dc[kMaxSums] = {}, nyquist[kMaxSums] = {};
     if (from == 0) {
-        for (int j = 0; j < terms; ++j) {
-            dc += xRe[j][0] * hRe[j][0];
-            nyquist += xIm[j][0] * hIm[j][0];
+        for (int s = 0; s < count; ++s) {
+            for (int j = 0; j < sums[s].terms; ++j) {
+                dc[s] += xRe[j][0] * sums[s].hRe[j][0];
+                nyquist[s] += xIm[j][0] * sums[s].hIm[j][0];
+            }
         }
     }
-    kernels_->multiplySum(outRe, outIm, xRe, xIm, hRe, hIm, terms, from, to);
+    kernels_->multiplySums(xRe, xIm, sums, count, from, to);
     if (from == 0) {
-        outRe[0] = dc;
-        outIm[0] = nyquist;
+        for (int s = 0; s < count; ++s) {
+            sums[s].outRe[0] = dc[s];
+            sums[s].outIm[0] = nyquist[s];
+        }
     }
 }
 

@@ -61,11 +61,13 @@ public:
     void runForward(int step, float* re, float* im, int from, int to) const;
     void runInverse(int step, float* re, float* im, int from, int to) const;
 
-    // The spectrum product sum over positions [from, to) (multiples of 8):
-    // out = sum over j < terms of x_j * h_j, each given as its (re, im) arrays;
-    // out may be one of the inputs. The real bins 0 and M multiply as reals.
-    void multiplySum(float* outRe, float* outIm, const float* const* xRe, const float* const* xIm,
-                     const float* const* hRe, const float* const* hIm, int terms, int from, int to) const;
+    // Sums of spectrum products over positions [from, to) (multiples of 8),
+    // up to two sums sharing the spectra x_j (each given as its real and
+    // imaginary arrays): see ProductSum. An output may be one of the inputs.
+    // The real bins 0 and M multiply as reals.
+    static constexpr int kMaxSums = 2;
+    void multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count, int from,
+                      int to) const;
 
 private:
     void runStep(bool forward, int step, float* re, float* im, int from, int to) const;

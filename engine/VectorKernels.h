@@ -10,17 +10,29 @@
 
 namespace engine {
 
+// One sum of spectrum products, out = sum over j < terms of x_j * h_j (complex),
+// of several that share the spectra x_j.
+struct ProductSum {
+    static constexpr int kMaxTerms = 8;
+    float* outRe;
+    float* outIm;
+    const float* hRe[kMaxTerms];
+    const float* hIm[kMaxTerms];
+    int terms;
+};
+
 struct VectorKernels {
+    // Twiddle tables are laid out as FftTables describes.
+    //
     // Radix-2 decimation-in-frequency butterflies j in [from, to): points j and
-    // j + half; `w` holds half real parts, then half imaginary parts.
+    // j + half.
     void (*radix2Forward)(float* re, float* im, int half, const float* w, int from, int to);
     // Its inverse (conjugate twiddles, decimation in time), unscaled.
     void (*radix2Inverse)(float* re, float* im, int half, const float* w, int from, int to);
 
     // Radix-4 butterflies u in [from, to) of the pass over sub-transforms of
     // 4q points (q >= 8): butterfly u works on points j, j+q, j+2q, j+3q of
-    // sub-transform u / q, j = u % q. `w` holds w1, w2, w3 for j < q, each as
-    // q real parts then q imaginary parts.
+    // sub-transform u / q, j = u % q, with twiddles w1, w2, w3 of j.
     void (*radix4Forward)(float* re, float* im, int q, const float* w, int from, int to);
     void (*radix4Inverse)(float* re, float* im, int q, const float* w, int from, int to);
 
@@ -31,15 +43,23 @@ struct VectorKernels {
 
     // The real-input split after the forward transform and the join before the
     // inverse one, for pair indices t in [from, to), t >= 8 (see RealFft).
-    void (*realSplit)(float* re, float* im, const float* w, int half, int from, int to);
-    void (*realJoin)(float* re, float* im, const float* w, int half, int from, int to);
+    void (*realSplit)(float* re, float* im, const float* w, int from, int to);
+    void (*realJoin)(float* re, float* im, const float* w, int from, int to);
 
-    // out[k] = sum over j < terms of x_j[k] * h_j[k] (complex), k in [from, to).
-    // `out` may be one of the x_j or h_j: each k is read before it is written.
-    void (*multiplySum)(float* outRe, float* outIm, const float* const* xRe, const float* const* xIm,
-                        const float* const* hRe, const float* const* hIm, int terms, int from, int to);
+    // The `count` sums at positions k in [from, to), reading each x_j once for
+    // all of them. An output may be one of the inputs: every input at k is
+    // read before any output at k is written.
+    void (*multiplySums)(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
+                         int from, int to);
 
-    // out[k] = from[k] + weight[k] * (out[k] - from[k]), k in [0, count).
+    // Frames [0, count) of two channels, routed (l' = e l + f r, r' = e r + f l)
+    // into the transform's layout: frame 2i at re[i], frame 2i+1 at im[i] of
+    // each channel's destination. `left` and `right` need no alignment.
+    void (*routeIntoPoints)(const float* left, const float* right, float e, float f, float* reL, float* imL,
+                            float* reR, float* imR, int count);
+
+    // out[k] = from[k] + weight[k] * (out[k] - from[k]), k in [0, count); with
+    // no `from` (a null pointer), out[k] = weight[k] * out[k].
     void (*crossfade)(float* out, const float* from, const float* weight, int count);
 };
 

@@ -11,6 +11,7 @@ void WorkSchedule::clear()
     unit_ = 0;
     total_ = 0;
     done_ = 0;
+    largest_ = 0;
 }
 
 void WorkSchedule::add(int kind, int index, int units, int weight)
@@ -20,6 +21,8 @@ void WorkSchedule::add(int kind, int index, int units, int weight)
         return;
     steps_[count_++] = {kind, index, units, weight};
     total_ += static_cast<std::int64_t>(units) * weight;
+    if (weight > largest_)
+        largest_ = weight;
 }
 
 } // namespace engine

@@ -21,6 +21,8 @@ public:
     void add(int kind, int index, int units, int weight);
 
     std::int64_t totalCost() const { return total_; }
+    // The cost of the dearest single unit: how far a share may overshoot.
+    int largestWeight() const { return largest_; }
     std::int64_t costDone() const { return done_; }
 
     // Runs units, in order, until the share due after `frames` of `period`
@@ -29,7 +31,13 @@ public:
     template <class Run>
     std::int64_t advance(int frames, int period, Run&& run)
     {
-        const std::int64_t due = (total_ * frames + period - 1) / period;
+        return advanceTo((total_ * frames + period - 1) / period, run);
+    }
+
+    // Runs units, in order, until at least `due` of the cost is done.
+    template <class Run>
+    std::int64_t advanceTo(std::int64_t due, Run&& run)
+    {
         const std::int64_t before = done_;
         while (done_ < due && current_ < count_) {
             Step& s = steps_[current_];
@@ -60,6 +68,7 @@ private:
     int unit_ = 0;
     std::int64_t total_ = 0;
     std::int64_t done_ = 0;
+    int largest_ = 0;
 };
 
 } // namespace engine

@@ -23,6 +23,7 @@ using convtest::Output;
 using convtest::Stereo;
 using engine::ConvolutionEngine;
 using engine::ProcessEpoch;
+using engine::VectorPath;
 
 constexpr double kTolerance = 1e-6;  // of full scale
 
@@ -34,10 +35,22 @@ Stereo noise(int frames, unsigned stream, float amplitude)
     return {convtest::randomSignal(frames, stream, amplitude), convtest::randomSignal(frames, stream + 1000u, amplitude)};
 }
 
-Output runEngine(const Stereo& ir, double routing, const Stereo& in, const std::vector<int>& calls)
+// Both instruction-set paths where this machine has them: each test runs on
+// every one.
+std::vector<VectorPath> paths()
+{
+    std::vector<VectorPath> p{VectorPath::Sse2};
+    if (engine::vectorPathAvailable(VectorPath::Avx2Fma))
+        p.push_back(VectorPath::Avx2Fma);
+    return p;
+}
+
+Output runEngine(const Stereo& ir, double routing, const Stereo& in, const std::vector<int>& calls,
+                 VectorPath path)
 {
     ProcessEpoch epoch;
-    ConvolutionEngine conv(epoch);
+    ConvolutionEngine conv(epoch, path);
+    EXPECT_EQ(conv.vectorPath(), path);
     conv.setInputRouting(routing);
     EXPECT_TRUE(convtest::prepare(conv, ir.l, ir.r));
     return convtest::run(conv, epoch, in.l, in.r, calls);
@@ -123,15 +136,18 @@ TEST(ConvolutionAccuracy, DenseFullLengthIrForEveryCallSize)
         peak = std::max(peak, std::fabs(v));
     ASSERT_GT(peak, 0.3);
 
-    Output first;
-    for (const std::vector<int>& calls : kCallSizes) {
-        const Output out = runEngine(ir, routing, in, calls);
-        EXPECT_LE(worstError(out, ref), kTolerance) << describe(calls);
-        EXPECT_TRUE(dryIsTheDelayedInput(out, in)) << describe(calls);
-        if (first.wetL.empty())
-            first = out;
-        else
-            EXPECT_TRUE(out.wetL == first.wetL && out.wetR == first.wetR) << describe(calls);
+    for (const VectorPath path : paths()) {
+        Output first;
+        for (const std::vector<int>& calls : kCallSizes) {
+            const Output out = runEngine(ir, routing, in, calls, path);
+            const std::string what = describe(calls) + " on " + engine::vectorPathName(path);
+            EXPECT_LE(worstError(out, ref), kTolerance) << what;
+            EXPECT_TRUE(dryIsTheDelayedInput(out, in)) << what;
+            if (first.wetL.empty())
+                first = out;
+            else
+                EXPECT_TRUE(out.wetL == first.wetL && out.wetR == first.wetR) << what;
+        }
     }
 }
 
@@ -155,14 +171,16 @@ TEST(ConvolutionAccuracy, SparseTapsAtPartitionEdges)
         const double gain = convtest::normalisation(ir);
         const std::vector<double> wantL = convtest::directSparse(x.l, ir.l, gain);
         const std::vector<double> wantR = convtest::directSparse(x.r, ir.r, gain);
-        const Output out = runEngine(ir, routing, in, {509, 4096, 3});
-        double worst = 0.0;
-        for (int t = 0; t < frames; ++t) {
-            worst = std::max(worst, std::fabs(out.wetL[t] - wantL[t]));
-            worst = std::max(worst, std::fabs(out.wetR[t] - wantR[t]));
+        for (const VectorPath path : paths()) {
+            const Output out = runEngine(ir, routing, in, {509, 4096, 3}, path);
+            double worst = 0.0;
+            for (int t = 0; t < frames; ++t) {
+                worst = std::max(worst, std::fabs(out.wetL[t] - wantL[t]));
+                worst = std::max(worst, std::fabs(out.wetR[t] - wantR[t]));
+            }
+            EXPECT_LE(worst, kTolerance) << "routing " << routing << " on " << engine::vectorPathName(path);
+            EXPECT_GT(convtest::largestMagnitude(out.wetL), 0.1);
         }
-        EXPECT_LE(worst, kTolerance) << "routing " << routing;
-        EXPECT_GT(convtest::largestMagnitude(out.wetL), 0.1);
     }
 }
 
@@ -181,10 +199,13 @@ TEST(ConvolutionAccuracy, IrLengthsUpToTheCapacity)
         const int frames = kLatency + std::max(c.left, c.right) + 3000;
         const Stereo in = noise(frames, 40u, 0.5f);
         const Reference ref = directAtFrames(ir, c.routing, in, checkedFrames(frames, 50u));
-        const Output out = runEngine(ir, c.routing, in, {777});
-        const std::string what = "IR of " + std::to_string(c.left) + " / " + std::to_string(c.right) + " frames";
-        EXPECT_LE(worstError(out, ref), kTolerance) << what;
-        EXPECT_GT(convtest::largestMagnitude(out.wetR), 0.05) << what;
+        for (const VectorPath path : paths()) {
+            const Output out = runEngine(ir, c.routing, in, {777}, path);
+            const std::string what = "IR of " + std::to_string(c.left) + " / " + std::to_string(c.right) +
+                                     " frames on " + engine::vectorPathName(path);
+            EXPECT_LE(worstError(out, ref), kTolerance) << what;
+            EXPECT_GT(convtest::largestMagnitude(out.wetR), 0.05) << what;
+        }
     }
 }
 

@@ -225,19 +225,26 @@ TEST(RealFft, SpectrumProductIsCircularConvolution)
         Split sa = toSplit(a), sb = toSplit(b), sum(fft.points());
         fft.forward(sa.re.data(), sa.im.data());
         fft.forward(sb.re.data(), sb.im.data());
-        // a*b + b*a into one of its own inputs.
+        // Two sums sharing their spectra, each into one of its own inputs:
+        // a*b + b*a into a, and a*a into b.
         const float* xr[] = {sa.re.data(), sb.re.data()};
         const float* xi[] = {sa.im.data(), sb.im.data()};
-        const float* hr[] = {sb.re.data(), sa.re.data()};
-        const float* hi[] = {sb.im.data(), sa.im.data()};
-        fft.multiplySum(sa.re.data(), sa.im.data(), xr, xi, hr, hi, 2, 0, fft.points());
+        engine::ProductSum sums[2] = {{sa.re.data(), sa.im.data(), {sb.re.data(), sa.re.data()},
+                                       {sb.im.data(), sa.im.data()}, 2},
+                                      {sb.re.data(), sb.im.data(), {sa.re.data()}, {sa.im.data()}, 1}};
+        fft.multiplySums(xr, xi, sums, 2, 0, fft.points());
         fft.inverse(sa.re.data(), sa.im.data());
+        fft.inverse(sb.re.data(), sb.im.data());
         for (int t : {0, 1, 2, n / 2, n - 1}) {
-            double want = 0.0;
-            for (int j = 0; j < n; ++j)
-                want += 2.0 * a[j] * b[(t - j + n) % n];
-            const double got = (t % 2 == 0 ? sa.re[t / 2] : sa.im[t / 2]) / static_cast<double>(n);
-            EXPECT_NEAR(got, want, 1e-4) << engine::vectorPathName(path) << " sample " << t;
+            double wantA = 0.0, wantB = 0.0;
+            for (int j = 0; j < n; ++j) {
+                wantA += 2.0 * a[j] * b[(t - j + n) % n];
+                wantB += a[j] * a[(t - j + n) % n];
+            }
+            const double gotA = (t % 2 == 0 ? sa.re[t / 2] : sa.im[t / 2]) / static_cast<double>(n);
+            const double gotB = (t % 2 == 0 ? sb.re[t / 2] : sb.im[t / 2]) / static_cast<double>(n);
+            EXPECT_NEAR(gotA, wantA, 1e-4) << engine::vectorPathName(path) << " sample " << t;
+            EXPECT_NEAR(gotB, wantB, 1e-4) << engine::vectorPathName(path) << " sample " << t;
         }
     }
 }

@@ -193,11 +193,13 @@ TEST_F(AudioThreadAllocationTest, KernelChangesAndBlockBoundariesAllocateNothing
     long kernelChanges = 0;
     {
         ParameterChanger changer(record, true);
-        for (long f = 0; f < 3 * kLatency; f += kBlock)
+        // Three block periods at least, and on until a rebuild has happened
+        // (calls are fast: three periods may pass before the first one).
+        for (long f = 0; f < 3 * kLatency || (changer.changes() < 2 * 64 && f < 60 * kLatency); f += kBlock)
             call(nextCallCompletesABlock() ? boundary : between, &changer);
         kernelChanges = changer.changes() / 64;
     }
-    ASSERT_EQ(boundary.calls, 3);
+    ASSERT_GE(boundary.calls, 3);
     EXPECT_GT(kernelChanges, 0) << "no kernel was rebuilt meanwhile";
     EXPECT_EQ(boundary.allocations, 0);
     EXPECT_EQ(boundary.frees, 0);
