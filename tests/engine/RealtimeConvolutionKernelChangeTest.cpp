@@ -120,6 +120,60 @@ TEST(RealtimeConvolutionKernelChange, KernelPublishedBetweenCallsCrossfadesInThe
     }
 }
 
+double largestStep(const std::vector<float>& v, size_t from, size_t to)
+{
+    double step = 0.0;
+    for (size_t t = from + 1; t < to; ++t)
+        step = std::max(step, std::fabs(static_cast<double>(v[t]) - v[t - 1]));
+    return step;
+}
+
+// A sine through the engine while the kernel changes to another IR (which
+// gives the wet sine another phase and level): around and through the change
+// the wet signal moves from one frame to the next no more than either
+// kernel's own wet sine does. Switching without the fade would jump.
+TEST(RealtimeConvolutionKernelChange, SineThroughAKernelChangeStepsNoMoreThanTheSineItself)
+{
+    const int frames = kLatency + 4 * kPart;
+    std::vector<float> sine(frames);
+    for (int t = 0; t < frames; ++t)
+        sine[t] = static_cast<float>(0.5 * std::sin(0.01 * t));
+    const std::vector<float> irA = convtest::decayingNoise(3000, 7u, 0.01);
+    const std::vector<float> irB = convtest::decayingNoise(3000, 8u, 0.01);
+
+    // The sine through kernel `first`, changed to `second` (if any) between
+    // calls at frame `changeAt`.
+    auto stream = [&](const std::vector<float>& first, const std::vector<float>* second, int changeAt) {
+        ProcessEpoch epoch;
+        ConvolutionEngine conv(epoch);
+        convtest::prepare(conv, first, first);
+        const std::vector<float> before(sine.begin(), sine.begin() + changeAt);
+        Output out = convtest::run(conv, epoch, before, before, {64});
+        if (second != nullptr)
+            convtest::prepare(conv, *second, *second);
+        const std::vector<float> after(sine.begin() + changeAt, sine.end());
+        append(out, convtest::run(conv, epoch, after, after, {64}));
+        return out;
+    };
+    const int change = kLatency + kPart / 2;
+    const size_t boundary = static_cast<size_t>((change + kPart - 1) / kPart + 1) * kPart;  // the fade begins
+    const Output a = stream(irA, nullptr, change);
+    const Output b = stream(irB, nullptr, change);
+    const Output changed = stream(irA, &irB, change);
+
+    const size_t steady = static_cast<size_t>(kLatency + kPart);  // well past the IRs' length
+    const size_t end = static_cast<size_t>(frames);
+    const double own = std::max(largestStep(a.wetL, steady, end), largestStep(b.wetL, steady, end));
+    ASSERT_GT(own, 0.001);
+    EXPECT_LE(largestStep(changed.wetL, steady, end), 1.001 * own);
+    EXPECT_LE(largestStep(changed.wetR, steady, end), 1.001 * own);
+
+    // The same change without the fade: A's output, then B's.
+    std::vector<float> hard(a.wetL.begin(), a.wetL.begin() + static_cast<long>(boundary));
+    hard.insert(hard.end(), b.wetL.begin() + static_cast<long>(boundary), b.wetL.end());
+    EXPECT_GT(largestStep(hard, boundary - 1, boundary + 1), 5.0 * own) << "the two kernels' sines must differ";
+}
+
 // Kernels replaced from another thread while calls run: every wet partition
 // is one kernel's, or the crossfade from one kernel to the other, never a mix
 // or a half-installed kernel; a crossfade always ends in the kernel it fades to.
