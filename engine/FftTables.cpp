@@ -45,10 +45,7 @@ std::unique_ptr<FftTables> build(int log2Points)
     const int half = m / 2;
     t->split = AlignedFloats(static_cast<std::size_t>(m));
     for (int pair = 1; pair < half; ++pair) {
-        int h = 1;
-        while (2 * h <= pair)
-            h *= 2;
-        const int position = pair + h;
+        const int position = pair + pairBlockHalf(pair);
         setTwiddle(t->split.data(), 2, 0, pair, bitReversed(position, log2Points), 2LL * m);
     }
     return t;

@@ -40,6 +40,17 @@ inline std::size_t twiddleAt(int parts, int part, int j)
     return static_cast<std::size_t>(parts * 8 * (j / 8) + 8 * part + j % 8);
 }
 
+// Pair t >= 1 of the real split joins positions t + h and 5h - 1 - t, with h
+// the largest power of two not above t: a position in the first half of a
+// block [2h, 4h) of the bit-reversed order and its mirror in the second half.
+inline int pairBlockHalf(int t)
+{
+    int h = 1;
+    while (2 * h <= t)
+        h *= 2;
+    return h;
+}
+
 // Bit reversal of the `bits` lowest bits of `value`.
 inline int bitReversed(int value, int bits)
 {

@@ -109,9 +109,7 @@ void RealFft::splitLowPairs(float* re, float* im, int to) const
             im[1] = -im[1];
             continue;
         }
-        int h = 1;
-        while (2 * h <= t)
-            h *= 2;
+        const int h = pairBlockHalf(t);
         const int p = t + h;
         const int q = 5 * h - 1 - t;
         const float ar = re[p], ai = im[p], br = re[q], bi = im[q];
@@ -138,9 +136,7 @@ void RealFft::joinLowPairs(float* re, float* im, int to) const
             im[1] = -2.0f * im[1];
             continue;
         }
-        int h = 1;
-        while (2 * h <= t)
-            h *= 2;
+        const int h = pairBlockHalf(t);
         const int p = t + h;
         const int q = 5 * h - 1 - t;
         const float xr = re[p], xi = im[p], yr = re[q], yi = im[q];
