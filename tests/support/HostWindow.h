@@ -43,6 +43,16 @@ public:
     HostWindow& operator=(const HostWindow&) = delete;
 
     bool available() const { return window_ != 0; }
+    // What a host closing its session often does before it closes the editor:
+    // the window goes, and the editor's child window with it.
+    void destroyWindow()
+    {
+        if (!window_)
+            return;
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+        window_ = 0;
+    }
     // The pointer argument of effEditOpen.
     void* parent() const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window_)); }
     // The host's own events are only taken off its queue.
