@@ -4,9 +4,9 @@
 // renders, one with each setting from the start). The old behaviour rang out
 // with the new poles from the old filter's state: +19 dBFS from -20 dBFS noise
 // for a high-pass from 8 kHz to 20 Hz, +41 dBFS for the tilt from +12 to -12 dB.
+#include "host/IRLoadCheck.h"
 #include "host/PluginHost.h"
 #include "params/ParameterTable.h"
-#include "params/PathParams.h"
 #include "support/ReliabilityKit.h"
 #include "support/TestSupport.h"
 
@@ -66,7 +66,8 @@ protected:
                 host.setParameter(s.id, static_cast<float>(param::toNormalisedValue(s.real, s.id)));
         };
         auto prepare = [&](const Settings& settings) {
-            commitPath(host);
+            std::string error;
+            EXPECT_TRUE(commitIRPath(host, irPath, error)) << error;
             host.setParameter(param::kStInputs, 1.0f);  // channels kept apart
             host.setParameter(param::kDryLevel, 0.0f);  // only the wet signal is heard
             set(settings);
@@ -150,15 +151,6 @@ protected:
         // Settled: the new setting, up to what the new filter's start leaves.
         const float settledPeak = peak(newSteady, kStep + kTransition, kTotal);
         EXPECT_LE(largestDifference(stepped, newSteady, kStep + kTransition, kTotal), 1e-3f * settledPeak);
-    }
-
-    void commitPath(PluginHost& host)
-    {
-        float values[param::kPathCount] = {};
-        ASSERT_TRUE(param::encodePathToParams(irPath.c_str(), values));
-        for (int k = 0; k < param::kPathCount; ++k)
-            host.setParameter(param::kPathFirst + k, values[k]);
-        host.setParameter(param::kPathCommit, 1.0f);
     }
 
     std::string dir;
