@@ -66,6 +66,9 @@ bool checkIRLoads(const std::string& plugin, const std::string& path, float samp
         error = probe.error();
         return false;
     }
+    // Offline: a plug-in that builds its kernel on a thread of its own has it in
+    // place before the first process call goes on.
+    probe.setProcessLevel(PluginHost::kProcessLevelOffline);
     probe.start(sampleRate, kProbeBlock);
     probe.setParameter(param::kDryLevel, 0.0f);  // -30 dB: silence
     if (!commitIRPath(probe, path, error))

@@ -60,6 +60,9 @@ protected:
     {
         PluginHost host;
         EXPECT_TRUE(host.load(RVB_PLUGIN_PATH)) << host.error();
+        // Offline, so that every change is in force from the call after it was
+        // made, however the plug-in spreads its work over threads.
+        host.setProcessLevel(PluginHost::kProcessLevelOffline);
         host.start(static_cast<float>(kRate), kBlock);
         auto set = [&](const Settings& settings) {
             for (const Setting& s : settings)

@@ -144,6 +144,15 @@ TEST_F(HostRefusalTest, ATruncatedInputIsReportedAndRenderedOnlyWhenAllowed)
     EXPECT_EQ(info.frames, kInputFrames);
 }
 
+TEST_F(HostRefusalTest, AutomationThatCannotHappen)
+{
+    expectRefused("render in.wav out.wav --no-compensation --no-tail --at 2000 WetLevel=0.5",
+                  "--at 2000 lies past the end of the render (2000 frames)");
+    expectRefused("render in.wav out.wav --at 10 Loudness=0.5", "no parameter named Loudness");
+    EXPECT_EQ(run("info --at 10 WetLevel=0.5"), 2);
+    EXPECT_NE(log.find("--at changes parameters during a render only"), std::string::npos) << log;
+}
+
 TEST_F(HostRefusalTest, ASuccessfulRenderLeavesItsOutputAndNothingElse)
 {
     testsupport::writeFile(dir + "/out.wav", "an earlier render");
