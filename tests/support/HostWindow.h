@@ -14,7 +14,8 @@ namespace reliability {
 class HostWindow {
 public:
     // Opens the display named by DISPLAY; available() is false without one.
-    HostWindow(int width = 712, int height = 386)
+    // The window sits at x, y of the screen.
+    HostWindow(int width = 712, int height = 386, int x = 0, int y = 0)
     {
         const char* name = std::getenv("DISPLAY");
         if (!name || !*name)
@@ -23,7 +24,7 @@ public:
         if (!display_)
             return;
         const int screen = DefaultScreen(display_);
-        window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width),
+        window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), x, y, static_cast<unsigned>(width),
                                       static_cast<unsigned>(height), 0, BlackPixel(display_, screen),
                                       WhitePixel(display_, screen));
         XSelectInput(display_, window_, StructureNotifyMask);
