@@ -3,6 +3,7 @@
 // DAW does, and answers its callback. Knows nothing of the plug-in's classes.
 #include "vst/VstInterface.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -54,6 +55,13 @@ public:
     // Starts the plug-in for processing: sample rate, block size, resume.
     void start(float sampleRate, int blockSize);
 
+    // The answers to audioMasterGetCurrentProcessLevel (VST 2.4's kVstProcessLevel*).
+    static constexpr vst::Int32 kProcessLevelUnknown = 0;
+    static constexpr vst::Int32 kProcessLevelOffline = 4;
+    // Unknown until set; a render says offline for its whole run, so that the
+    // plug-in may finish pending work inside a process call instead of later.
+    void setProcessLevel(vst::Int32 level) { processLevel_.store(level); }
+
     std::vector<Event> events() const;
     void clearEvents();
 
@@ -79,6 +87,7 @@ private:
     vst::AEffect* effect_ = nullptr;
     Options options_;
     std::string error_;
+    std::atomic<vst::Int32> processLevel_{kProcessLevelUnknown};
     float sampleRate_ = 44100.0f;
     int blockSize_ = 512;
     mutable std::mutex eventsMutex_;

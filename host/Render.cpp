@@ -1,6 +1,7 @@
 #include "host/Render.h"
 
 #include "host/PluginHost.h"
+#include "host/ReplacingFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,20 +47,38 @@ private:
     int last_ = -1;
 };
 
-} // namespace
-
-bool probeAudioFile(const std::string& path, int& sampleRate, long long& frames, std::string& error)
+// Writes the interleaved stereo frames beside the target and renames the file
+// into place once every frame is in it.
+bool writeOutput(const std::string& path, int sampleRate, const float* frames, sf_count_t count, std::string& error)
 {
+    ReplacingFile file;
+    if (!file.create(path, error))
+        return false;
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) {
-        error = "cannot read " + path + ": " + sf_strerror(nullptr);
+    info.samplerate = sampleRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* out = sf_open_fd(file.descriptor(), SFM_WRITE, &info, SF_TRUE);
+    file.descriptorClosed();  // from here on the library closes it
+    if (!out) {
+        error = "cannot write " + path + ": " + sf_strerror(nullptr);
         return false;
     }
-    sampleRate = info.samplerate;
-    frames = info.frames;
-    sf_close(file);
-    return true;
+    const sf_count_t written = sf_writef_float(out, frames, count);
+    const bool closed = sf_close(out) == 0;
+    if (written != count || !closed) {
+        error = "cannot write all of " + path;
+        return false;
+    }
+    return file.commit(error);
+}
+
+} // namespace
+
+long long renderedFrames(const PluginHost& host, const RenderOptions& options, int sampleRate)
+{
+    const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
+    return latency + options.inputFrames + (options.renderTail ? tailFrames(sampleRate) : 0);
 }
 
 bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error)
@@ -75,38 +94,42 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
         error = options.inputPath + " has no channels";
         return false;
     }
-    SF_INFO outInfo{};
-    outInfo.samplerate = inInfo.samplerate;
-    outInfo.channels = 2;
-    outInfo.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* out = sf_open(options.outputPath.c_str(), SFM_WRITE, &outInfo);
-    if (!out) {
-        sf_close(in);
-        error = "cannot write " + options.outputPath + ": " + sf_strerror(nullptr);
-        return false;
-    }
 
     const int block = std::max(1, options.blockSize);
     const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
-    const long long inputFrames = inInfo.frames;
-    const long long tail = options.renderTail ? tailFrames(inInfo.samplerate) : 0;
-    const long long total = latency + inputFrames + tail;
+    const long long inputFrames = std::min<long long>(options.inputFrames, inInfo.frames);
+    const long long total = renderedFrames(host, options, inInfo.samplerate);
 
     std::vector<float> interleavedIn(static_cast<size_t>(block) * inInfo.channels);
     std::vector<float> inL(block), inR(block), outL(block), outR(block);
     std::vector<float> rendered; // interleaved output after the latency
-    rendered.reserve(static_cast<size_t>((inputFrames + tail) * 2));
+    rendered.reserve(static_cast<size_t>((total - latency) * 2));
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
 
     ProgressBar progress(options.showProgress);
     const auto started = std::chrono::steady_clock::now();
     long long processed = 0;
+    long long read = 0;
+    size_t nextChange = 0;
     while (processed < total) {
-        const int frames = static_cast<int>(std::min<long long>(block, total - processed));
-        sf_count_t got = sf_readf_float(in, interleavedIn.data(), frames);
-        if (got < 0)
-            got = 0;
+        // Changes due now are made first; a call never runs past the next one.
+        while (nextChange < options.changes.size() && options.changes[nextChange].frame <= processed) {
+            host.setParameter(options.changes[nextChange].id, options.changes[nextChange].value);
+            ++nextChange;
+        }
+        long long end = std::min<long long>(processed + block, total);
+        if (nextChange < options.changes.size())
+            end = std::min(end, options.changes[nextChange].frame);
+        const int frames = static_cast<int>(end - processed);
+        const int wanted = static_cast<int>(std::clamp<long long>(inputFrames - read, 0, frames));
+        const sf_count_t got = wanted > 0 ? sf_readf_float(in, interleavedIn.data(), wanted) : 0;
+        if (got != wanted) {
+            sf_close(in);
+            error = "cannot read " + options.inputPath + " after frame " + std::to_string(read);
+            return false;
+        }
+        read += got;
         for (int i = 0; i < frames; ++i) {
             if (i < got) {
                 const float* frame = &interleavedIn[static_cast<size_t>(i) * inInfo.channels];
@@ -146,13 +169,7 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
         sumSquares += static_cast<double>(rendered[i]) * rendered[i];
     }
     result.rms = keep ? std::sqrt(sumSquares / (2.0 * static_cast<double>(keep))) : 0.0;
-    const sf_count_t written = sf_writef_float(out, rendered.data(), static_cast<sf_count_t>(keep));
-    sf_close(out);
-    if (written != static_cast<sf_count_t>(keep)) {
-        error = "cannot write all of " + options.outputPath;
-        return false;
-    }
     result.inputFrames = inputFrames;
     result.outputFrames = static_cast<long long>(keep);
-    return true;
+    return writeOutput(options.outputPath, inInfo.samplerate, rendered.data(), static_cast<sf_count_t>(keep), error);
 }

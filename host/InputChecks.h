@@ -1,0 +1,22 @@
+#pragma once
+// Checks of the files a command line names, made before anything is written,
+// so that a command that cannot do what was asked fails with a clear message
+// instead of writing something else.
+#include <string>
+#include <vector>
+
+// An existing regular file that can be read; `what` names it in the message.
+bool checkReadableFile(const std::string& path, const std::string& what, std::string& error);
+
+// What the input audio file holds.
+struct AudioInput {
+    int sampleRate = 0;
+    long long frames = 0;    // frames the file really holds
+    long long declared = -1; // frames its header declares (-1: not said)
+    bool truncated() const { return declared > frames; }
+};
+bool checkAudioInput(const std::string& path, AudioInput& input, std::string& error);
+
+// The output must not be any of the inputs: the same file by device and inode,
+// whatever name (link, relative path) leads to it.
+bool checkDistinctOutput(const std::string& output, const std::vector<std::string>& inputs, std::string& error);
