@@ -5,7 +5,7 @@
 #include "engine/ConvolutionEngine.h"
 
 #include "ConvolutionTestSupport.h"
-#include "ThreadStartCounter.h"
+#include "support/ThreadStartCounter.h"
 #include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ Counts countedExchange(Engine& engine, ProcessEpoch& epoch, const std::vector<fl
                        int frames)
 {
     const testsupport::AllocationScope allocations;
-    const enginetest::ThreadStartScope threads;
+    const testsupport::ThreadStartScope threads;
     {
         ProcessEpoch::Scope scope(epoch);
         engine.exchange(in.data(), in.data(), out.data(), out.data(), out.data(), out.data(), frames);
@@ -48,7 +48,7 @@ TEST(RealtimeConvolutionAllocation, CountersSeeTheBlockConvolversThreads)
     ASSERT_TRUE(testsupport::allocationCountingAvailable());
     {
         const testsupport::AllocationScope allocations;
-        const enginetest::ThreadStartScope threads;
+        const testsupport::ThreadStartScope threads;
         std::thread([] {}).join();
         EXPECT_GE(allocations.counts().allocations, 1);
         EXPECT_EQ(threads.starts(), 1);
