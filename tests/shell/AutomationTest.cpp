@@ -4,7 +4,7 @@
 // machine is doing, a restore sounds as saved from the first frame, a burst of
 // changes ends where a fresh instance set to the final values is, and a burst
 // of one parameter costs one rebuild.
-#include "tests/shell/RenderKit.h"
+#include "support/RenderKit.h"
 
 #include "ir/IRData.h"
 #include "support/TestSupport.h"
@@ -124,9 +124,7 @@ TEST_F(AutomationTest, ARestoreSoundsAsSavedFromItsFirstRenderedFrame)
     restore(*bounced, state);
     const Stereo first = render(*bounced, in, 512);
     // Rendered only after all the work of the restore is done.
-    Effect settled = makeEffect(&offlineHost, kRate);
-    restore(*settled, state);
-    settled->finishPendingWork();
+    Effect settled = restoredEffect(&offlineHost, kRate, state);
     const Stereo second = render(*settled, in, 512);
     EXPECT_EQ(firstDifference(first, second), -1);
     EXPECT_GT(peak(first), 0.0f);
@@ -136,9 +134,7 @@ TEST_F(AutomationTest, ARestoreSoundsAsSavedFromItsFirstRenderedFrame)
 // host plays in real time, then both effects restarted and given one input.
 TEST_F(AutomationTest, AfterABurstTheEffectSoundsLikeAFreshInstanceSetToTheFinalValues)
 {
-    Effect automated = makeEffect(&realtimeHost, kRate);
-    restore(*automated, savedState(irPath));
-    automated->finishPendingWork();
+    Effect automated = restoredEffect(&realtimeHost, kRate, savedState(irPath));
     vst::AEffect* record = automated->getAeffect();
     std::mt19937 rng(17u);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -157,12 +153,10 @@ TEST_F(AutomationTest, AfterABurstTheEffectSoundsLikeAFreshInstanceSetToTheFinal
     }
     automated->finishPendingWork();
 
-    Effect fresh = makeEffect(&realtimeHost, kRate);
     State state = savedState(irPath);
     for (int id = param::kBypassLocal; id <= param::kDryLevel; ++id)
         state[id] = finalValues[id];
-    restore(*fresh, state);
-    fresh->finishPendingWork();
+    Effect fresh = restoredEffect(&realtimeHost, kRate, state);
 
     for (DOvu* effect : {automated.get(), fresh.get()}) {
         vst::AEffect* r = effect->getAeffect();
@@ -178,9 +172,7 @@ TEST_F(AutomationTest, AfterABurstTheEffectSoundsLikeAFreshInstanceSetToTheFinal
 
 TEST_F(AutomationTest, ABurstOfOneHundredDecayValuesCostsOneRebuild)
 {
-    Effect effect = makeEffect(&realtimeHost, kRate);
-    restore(*effect, savedState(irPath));
-    effect->finishPendingWork();
+    Effect effect = restoredEffect(&realtimeHost, kRate, savedState(irPath));
     ir::IRData& ir = effect->irData();
     const long builds = ir.kernelBuilds();
     vst::AEffect* record = effect->getAeffect();
@@ -200,9 +192,7 @@ TEST_F(AutomationTest, ABurstOfOneHundredDecayValuesCostsOneRebuild)
 
     // The one rebuild used the newest value: a fresh instance told only that
     // one shapes the same.
-    Effect fresh = makeEffect(&realtimeHost, kRate);
-    restore(*fresh, savedState(irPath, {{param::kDecay, last}}));
-    fresh->finishPendingWork();
+    Effect fresh = restoredEffect(&realtimeHost, kRate, savedState(irPath, {{param::kDecay, last}}));
     EXPECT_EQ(ir.envelopeMultiplier(), fresh->irData().envelopeMultiplier());
 }
 

@@ -1,7 +1,7 @@
 // A project must sound as saved whatever rate the IR was first loaded at: a
 // change of the host's rate rebuilds from the file's own samples and the
 // current settings alone, as a fresh instance at the new rate would.
-#include "tests/shell/RenderKit.h"
+#include "support/RenderKit.h"
 
 #include "ir/IRData.h"
 #include "support/TestSupport.h"
@@ -35,9 +35,7 @@ TEST_F(RateChangeTest, LoadedAt48kThenSwitchedTo192kSoundsLikeAFresh192kInstance
     // Decay at its maximum; the wet signal alone.
     const State state = savedState(irPath, {{param::kDecay, 1.0f}, {param::kDryLevel, 0.0f}});
 
-    Effect switched = makeEffect(&offlineHost, 48000.0f);
-    restore(*switched, state);
-    switched->finishPendingWork();
+    Effect switched = restoredEffect(&offlineHost, 48000.0f, state);
     const double multiplierAt48k = switched->irData().envelopeMultiplier();
     vst::AEffect* record = switched->getAeffect();
     record->dispatcher(record, vst::effMainsChanged, 0, 0, nullptr, 0.0f);

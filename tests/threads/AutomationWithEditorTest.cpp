@@ -4,9 +4,9 @@
 #include "editor/SDEditor.h"
 #include "ir/IRData.h"
 #include "params/ParameterTable.h"
-#include "params/PathParams.h"
 #include "shell/DOvu.h"
 #include "support/ReliabilityKit.h"
+#include "support/RenderKit.h"
 #include "support/TestSupport.h"
 #include "threads/WaitCounter.h"
 #include "toolkit/CControl.h"
@@ -30,13 +30,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kBlock = 256;
 
-vst::IntPtr realtimeHost(vst::AEffect*, vst::Int32 opcode, vst::Int32, vst::IntPtr, void*, float)
-{
-    if (opcode == vst::audioMasterGetCurrentProcessLevel)
-        return vst::kVstProcessLevelRealtime;
-    return opcode == vst::audioMasterVersion ? 2400 : 0;
-}
-
 // Waits of each kind, added up over many counted stretches.
 void add(threadtest::WaitCounts& total, const threadtest::WaitCounts& c)
 {
@@ -53,16 +46,8 @@ protected:
         dir = testsupport::makeTempDir("automation-editor");
         const std::string ir = dir + "/hall.wav";
         ASSERT_TRUE(reliability::writeWav(ir, reliability::decayingNoiseIR(30000, 2, 48000), 2, 48000));
-        effect = new DOvu(&realtimeHost);
+        effect = renderkit::restoredEffect(&renderkit::realtimeHost, 48000.0f, renderkit::savedState(ir));
         record = effect->getAeffect();
-        dispatch(vst::effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        dispatch(vst::effMainsChanged, 0, 1);
-        float values[param::kPathCount] = {};
-        ASSERT_TRUE(param::encodePathToParams(ir.c_str(), values));
-        for (int k = 0; k < param::kPathCount; ++k)
-            record->setParameter(record, param::kPathFirst + k, values[k]);
-        record->setParameter(record, param::kPathCommit, 1.0f);
-        effect->finishPendingWork();
         ASSERT_TRUE(effect->irData().loaded());
         in.assign(2 * kBlock, 0.0f);
         out.assign(2 * kBlock, 0.0f);
@@ -70,8 +55,7 @@ protected:
     }
     void TearDown() override
     {
-        if (record)
-            dispatch(vst::effClose);
+        effect.reset();
         std::system(("rm -rf '" + dir + "'").c_str());
     }
 
@@ -96,7 +80,7 @@ protected:
     }
 
     std::string dir;
-    DOvu* effect = nullptr;
+    renderkit::Effect effect;
     vst::AEffect* record = nullptr;
     std::vector<float> in, out;
     reliability::Noise noise{11u};

@@ -76,6 +76,15 @@ inline void restore(DOvu& effect, const State& s)
         record->setParameter(record, id, s[id]);
 }
 
+// A new instance with `s` restored and all the work of the restore done.
+inline Effect restoredEffect(vst::HostCallback host, float rate, const State& s)
+{
+    Effect effect = makeEffect(host, rate);
+    restore(*effect, s);
+    effect->finishPendingWork();
+    return effect;
+}
+
 // A parameter change at a given frame of a render.
 struct Change {
     long frame;
