@@ -6,10 +6,8 @@
 
 #include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
-#include "ir/EnvelopeSink.h"
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
-#include "ir/IRShaping.h"
 #include "ir/LoadFailureMessage.h"
 #include "params/PathParams.h"
 
