@@ -125,6 +125,8 @@ private:
     void storeValue(int id, float value);
     // Applies what the audio thread reads directly, marks the rest for the worker.
     void recordChange(int id, float value);
+    // The processing path's setting for one id, in real units.
+    void applyToPath(int id, float real);
     void resetToDefaults();
     // Copy to local, file selection, web search and reset; each takes the
     // application mutex itself where it needs it, so no dialog holds it.

@@ -62,50 +62,79 @@ void DOvu::storeValue(int id, float value)
     programs_[curProgram_].values[id].store(value);
 }
 
+namespace {
+
+// Designs, a longer pre-delay store or a new kernel: what the worker applies.
+bool appliedByWorker(int id)
+{
+    return (id >= param::kStrech && id <= param::kPreDelay) || (id >= param::kHPF && id <= param::kEnabledLPF);
+}
+
+} // namespace
+
 void DOvu::recordChange(int id, float value)
 {
+    // The placeholder and the path values are only stored.
+    if (id < param::kBypassLocal || id > param::kDryLevel)
+        return;
+    if (appliedByWorker(id)) {
+        worker_.requestParameter(id);
+        return;
+    }
+    applyToPath(id, static_cast<float>(param::toRealValue(value, id)));
+    // the worker highlights the IR on the graph
+    if (id == param::kStInputs)
+        worker_.requestParameter(id);
+}
+
+void DOvu::applyToPath(int id, float r)
+{
     engine::ProcessingPath& path = *path_;
-    const float real = static_cast<float>(param::toRealValue(value, id));
     switch (id) {
     case param::kBypassLocal:
-        path.setActive(real);
+        path.setActive(r);
+        break;
+    case param::kPreDelay:
+        path.setPreDelay(r);
         break;
     case param::kStWidth:
-        path.setWidth(real);
+        path.setWidth(r);
         break;
     case param::kStBalance:
-        path.setBalance(real);
+        path.setBalance(r);
         break;
     case param::kStInputs:
-        path.setInputRouting(real);
-        // the worker highlights the IR on the graph
-        worker_.requestParameter(id);
+        path.setInputRouting(r);
+        break;
+    case param::kHPF:
+        path.setHighPassFrequency(r);
+        break;
+    case param::kLPF:
+        path.setLowPassFrequency(r);
+        break;
+    case param::kBAL:
+        path.setBalanceTilt(r);
+        break;
+    case param::kEnabledHPF:
+        path.setHighPassEnabled(r);
+        break;
+    case param::kEnabledBAL:
+        path.setBalanceEnabled(r);
+        break;
+    case param::kEnabledLPF:
+        path.setLowPassEnabled(r);
         break;
     case param::kWetPlus12dB:
-        path.setWetBoost(real);
+        path.setWetBoost(r);
         break;
     case param::kWetLevel:
-        path.setWetLevel(real);
+        path.setWetLevel(r);
         break;
     case param::kDryLevel:
-        path.setDryLevel(real);
-        break;
-    case param::kStrech:
-    case param::kDecay:
-    case param::kGate:
-    case param::kDump:
-    case param::kPreDelay:
-    case param::kHPF:
-    case param::kLPF:
-    case param::kBAL:
-    case param::kEnabledHPF:
-    case param::kEnabledBAL:
-    case param::kEnabledLPF:
-        // designs, a longer pre-delay store or a new kernel: the worker's
-        worker_.requestParameter(id);
+        path.setDryLevel(r);
         break;
     default:
-        break; // placeholder and path values are only stored
+        break; // the shaping settings belong to the IR
     }
 }
 

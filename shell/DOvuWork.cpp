@@ -20,7 +20,7 @@ void DOvu::runWork(const WorkItems& items)
 {
     const bool rateChanged = items.has(WorkerTask::SampleRate);
     if (items.changed(param::kPreDelay))
-        path_->setPreDelay(realValue(param::kPreDelay));
+        applyToPath(param::kPreDelay, realValue(param::kPreDelay));
     const bool analyse = applyFilterChanges(items) || rateChanged || items.has(WorkerTask::AnalyseResponse);
     if (analyse)
         analyser_->analyse(path_->highPass(), path_->lowPass(), path_->balanceFilter());
@@ -48,34 +48,11 @@ void DOvu::runWork(const WorkItems& items)
 
 bool DOvu::applyFilterChanges(const WorkItems& items)
 {
-    engine::ProcessingPath& path = *path_;
     bool changed = false;
     for (int id = param::kHPF; id <= param::kEnabledLPF; ++id) {
-        if (!items.changed(id))
-            continue;
-        changed = true;
-        const float r = realValue(id);
-        switch (id) {
-        case param::kHPF:
-            path.setHighPassFrequency(r);
-            break;
-        case param::kLPF:
-            path.setLowPassFrequency(r);
-            break;
-        case param::kBAL:
-            path.setBalanceTilt(r);
-            break;
-        case param::kEnabledHPF:
-            path.setHighPassEnabled(r);
-            break;
-        case param::kEnabledBAL:
-            path.setBalanceEnabled(r);
-            break;
-        case param::kEnabledLPF:
-            path.setLowPassEnabled(r);
-            break;
-        default:
-            break;
+        if (items.changed(id)) {
+            applyToPath(id, realValue(id));
+            changed = true;
         }
     }
     return changed;
