@@ -58,21 +58,4 @@ TEST_F(RateChangeTest, LoadedAt48kThenSwitchedTo192kSoundsLikeAFresh192kInstance
     EXPECT_GT(peak(b), 0.0f);
 }
 
-// Reloading the file at the new rate gives the same again.
-TEST_F(RateChangeTest, ReloadingAfterTheSwitchChangesNothing)
-{
-    const State state = savedState(irPath, {{param::kDecay, 1.0f}});
-    Effect effect = makeEffect(&offlineHost, 48000.0f);
-    restore(*effect, state);
-    vst::AEffect* record = effect->getAeffect();
-    record->dispatcher(record, vst::effSetSampleRate, 0, 0, nullptr, 192000.0f);
-    effect->finishPendingWork();
-    const double switchedMultiplier = effect->irData().envelopeMultiplier();
-    const long builds = effect->irData().kernelBuilds();
-    record->setParameter(record, param::kPathCommit, 1.0f);
-    effect->finishPendingWork();
-    EXPECT_EQ(effect->irData().envelopeMultiplier(), switchedMultiplier);
-    EXPECT_EQ(effect->irData().kernelBuilds(), builds) << "the reload found something to rebuild";
-}
-
 } // namespace

@@ -94,7 +94,6 @@ struct Change {
 
 struct Stereo {
     std::vector<float> left, right;
-    bool operator==(const Stereo& other) const { return left == other.left && right == other.right; }
 };
 
 inline Stereo noiseInput(long frames, std::uint32_t start = 3u)

@@ -4,7 +4,6 @@
 #include <dlfcn.h>
 #include <pthread.h>
 #include <time.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,7 +33,6 @@ using TimedWaitFunction = int (*)(pthread_cond_t*, pthread_mutex_t*, const times
 using ClockWaitFunction = int (*)(pthread_cond_t*, pthread_mutex_t*, clockid_t, const timespec*);
 using NanosleepFunction = int (*)(const timespec*, timespec*);
 using ClockNanosleepFunction = int (*)(clockid_t, int, const timespec*, timespec*);
-using UsleepFunction = int (*)(useconds_t);
 
 std::atomic<MutexFunction> g_lock{nullptr};
 std::atomic<MutexFunction> g_trylock{nullptr};
@@ -43,7 +41,6 @@ std::atomic<TimedWaitFunction> g_timedwait{nullptr};
 std::atomic<ClockWaitFunction> g_clockwait{nullptr};
 std::atomic<NanosleepFunction> g_nanosleep{nullptr};
 std::atomic<ClockNanosleepFunction> g_clockNanosleep{nullptr};
-std::atomic<UsleepFunction> g_usleep{nullptr};
 
 } // namespace
 
@@ -88,12 +85,6 @@ int clock_nanosleep(clockid_t clock, int flags, const timespec* duration, timesp
 {
     ++t_sleeps;
     return next(g_clockNanosleep, "clock_nanosleep")(clock, flags, duration, remaining);
-}
-
-int usleep(useconds_t microseconds)
-{
-    ++t_sleeps;
-    return next(g_usleep, "usleep")(microseconds);
 }
 
 } // extern "C"
