@@ -25,9 +25,10 @@ constexpr CurveColour kRawColour{147, 167, 174, 255};
 constexpr CurveColour kShapedColour{0, 244, 255, 255};
 constexpr const char* kRawLabel = "impluse data -";
 
-std::unique_ptr<float[]> zeroedArray(int count)
+// Left as it comes: shapeIR and rawEnvelope write every value themselves.
+std::unique_ptr<float[]> scratchArray(int count)
 {
-    std::unique_ptr<float[]> array(new (std::nothrow) float[static_cast<std::size_t>(count)]());
+    std::unique_ptr<float[]> array(new (std::nothrow) float[static_cast<std::size_t>(count)]);
     return array;
 }
 
@@ -189,8 +190,8 @@ int IRData::rebuildKernel()
     lastBuild_.sampleRate = sampleRate_;
     setRebuildIndicator(-1);
 
-    std::unique_ptr<float[]> left = zeroedArray(kShapedArrayFloats);
-    std::unique_ptr<float[]> right = zeroedArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> left = scratchArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> right = scratchArray(kShapedArrayFloats);
     bool installed = false;
     if (left && right) {
         shapeAndPublish(left.get(), right.get());
@@ -219,8 +220,8 @@ void IRData::refreshEnvelopeCurves()
     if (sink() == nullptr)
         return;
     publishRawEnvelope();
-    std::unique_ptr<float[]> left = zeroedArray(kShapedArrayFloats);
-    std::unique_ptr<float[]> right = zeroedArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> left = scratchArray(kShapedArrayFloats);
+    std::unique_ptr<float[]> right = scratchArray(kShapedArrayFloats);
     if (left && right)
         shapeAndPublish(left.get(), right.get());
 }
@@ -266,7 +267,7 @@ int IRData::publishRawEnvelope()
         return -1;
     graph->setTimeRange(kTimeRangeMs);
     graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
-    std::unique_ptr<float[]> values = zeroedArray(effect::kIRCapacityFrames);
+    std::unique_ptr<float[]> values = scratchArray(effect::kIRCapacityFrames);
     if (!values)
         return -1;
     const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;
