@@ -4,6 +4,7 @@
 // The single section, the IR shaping's sweep step and the response analysis run
 // on other threads and are listed for scale.
 #include "engine/CIIR.h"
+#include "engine/CrossfadingFilter.h"
 #include "engine/FilterPair.h"
 #include "engine/Handover.h"
 #include "engine/ResponseAnalyser.h"
@@ -11,11 +12,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 namespace {
 
+using engine::CrossfadingFilter;
 using engine::FilterPair;
 
 std::vector<float> noise(int frames, std::uint32_t state)
@@ -88,6 +91,79 @@ void BM_SixFilterChainDisabled(benchmark::State& state)
     perFrame(state, frames);
 }
 BENCHMARK(BM_SixFilterChainDisabled)->Arg(1024);
+
+// One pair (both channels) at 48 kHz in calls of 64 frames, as an automating
+// host drives it: a steady call, the call that takes up a new high-pass design
+// (its sections are first settled on the recent input; the argument is the new
+// corner in Hz, 20 settling on the whole history), and a call while the fade
+// to it runs.
+class PairCalls {
+public:
+    static constexpr int kCall = 64;
+
+    PairCalls() : pair_(epoch_, FilterPair::Kind::HighPass, 48000), in_(noise(4096, 5)), out_(4096)
+    {
+        pair_.setFrequency(8000.0f);
+        run(4096);  // a full input history
+    }
+    void run(int frames)
+    {
+        engine::ProcessEpoch::Scope scope(epoch_);
+        for (int done = 0; done < frames; done += kCall)
+            pair_.processStereo(in_.data(), in_.data() + 2048, out_.data(), out_.data() + 2048, kCall);
+        benchmark::DoNotOptimize(out_.data());
+        benchmark::ClobberMemory();
+    }
+    // Ends any fade in progress, then publishes the next of two nearby corners.
+    void nextDesign(float corner)
+    {
+        run(CrossfadingFilter::fadeFrames(48000.0f) + kCall);
+        pair_.setFrequency(toggle_ ? corner : corner * 1.25f);
+        toggle_ = !toggle_;
+    }
+
+private:
+    engine::ProcessEpoch epoch_;
+    FilterPair pair_;
+    std::vector<float> in_, out_;
+    bool toggle_ = false;
+};
+
+// Wall time of the one call that matters in each iteration, the rest unmeasured.
+template <class Prepare>
+void timeCalls(benchmark::State& state, PairCalls& calls, Prepare prepare)
+{
+    for (auto _ : state) {
+        prepare();
+        const auto start = std::chrono::steady_clock::now();
+        calls.run(PairCalls::kCall);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
+void BM_PairCallSteady(benchmark::State& state)
+{
+    PairCalls calls;
+    timeCalls(state, calls, [] {});
+}
+BENCHMARK(BM_PairCallSteady)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_PairCallTakingUpADesign(benchmark::State& state)
+{
+    PairCalls calls;
+    timeCalls(state, calls, [&] { calls.nextDesign(static_cast<float>(state.range(0))); });
+}
+BENCHMARK(BM_PairCallTakingUpADesign)->Arg(20)->Arg(200)->Arg(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_PairCallDuringAFade(benchmark::State& state)
+{
+    PairCalls calls;
+    timeCalls(state, calls, [&] {
+        calls.nextDesign(200.0f);
+        calls.run(PairCalls::kCall);
+    });
+}
+BENCHMARK(BM_PairCallDuringAFade)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 void BM_OneSectionBlock(benchmark::State& state)
 {

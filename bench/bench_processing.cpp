@@ -1,10 +1,6 @@
 // Cost of the per-call processing path with every stage busy: all three filter
-// pairs, pre-delay, pseudo-stereo width, boost and balance.
-//
-// BM_ProcessCall times host calls that stay inside one convolution block
-// period (the common case); whenever the next call would complete a block, the
-// path is reset with the timer paused, so no block convolution is ever timed.
-// BM_CallCompletingBlock times the one call per 65536 frames that runs it.
+// pairs, pre-delay, pseudo-stereo width, boost and balance, and the
+// convolution's even share of work per frame.
 #include "engine/Handover.h"
 #include "engine/ProcessingPath.h"
 
@@ -16,14 +12,11 @@
 
 namespace {
 
-constexpr int kBlock = engine::ConvolutionEngine::kBlockFrames;
-
 std::unique_ptr<engine::ProcessingPath> makeBusyPath(engine::ProcessEpoch& epoch)
 {
     auto path = std::make_unique<engine::ProcessingPath>(epoch);
-    std::vector<float> ir(2 * engine::ConvolutionEngine::kFftPoints, 0.0f);
-    ir[0] = 1.0f;
-    path->convolution().prepareKernel(ir.data(), ir.data());
+    const float unit = 1.0f;
+    path->convolution().prepareKernel(&unit, &unit, 1);
     path->setSampleRate(48000);
     path->setActive(1.0f);
     path->setWetLevel(-6.0f);
@@ -60,18 +53,10 @@ void BM_ProcessCall(benchmark::State& state)
     auto path = makeBusyPath(epoch);
     const std::vector<float> inL = noise(frames, 1), inR = noise(frames, 2);
     std::vector<float> outL(static_cast<size_t>(frames)), outR(static_cast<size_t>(frames));
-    int position = 0;
     for (auto _ : state) {
-        if (position + frames >= kBlock) {
-            state.PauseTiming();
-            path->reset();
-            position = 0;
-            state.ResumeTiming();
-        }
         path->process(inL.data(), inR.data(), outL.data(), outR.data(), frames);
         benchmark::DoNotOptimize(outL.data());
         benchmark::ClobberMemory();
-        position += frames;
     }
     state.counters["frames/s"] =
         benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate);
@@ -79,23 +64,6 @@ void BM_ProcessCall(benchmark::State& state)
         static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ProcessCall)->Arg(64)->Arg(512)->Unit(benchmark::kMicrosecond);
-
-void BM_CallCompletingBlock(benchmark::State& state)
-{
-    const int frames = static_cast<int>(state.range(0));
-    engine::ProcessEpoch epoch;
-    auto path = makeBusyPath(epoch);
-    const std::vector<float> inL = noise(kBlock, 1), inR = noise(kBlock, 2);
-    std::vector<float> outL(static_cast<size_t>(kBlock)), outR(static_cast<size_t>(kBlock));
-    for (auto _ : state) {
-        state.PauseTiming();
-        path->process(inL.data(), inR.data(), outL.data(), outR.data(), kBlock - frames);
-        state.ResumeTiming();
-        path->process(inL.data(), inR.data(), outL.data(), outR.data(), frames);
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_CallCompletingBlock)->Arg(512)->Iterations(8)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

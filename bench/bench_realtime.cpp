@@ -1,33 +1,42 @@
-// What one host call costs the audio thread, call by call: the block
-// convolver (all the work of a 65536-frame block inside the call that
-// completes it) against the real-time engine (the same work spread evenly over
-// the frames), for calls of 64 and 512 frames at 48 kHz. Prints the mean, the
-// 99th and 99.9th percentiles and the largest call, and the largest call's
-// share of the call's deadline (the time the frames last at 48 kHz).
-// Wall-clock figures include whatever else the machine runs; the thread's own
-// processor time per call is printed beside them, with the number of calls
-// in which the thread waited (a voluntary switch: joining a thread, a lock) and
-// the number of those in which it was only preempted by other work.
+// What one host call costs the convolution engine's audio thread, call by
+// call, at 48 kHz with a full-length stereo IR:
 //
-// Usage: bench_realtime [seconds of audio per run, default 8.2]
-#include "engine/BlockConvolver.h"
+// 1. Paced: calls of 64 frames every 1.33 ms, as a host's audio thread makes
+//    them; wall and thread processor time per call (mean, 99th and 99.9th
+//    percentiles, largest) and their share of the call's deadline, with the
+//    number of calls in which the thread waited (a voluntary switch) or was
+//    preempted. The audio thread runs on core 0, new kernels are made on core 1.
+// 2. Flatness: the engine's work is cut into units of unequal cost, weighted
+//    so that every call pays the same. Unpaced calls over many periods; each
+//    call's thread processor time, taken per position of the call in its
+//    period as the median over the periods (so that interrupts and other load
+//    drop out); the dearest position against the median one.
+// 3. Crossfades: the same with a new kernel at every period, so that every
+//    period computes two outputs and fades between them: the dearest position
+//    against the median position of the plain run.
+//
+// Usage: bench_realtime [seconds of paced audio, default 20] [periods for 2 and 3, default 40]
 #include "engine/ConvolutionEngine.h"
 #include "engine/Handover.h"
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <sys/resource.h>
 #include <memory>
+#include <mutex>
+#include <pthread.h>
 #include <random>
+#include <sys/resource.h>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr double kSampleRate = 48000.0;
-constexpr int kBlock = engine::ConvolutionEngine::kBlockFrames;
+constexpr int kPart = engine::ConvolutionEngine::kPartitionFrames;
 
 std::vector<float> noise(size_t count, unsigned stream, float amplitude)
 {
@@ -39,135 +48,236 @@ std::vector<float> noise(size_t count, unsigned stream, float amplitude)
     return v;
 }
 
-// A full-length IR in the slot layout, as the IR pipeline hands it over.
-std::vector<float> slotLayoutIr(unsigned stream)
-{
-    const std::vector<float> frames = noise(engine::ConvolutionEngine::kKernelCapacity, stream, 0.01f);
-    std::vector<float> a(4 * frames.size(), 0.0f);
-    for (size_t i = 0; i < frames.size(); ++i)
-        a[4 * i] = frames[i];
-    return a;
-}
-
-struct Figures {
-    double meanUs, p99Us, p999Us, maxUs;
-    double cpuMeanUs, cpuP999Us, cpuMaxUs;
-    long calls, waitingCalls, preemptedCalls;
-};
-
-struct Switches {
-    long voluntary, involuntary;
-};
-
-Switches threadSwitches()
-{
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return {usage.ru_nvcsw, usage.ru_nivcsw};
-}
-
 double threadCpuUs()
 {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e6 + ts.tv_nsec * 1e-3;
+    return static_cast<double>(ts.tv_sec) * 1e6 + ts.tv_nsec * 1e-3;
 }
 
-struct Distribution {
-    double mean, p99, p999, max;
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
+}
+
+double median(std::vector<double> v)
+{
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+double mean(const std::vector<double>& v)
+{
+    double s = 0.0;
+    for (double x : v)
+        s += x;
+    return s / static_cast<double>(v.size());
+}
+
+// The calling thread on one core, so that the audio thread's caches stay its own.
+void pinTo(int core)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(core % std::max(1, static_cast<int>(std::thread::hardware_concurrency())), &set);
+    pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+}
+
+// An engine with a full-length kernel, fed from a loop of noise. New kernels
+// come from a worker thread on another core, as the effect's worker makes them.
+class Rig {
+public:
+    explicit Rig(int callFrames)
+        : engine_(epoch_), irA_(noise(engine::ConvolutionEngine::kCapacityFrames, 1u, 0.01f)),
+          irB_(noise(engine::ConvolutionEngine::kCapacityFrames, 2u, 0.01f)), in_(noise(2 * 65536, 3u, 0.5f)),
+          out_(4 * static_cast<size_t>(callFrames)), callFrames_(callFrames), worker_([this] { work(); })
+    {
+        engine_.prepareKernel(irA_.data(), irA_.data(), static_cast<int>(irA_.size()));
+    }
+    ~Rig()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        worker_.join();
+    }
+
+    // Asks for the next kernel (the two IRs in turn); waitForKernel() waits
+    // until it is published.
+    void requestKernel()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++requested_;
+        }
+        wake_.notify_one();
+    }
+    void waitForKernel()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [this] { return published_ == requested_; });
+    }
+
+    void call()
+    {
+        const size_t at = static_cast<size_t>(frame_ % (65536 - callFrames_));
+        float* o = out_.data();
+        engine::ProcessEpoch::Scope scope(epoch_);
+        engine_.exchange(in_.data() + at, in_.data() + 65536 + at, o, o + callFrames_, o + 2 * callFrames_,
+                         o + 3 * callFrames_, callFrames_);
+        frame_ += callFrames_;
+    }
+
+private:
+    void work()
+    {
+        pinTo(1);
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stop_ || published_ < requested_; });
+            if (stop_)
+                return;
+            const std::vector<float>& ir = published_ % 2 == 0 ? irB_ : irA_;
+            lock.unlock();
+            engine_.prepareKernel(ir.data(), ir.data(), static_cast<int>(ir.size()));
+            lock.lock();
+            ++published_;
+            wake_.notify_all();
+        }
+    }
+
+    engine::ProcessEpoch epoch_;
+    engine::ConvolutionEngine engine_;
+    std::vector<float> irA_, irB_, in_, out_;
+    int callFrames_;
+    long long frame_ = 0;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    long requested_ = 0, published_ = 0;
+    bool stop_ = false;
+    std::thread worker_;
 };
 
-Distribution distribution(std::vector<double> us)
+void paced(int callFrames, double seconds)
 {
-    double sum = 0.0;
-    for (double v : us)
-        sum += v;
-    std::sort(us.begin(), us.end());
-    auto percentile = [&](double p) { return us[std::min(us.size() - 1, static_cast<size_t>(p * us.size()))]; };
-    return {sum / us.size(), percentile(0.99), percentile(0.999), us.back()};
-}
-
-// Calls of `callFrames` over `frames` frames after one untimed block.
-template <class Engine>
-Figures measure(int callFrames, int frames)
-{
-    engine::ProcessEpoch epoch;
-    auto conv = std::make_unique<Engine>(epoch);
-    const std::vector<float> irL = slotLayoutIr(1u), irR = slotLayoutIr(2u);
-    conv->prepareKernel(irL.data(), irR.data());
-
-    const std::vector<float> in = noise(2 * static_cast<size_t>(kBlock), 3u, 0.5f);
-    std::vector<float> out(4 * static_cast<size_t>(callFrames));
-    long long frame = 0;
-    auto call = [&] {
-        const size_t at = static_cast<size_t>(frame % (kBlock - callFrames));
-        float* o = out.data();
-        engine::ProcessEpoch::Scope scope(epoch);
-        conv->exchange(in.data() + at, in.data() + kBlock + at, o, o + callFrames, o + 2 * callFrames,
-                       o + 3 * callFrames, callFrames);
-        frame += callFrames;
-    };
-    for (int warm = 0; warm < kBlock; warm += callFrames)
-        call();
-
+    pinTo(0);
+    Rig rig(callFrames);
+    for (int i = 0; i < 2 * kPart / callFrames; ++i)
+        rig.call();
+    const long calls = static_cast<long>(seconds * kSampleRate / callFrames);
+    const long periodNs = static_cast<long>(1e9 * callFrames / kSampleRate);
     std::vector<double> wall, cpu;
-    wall.reserve(static_cast<size_t>(frames / callFrames + 1));
-    cpu.reserve(wall.capacity());
-    long waiting = 0;
-    long preempted = 0;
-    for (int done = 0; done < frames; done += callFrames) {
-        const Switches before = threadSwitches();
+    wall.reserve(static_cast<size_t>(calls));
+    cpu.reserve(static_cast<size_t>(calls));
+    long waited = 0, preempted = 0;
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    for (long i = 0; i < calls; ++i) {
+        next.tv_nsec += periodNs;
+        while (next.tv_nsec >= 1000000000L) {
+            next.tv_nsec -= 1000000000L;
+            ++next.tv_sec;
+        }
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        rusage before{}, after{};
+        getrusage(RUSAGE_THREAD, &before);
         const double cpuStart = threadCpuUs();
         const auto start = std::chrono::steady_clock::now();
-        call();
+        rig.call();
         const auto end = std::chrono::steady_clock::now();
         cpu.push_back(threadCpuUs() - cpuStart);
         wall.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-        const Switches after = threadSwitches();
-        if (after.voluntary != before.voluntary)
-            ++waiting;
-        else if (after.involuntary != before.involuntary)
+        getrusage(RUSAGE_THREAD, &after);
+        if (after.ru_nvcsw != before.ru_nvcsw)
+            ++waited;
+        else if (after.ru_nivcsw != before.ru_nivcsw)
             ++preempted;
     }
-
-    const Distribution w = distribution(wall);
-    const Distribution c = distribution(cpu);
-    Figures f{};
-    f.calls = static_cast<long>(wall.size());
-    f.meanUs = w.mean;
-    f.p99Us = w.p99;
-    f.p999Us = w.p999;
-    f.maxUs = w.max;
-    f.cpuMeanUs = c.mean;
-    f.cpuP999Us = c.p999;
-    f.cpuMaxUs = c.max;
-    f.waitingCalls = waiting;
-    f.preemptedCalls = preempted;
-    return f;
+    const double deadline = 1e6 * callFrames / kSampleRate;
+    std::printf("%5d %7ld | %7.2f %7.2f %8.2f %8.2f %6.2f%% %6.2f%% | %7.2f %8.2f %8.2f %6.2f%% | %6ld %9ld\n",
+                callFrames, calls, mean(wall), percentile(wall, 0.99), percentile(wall, 0.999),
+                *std::max_element(wall.begin(), wall.end()), 100.0 * percentile(wall, 0.999) / deadline,
+                100.0 * *std::max_element(wall.begin(), wall.end()) / deadline, mean(cpu), percentile(cpu, 0.999),
+                *std::max_element(cpu.begin(), cpu.end()), 100.0 * percentile(cpu, 0.999) / deadline, waited,
+                preempted);
 }
 
-void report(const char* name, int callFrames, const Figures& f)
+// Per position of a call in its period, the median over `periods` periods of
+// its thread processor time, less the cost of reading the clock.
+std::vector<double> costByPosition(int callFrames, int periods, bool crossfadeEveryPeriod)
 {
-    const double deadlineUs = callFrames / kSampleRate * 1e6;
-    std::printf("%-16s %4d %5ld | %7.2f %7.2f %9.2f %9.2f %7.1f%% | %7.2f %8.2f %8.2f %6.1f%% | %6ld %9ld\n", name,
-                callFrames, f.calls, f.meanUs, f.p99Us, f.p999Us, f.maxUs, 100.0 * f.maxUs / deadlineUs, f.cpuMeanUs,
-                f.cpuP999Us, f.cpuMaxUs, 100.0 * f.cpuMaxUs / deadlineUs, f.waitingCalls, f.preemptedCalls);
+    pinTo(0);
+    Rig rig(callFrames);
+    const int perPeriod = kPart / callFrames;
+    for (int i = 0; i < 2 * perPeriod; ++i)
+        rig.call();
+    std::vector<double> clockCost;
+    for (int i = 0; i < 1001; ++i) {
+        const double a = threadCpuUs();
+        clockCost.push_back(threadCpuUs() - a);
+    }
+    const double overhead = median(clockCost);
+
+    std::vector<std::vector<double>> byPosition(static_cast<size_t>(perPeriod));
+    for (int p = 0; p < periods; ++p) {
+        for (int i = 0; i < perPeriod; ++i) {
+            const double start = threadCpuUs();
+            rig.call();
+            byPosition[static_cast<size_t>(i)].push_back(threadCpuUs() - start - overhead);
+        }
+        // Unpaced, a period passes faster than a kernel is made: the next one
+        // is made between periods, on the other core, and published before the
+        // next period begins (so that its making does not load the memory
+        // while the calls are measured).
+        if (crossfadeEveryPeriod) {
+            rig.requestKernel();
+            rig.waitForKernel();
+        }
+    }
+    std::vector<double> medians;
+    for (const std::vector<double>& v : byPosition)
+        medians.push_back(median(v));
+    return medians;
+}
+
+void flatness(int callFrames, int periods)
+{
+    const std::vector<double> plain = costByPosition(callFrames, periods, false);
+    const std::vector<double> fading = costByPosition(callFrames, periods, true);
+    const double plainMedian = median(plain);
+    const double plainMax = *std::max_element(plain.begin(), plain.end());
+    const double fadeMax = *std::max_element(fading.begin(), fading.end());
+    std::printf("%5d %6d | %9.3f %9.3f %9.3f %6.2f | %9.3f %9.3f %6.2f\n", callFrames, periods, plainMedian,
+                *std::min_element(plain.begin(), plain.end()), plainMax, plainMax / plainMedian, median(fading),
+                fadeMax, fadeMax / plainMedian);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 8.2;
-    const int frames = static_cast<int>(seconds * kSampleRate);
-    std::printf("%d frames (%.1f s at 48 kHz) per run, full-length stereo kernel\n", frames, frames / kSampleRate);
-    std::printf("%-16s %4s %5s | %-43s | %-33s | calls that\n", "", "", "", "wall time per call", "thread processor time");
-    std::printf("%-16s %4s %5s | %7s %7s %9s %9s %8s | %7s %8s %8s %7s | %6s %9s\n", "engine", "call", "calls",
-                "mean us", "p99 us", "p99.9 us", "max us", "max/dl", "mean us", "p99.9 us", "max us", "max/dl",
-                "waited", "preempted");
-    for (const int callFrames : {64, 512}) {
-        report("block convolver", callFrames, measure<engine::BlockConvolver>(callFrames, frames));
-        report("real-time engine", callFrames, measure<engine::ConvolutionEngine>(callFrames, frames));
-    }
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
+    const int periods = argc > 2 ? std::max(3, std::atoi(argv[2])) : 40;
+    std::printf("convolution engine on %s, stereo IR of %d frames, 48 kHz\n\n",
+                engine::vectorPathName(engine::bestVectorPath()), engine::ConvolutionEngine::kCapacityFrames);
+
+    std::printf("1. paced calls, %.0f s of audio\n", seconds);
+    std::printf("%5s %7s | %-47s | %-33s | calls that\n", "", "", "wall time per call, us", "thread processor time, us");
+    std::printf("%5s %7s | %7s %7s %8s %8s %7s %7s | %7s %8s %8s %7s | %6s %9s\n", "call", "calls", "mean", "p99",
+                "p99.9", "max", "p99.9", "max", "mean", "p99.9", "max", "p99.9", "waited", "preempted");
+    std::printf("%5s %7s | %7s %7s %8s %8s %7s %7s | %7s %8s %8s %7s |\n", "", "", "", "", "", "", "of dl", "of dl",
+                "", "", "", "of dl");
+    for (const int callFrames : {64, 512})
+        paced(callFrames, seconds);
+
+    std::printf("\n2./3. thread processor time per call position (median over periods), us\n");
+    std::printf("%5s %6s | %-9s %9s %9s %6s | %-9s %9s %6s\n", "call", "periods", "median", "least", "dearest",
+                "ratio", "fading", "dearest", "ratio");
+    std::printf("%5s %6s | %9s %9s %9s %6s | %9s %9s %6s\n", "", "", "", "", "", "", "median", "", "to plain");
+    for (const int callFrames : {64, 512})
+        flatness(callFrames, periods);
     return 0;
 }

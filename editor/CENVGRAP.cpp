@@ -85,7 +85,7 @@ int CENVGRAP::setEnvelopeCurve(int slot, const float* left, const float* right, 
     constexpr int kSamples = ir::EnvelopeSink::kCurveSamples;
     std::unique_ptr<float[]> values(new float[kSamples]);
     for (int i = 0; i < kSamples; ++i)
-        values[i] = std::max(std::fabs(left[4 * i]), std::fabs(right[4 * i]));
+        values[i] = std::max(std::fabs(left[i]), std::fabs(right[i]));
     return CGRAP::setCurve(slot, values.get(), kSamples, kShapedLabel, toColour(colour));
 }
 

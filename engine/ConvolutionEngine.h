@@ -1,46 +1,67 @@
 #pragma once
-// The effect's stereo convolution, with a fixed latency of kBlockFrames
+// The effect's stereo convolution, with a fixed latency of kLatencyFrames
 // (65536) frames for both the wet and the dry signal.
 //
 // Frames are exchanged one at a time: the input frame goes in, and the dry
-// frame (the input of kBlockFrames frames earlier, unrouted) and the wet frame
-// come out. The wet signal is the exact linear convolution of the routed input
-// with the normalised IR (up to kKernelCapacity frames), delayed by
-// kBlockFrames.
+// frame (the input of kLatencyFrames frames earlier, unrouted, bit for bit) and
+// the wet frame come out. The wet signal is the linear convolution of the
+// routed input with the normalised IR (up to kCapacityFrames frames, no
+// wrap-around), delayed by kLatencyFrames.
 //
-// The convolution itself has a latency of only two partitions of 4096 frames
-// and does its work at a fixed rate per frame (PartitionedConvolver); the rest
-// of the latency is a plain delay of the input in front of it. So every
-// exchange() costs in proportion to its frame count, wherever the partition
-// and block boundaries fall, and nothing runs outside the calling thread: the
-// output is the same for any call sizes and any speed of rendering.
+// How. Input is gathered in partitions of P = kPartitionFrames (half the
+// latency). In the period while partition q+1 fills, the output for partition
+// q is computed by uniformly partitioned overlap-save: one real transform of
+// partitions q-1 and q per channel, its products with the kernel's partitions
+// and the spectra of the windows before it, summed, and transformed back. That
+// work plays during the period after, so input frame t comes out at t + 2P.
+// The work is cut into units and done on the calling thread at a fixed rate per
+// frame (WorkSchedule), weighted by what each unit costs: every exchange() pays
+// for its own frames only, wherever partition boundaries fall, nothing runs on
+// any other thread, and the output is the same for any call sizes and any
+// speed of rendering. A kernel with fewer partitions (a shorter IR) costs less.
 //
-// Settings take effect at partition boundaries (B = kPartitionFrames):
-// - wet frames kB .. (k+1)B-1 are computed with one whole kernel, the newest
-//   one published before the exchange reached frame (k-1)B;
-// - input frames qB .. (q+1)B-1 are routed between the channels with the
-//   routing set when the exchange reached frame (q+15)B, the moment they
-//   enter the convolution.
+// Settings take effect at partition boundaries:
+// - the work for an output partition begins at the first frame of a period and
+//   takes the newest kernel published before that frame; the output it gives
+//   plays in the next period. When that kernel differs from the last one, this
+//   period's output is computed with both and crossfades from the old kernel's
+//   output to the new one's over the whole partition (P frames, 683 ms at
+//   48 kHz), with a raised-cosine curve: the two outputs come from the same
+//   input through similar kernels, so their gains add to one and the fade has
+//   no corner at either end. A new kernel is thus heard from the partition after
+//   the next boundary, without a click.
+// - input partition q is routed between the channels with the setting in force
+//   when the exchange reaches frame (q+1)P, as it enters the convolution.
+//
+// Threads: exchange() on the audio thread inside a ProcessEpoch::Scope;
+// prepareKernel() on any other thread at any time; setInputRouting() anywhere;
+// reset() while processing is stopped. The audio thread never allocates,
+// locks, waits or starts threads here, and never sees a half-built kernel.
+#include "engine/AlignedFloats.h"
 #include "engine/Handover.h"
-#include "engine/PartitionedConvolver.h"
+#include "engine/PartitionKernel.h"
+#include "engine/RealFft.h"
+#include "engine/VectorPath.h"
+#include "engine/WorkSchedule.h"
+#include "params/EffectConstants.h"
 
-#include <vector>
+#include <atomic>
 
 namespace engine {
 
 class ConvolutionEngine {
 public:
-    static constexpr int kBlockFrames = 65536;
-    // Sizes of the slot layout in which the IR pipeline hands over a kernel:
-    // frame i at float 4i of 2 * kFftPoints floats per channel.
-    static constexpr int kBlockSlots = 131072;
-    static constexpr int kFftPoints = 262144;
-    static constexpr int kKernelCapacity = 131072;
-    static constexpr int kPartitionFrames = PartitionedConvolver::kPartitionFrames;
+    static constexpr int kLatencyFrames = effect::kLatencyFrames;
+    static constexpr int kCapacityFrames = effect::kIRCapacityFrames;
+    static constexpr int kPartitionFrames = PartitionKernel::kPartitionFrames;
+    static constexpr int kMaxPartitions = PartitionKernel::kMaxPartitions;
+    static_assert(kLatencyFrames == 2 * kPartitionFrames, "the latency is the partition and its period of work");
 
     // The effect's process call holds a ProcessEpoch::Scope of `epoch` around
     // every exchange(), so that replaced kernels are freed only when unused.
-    explicit ConvolutionEngine(ProcessEpoch& epoch);
+    // `path` chooses the instruction set of the inner loops (the fastest this
+    // machine has, unless a test wants another).
+    explicit ConvolutionEngine(ProcessEpoch& epoch, VectorPath path = bestVectorPath());
     ConvolutionEngine(const ConvolutionEngine&) = delete;
     ConvolutionEngine& operator=(const ConvolutionEngine&) = delete;
 
@@ -51,37 +72,83 @@ public:
 
     // Any thread. r = 1 keeps the channels, -1 swaps them, 0 feeds the mono
     // sum to both; values between cross-feed.
-    void setInputRouting(double r) { convolver_.setInputRouting(r); }
+    void setInputRouting(double r) { routing_.store(r, std::memory_order_relaxed); }
 
     // Non-audio thread, concurrently with exchange(). `left` and `right` each
-    // hold 2 * kFftPoints floats with the shaped IR in the slot layout; they
-    // are only read. Both channels are scaled together so that the channel
-    // with more energy in its first 65536 frames has an energy of 1 there
-    // (a silent first block leaves the IR unscaled). Returns false, leaving the
-    // kernel in force, when the new kernel's memory cannot be had.
-    bool prepareKernel(const float* left, const float* right) { return convolver_.prepareKernel(left, right); }
+    // hold the `frames` samples of one channel of the shaped IR (only the first
+    // kCapacityFrames are used); they are only read. Both channels are scaled
+    // together so that the channel with more energy in its first
+    // kLatencyFrames frames has an energy of 1 there (a silent start leaves the
+    // IR unscaled). Returns false, leaving the kernel in force, when the new
+    // kernel's memory cannot be had.
+    bool prepareKernel(const float* left, const float* right, int frames);
 
     // While processing is stopped: drops all stored input, the work in progress
     // and all tails. The kernel stays.
     void reset();
 
-    // Audio thread: units of convolution work done since construction, for
-    // checking how evenly the work falls on the calls.
-    long long workUnits() const { return convolver_.workUnits(); }
+    VectorPath vectorPath() const { return fft_.path(); }
+
+    // Audio thread: cost of the convolution work done since construction, and
+    // of the whole work of the period in progress, in the schedule's units:
+    // for checking how evenly the work falls on the calls.
+    long long workUnits() const { return workUnits_; }
+    long long workUnitsPerPartition() const { return schedule_.totalCost(); }
+    // The dearest single unit of that period: a call may run up to this much
+    // beyond its exact share (and the next one as much less).
+    long long largestWorkUnit() const { return schedule_.largestWeight(); }
 
 private:
-    // The input waits this long before it is convolved.
-    static constexpr int kInputDelay = kBlockFrames - PartitionedConvolver::kLatencyFrames;
-    static constexpr int kChunkFrames = 4096;
-    static_assert(kChunkFrames <= kInputDelay, "a chunk of delayed input must already be stored");
+    enum Work { Load, Forward, Sums, InverseOld, InverseNew, Blend };
 
-    // The last kBlockFrames input frames, unrouted; frame t at t mod kBlockFrames.
-    std::vector<float> history_[2];
-    int position_ = 0;
-    // The delayed input of the chunk being exchanged.
-    std::vector<float> delayed_[2];
+    void beginPeriod();
+    void endPeriod();
+    void run(int work, int index, int from, int to);
+    void loadWindow(int from, int to);
+    void sums(int channel, int from, int to);
+    void blend(int from, int to);
 
-    PartitionedConvolver convolver_;
+    float* ring(int channel);
+    float* buffer(int which, int channel);
+
+    Handover<PartitionKernel> kernel_;
+    std::atomic<double> routing_{0.5};
+    RealFft fft_;
+    const VectorKernels& kernels_;
+
+    // The last kLatencyFrames input frames of each channel, unrouted: the
+    // partition of the current period fills the half that the dry signal and
+    // the oldest half of the transform window are read from.
+    AlignedFloats ring_;
+    int half_ = 0;               // the ring half of the current period
+    double routingOf_[2] = {0.5, 0.5};  // of the partition in each half
+
+    // Five buffers of one transform per channel, in turns: the spectra of the
+    // last three windows (newest first), the output playing, and the one the
+    // new window is transformed in. The oldest spectrum's buffer takes the sum
+    // of products and becomes the next output.
+    AlignedFloats buffers_;
+    int spectrum_[3] = {0, 1, 2};
+    int playing_ = 3;
+    int free_ = 4;
+    bool playingSilent_ = true;
+    bool nextSilent_ = true;
+
+    int phase_ = 0;  // frames of the current period done
+    bool started_ = false;
+
+    // Kernels of the work in progress: the one the last output used, and for a
+    // crossfade the one faded from (null for none or a silent one).
+    PartitionKernel* current_ = nullptr;
+    PartitionKernel* fadeFrom_ = nullptr;
+    PartitionKernel* fadeTo_ = nullptr;
+    bool fading_ = false;
+
+    WorkSchedule schedule_;
+    // Cost of the period's first load unit (window frames 0 .. 511), and of each further one.
+    long long firstLoadCost_ = 0;
+    long long loadUnitCost_ = 0;
+    long long workUnits_ = 0;
 };
 
 } // namespace engine

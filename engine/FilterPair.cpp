@@ -135,7 +135,7 @@ void FilterPair::setEnabled(bool on)
             return false;
         d.left.setEnabled(on);
         d.right.setEnabled(on);
-        ++d.clearCount;
+        ++d.switchCount;
         return true;
     });
 }
@@ -174,18 +174,10 @@ void FilterPair::processStereo(const float* inLeft, const float* inRight, float*
 void FilterPair::runChannel(const Design& design, Channel channel, const float* in, float* out,
                             int frames)
 {
-    AudioChannel& audio = audio_[static_cast<int>(channel)];
-    if (audio.clearsSeen != design.clearCount) {
-        audio.filter.reset();
-        audio.clearsSeen = design.clearCount;
-    }
-    audio.filter.takeCoefficientsFrom(channel == Channel::Left ? design.left : design.right);
-    audio.filter.processBlock(in, out, frames);
-    if (design.left.enabled() && design.makeUpGain != 1.0f) {
-        const float gain = design.makeUpGain;
-        for (int i = 0; i < frames; ++i)
-            out[i] *= gain;
-    }
+    const CIIR& filter = channel == Channel::Left ? design.left : design.right;
+    const float gain = design.left.enabled() ? design.makeUpGain : 1.0f;
+    audio_[static_cast<int>(channel)].process({&filter, gain, design.clearCount, design.switchCount}, in, out,
+                                              frames);
 }
 
 } // namespace engine

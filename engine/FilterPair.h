@@ -5,15 +5,17 @@
 // Settings change on non-audio threads while the audio thread filters. Every
 // change builds a complete new Design (both filters' coefficients, the switch,
 // the make-up gain) and publishes it through a Handover, so a block always runs
-// with one whole design. The filter histories live on the audio side; a change
-// that must start the filters from silence (switching, a new rate, a reset)
-// bumps the design's clear count, and the audio side clears its histories when
-// it first sees the new count.
+// with whole designs. The filter histories live on the audio side, where each
+// channel fades from the design in force to a new one (CrossfadingFilter), so
+// that no change of setting bangs. A change that must start the filters from
+// silence at once (a new rate, a reset) bumps the design's clear count; a
+// change of the switch bumps its switch count.
 #include <cstdint>
 #include <memory>
 #include <mutex>
 
 #include "engine/CIIR.h"
+#include "engine/CrossfadingFilter.h"
 #include "engine/Handover.h"
 #include "params/EffectConstants.h"
 
@@ -33,6 +35,7 @@ public:
         CIIR right;
         float makeUpGain = 1.0f;  // applied after filtering while the pair is on
         std::uint64_t clearCount = 0;
+        std::uint64_t switchCount = 0;
     };
 
     static constexpr float kBalancePivotHz = 1000.0f;
@@ -57,7 +60,8 @@ public:
     // Tilt of `db` around the pivot: the shelf lifts the highs by 2 * db and the
     // make-up gain lowers everything by db, in one design.
     void setBalance(float db);
-    // A change clears the histories; the same flag again changes nothing.
+    // A change fades between the filtered and the unfiltered signal, the filter
+    // starting from silence; the same flag again changes nothing.
     void setEnabled(bool on);
     // Clears the histories.
     void reset();
@@ -69,18 +73,15 @@ public:
     static float balanceMakeUpGain(float db);
 
     // Audio thread, inside a ProcessEpoch::Scope. Filters `frames` values of one
-    // channel from `in` to `out` (distinct arrays); a disabled pair copies.
+    // channel from `in` to `out` (distinct arrays); a disabled pair copies. A new
+    // design is taken up at the start of a call and faded in over a few
+    // milliseconds.
     void process(Channel channel, const float* in, float* out, int frames);
     // Both channels with the same design.
     void processStereo(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                        int frames);
 
 private:
-    struct AudioChannel {
-        CIIR filter;
-        std::uint64_t clearsSeen = 0;
-    };
-
     template <class Change>
     void change(Change&& apply);
     void runChannel(const Design& design, Channel channel, const float* in, float* out, int frames);
@@ -90,7 +91,7 @@ private:
     Handover<Design> live_;
 
     // Audio thread only.
-    AudioChannel audio_[2];
+    CrossfadingFilter audio_[2];
 };
 
 } // namespace engine

@@ -9,8 +9,9 @@
 //
 // Work that spans several process calls (a partition of convolution spread over
 // the calls of its period) can hold() an object instead of get()ting it: the
-// held object stays alive across calls until the audio thread holds another,
-// however long the host pauses between calls.
+// held object, and the one held before it, stay alive across calls until the
+// audio thread holds further objects, however long the host pauses between
+// calls. (A kernel change crossfades from the previous kernel to the new one.)
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -71,9 +72,9 @@ public:
     explicit Handover(ProcessEpoch& epoch, std::unique_ptr<T> initial = nullptr)
         : epoch_(epoch), current_(initial.release())
     {
-        // The one object still held plus the one being replaced: publish never
+        // The two objects still held plus the one being replaced: publish never
         // has to grow this.
-        retired_.reserve(2);
+        retired_.reserve(3);
     }
     ~Handover()
     {
@@ -88,12 +89,15 @@ public:
     T* get() const { return current_.load(std::memory_order_seq_cst); }
 
     // Audio thread, inside a ProcessEpoch::Scope: the object in force, kept alive
-    // after this call until the next hold(). The previously held object must not
-    // be used after this.
+    // after this call until the second hold() after this one; the object the
+    // previous hold() returned stays alive until the next hold(). Older ones must
+    // not be used after this.
     T* hold()
     {
         T* object = current_.load(std::memory_order_seq_cst);
-        held_.store(object, std::memory_order_seq_cst);
+        // Publishers read heldNow_ first: every moment sees the older one kept.
+        heldBefore_.store(heldNow_.load(std::memory_order_seq_cst), std::memory_order_seq_cst);
+        heldNow_.store(object, std::memory_order_seq_cst);
         return object;
     }
 
@@ -110,8 +114,10 @@ public:
             return;
         // No call can pick up a retired object any more; what the audio thread
         // holds now is all it will ever use of them.
-        const T* held = held_.load(std::memory_order_seq_cst);
-        const auto stillHeld = std::partition(retired_.begin(), retired_.end(), [&](T* p) { return p == held; });
+        const T* now = heldNow_.load(std::memory_order_seq_cst);
+        const T* before = heldBefore_.load(std::memory_order_seq_cst);
+        const auto stillHeld =
+            std::partition(retired_.begin(), retired_.end(), [&](T* p) { return p == now || p == before; });
         for (auto it = stillHeld; it != retired_.end(); ++it)
             delete *it;
         retired_.erase(stillHeld, retired_.end());
@@ -124,10 +130,11 @@ public:
 private:
     ProcessEpoch& epoch_;
     std::atomic<T*> current_;
-    std::atomic<T*> held_{nullptr};
+    std::atomic<T*> heldNow_{nullptr};
+    std::atomic<T*> heldBefore_{nullptr};
     std::mutex publishMutex_;
-    // Replaced objects the audio thread may still use: the one it held at the last
-    // publish, and any published from inside a process call.
+    // Replaced objects the audio thread may still use: the two it held at the
+    // last publish, and any published from inside a process call.
     std::vector<T*> retired_;
 };
 

@@ -1,8 +1,5 @@
 #include "engine/PartitionKernel.h"
 
-#include "engine/RealPairSplit.h"
-#include "engine/SteppedFft.h"
-
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -11,53 +8,56 @@ namespace engine {
 
 namespace {
 
-double firstBlockEnergy(const float* ir)
+double leadingEnergy(const float* ir, int frames)
 {
     double sum = 0.0;
-    for (int i = 0; i < PartitionKernel::kEnergyFloats; ++i)
+    for (int i = 0; i < std::min(frames, PartitionKernel::kEnergyFrames); ++i)
         sum += static_cast<double>(ir[i]) * ir[i];
     return sum;
 }
 
+// Frames up to and including the last nonzero one in either channel.
+int soundingFrames(const float* left, const float* right, int frames)
+{
+    while (frames > 0 && left[frames - 1] == 0.0f && right[frames - 1] == 0.0f)
+        --frames;
+    return frames;
+}
+
 } // namespace
 
-std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, const float* right)
+std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, const float* right, int frames,
+                                                          const RealFft& fft)
 {
+    frames = soundingFrames(left, right, std::clamp(frames, 0, kCapacityFrames));
+    const int partitions = (frames + kPartitionFrames - 1) / kPartitionFrames;
     std::unique_ptr<PartitionKernel> kernel;
-    std::unique_ptr<SteppedFft> fft;
-    std::vector<ComplexValue> z;
     try {
         kernel.reset(new PartitionKernel());
-        kernel->spectra_.assign(2 * static_cast<size_t>(kBins) * 2 * kPartitions, 0.0f);
-        fft = std::make_unique<SteppedFft>(kPoints);
-        z.resize(kPoints);
+        kernel->spectra_ = AlignedFloats(offset(partitions, 0));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+    kernel->partitions_ = partitions;
 
-    const float w = static_cast<float>(std::max(std::sqrt(firstBlockEnergy(left)), std::sqrt(firstBlockEnergy(right))));
-    const double gain = (w != 0.0f ? 1.0 / w : 1.0) / kPoints;
+    const float w =
+        static_cast<float>(std::max(std::sqrt(leadingEnergy(left, frames)), std::sqrt(leadingEnergy(right, frames))));
+    const double gain = (w != 0.0f ? 1.0 / w : 1.0) / fft.size();
 
-    for (int j = 0; j < kPartitions; ++j) {
-        // Both channels in one transform; the upper half of the circle stays
-        // empty so that products with a partition of input never wrap around.
-        std::fill(z.begin(), z.end(), ComplexValue{0.0, 0.0});
-        for (int i = 0; i < kPartitionFrames; ++i) {
-            const size_t at = 4 * (static_cast<size_t>(j) * kPartitionFrames + i);
-            z[static_cast<size_t>(fft->reversed(i))] = {left[at], right[at]};
-        }
-        fft->transform(z.data(), SteppedFft::Direction::Forward);
-
-        float* outL = kernel->binsToFill(j, 0);
-        float* outR = kernel->binsToFill(j, 1);
-        for (int k = 0; k < kBins; ++k) {
-            ComplexValue l;
-            ComplexValue r;
-            splitRealPair(z.data(), kPoints, k, l, r);
-            outL[2 * k] = static_cast<float>(l.re * gain);
-            outL[2 * k + 1] = static_cast<float>(l.im * gain);
-            outR[2 * k] = static_cast<float>(r.re * gain);
-            outR[2 * k + 1] = static_cast<float>(r.im * gain);
+    const float* channels[2] = {left, right};
+    for (int j = 0; j < partitions; ++j) {
+        const int first = j * kPartitionFrames;
+        for (int c = 0; c < 2; ++c) {
+            // The partition in the first half of the transform, zeros after it,
+            // so that its products with two partitions of input never wrap.
+            float* re = kernel->spectra_.data() + offset(j, c);
+            float* im = re + kImOffset;
+            for (int i = 0; i < kPartitionFrames / 2; ++i) {
+                const int at = first + 2 * i;
+                re[i] = at < frames ? static_cast<float>(channels[c][at] * gain) : 0.0f;
+                im[i] = at + 1 < frames ? static_cast<float>(channels[c][at + 1] * gain) : 0.0f;
+            }
+            fft.forward(re, im);
         }
     }
     return kernel;

@@ -1,44 +1,74 @@
 #pragma once
-// The normalised IR in the form the partitioned convolution multiplies with:
-// both channels cut into partitions of kPartitionFrames frames, each partition
-// zero-padded to kPoints points and transformed, kept as its half spectrum.
+// The normalised IR in the form the convolution engine multiplies with: both
+// channels cut into partitions of kPartitionFrames frames, each zero-padded to
+// twice its length and transformed (RealFft layout). Only the partitions up to
+// the IR's last nonzero frame are kept, so a short IR costs less to run.
 //
 // Both channels are scaled together so that the channel with more energy in
-// its first 65536 frames has an energy of 1 there (a silent start leaves the
-// IR unscaled). The factor 1/kPoints of the inverse transform is folded in too.
+// its first kEnergyFrames frames has an energy of 1 there (a silent start
+// leaves the IR unscaled). The factor 1/N of the inverse transform is folded
+// in too.
+#include "engine/AlignedFloats.h"
+#include "engine/RealFft.h"
+#include "params/EffectConstants.h"
+
+#include <cstddef>
 #include <memory>
-#include <vector>
 
 namespace engine {
 
 class PartitionKernel {
 public:
-    static constexpr int kPartitionFrames = 4096;
-    static constexpr int kPoints = 2 * kPartitionFrames;
-    static constexpr int kBins = kPoints / 2 + 1;
-    static constexpr int kCapacityFrames = 131072;
-    static constexpr int kPartitions = kCapacityFrames / kPartitionFrames;
-    // The IR arrives in the slot layout: frame i at float 4i of this many floats.
-    static constexpr int kSlotLayoutFloats = 4 * kCapacityFrames;
-    // The normalisation measures frames 0 .. 65535, the first half of the array.
-    static constexpr int kEnergyFloats = kSlotLayoutFloats / 2;
+    // Half the latency: the work for a partition spreads over the next one's
+    // period, and its result plays in the period after.
+    static constexpr int kPartitionFrames = effect::kLatencyFrames / 2;
+    static constexpr int kLog2Size = 16;  // transforms of two partitions' length
+    static_assert((1 << kLog2Size) == 2 * kPartitionFrames, "a partition fills half a transform");
+    static constexpr int kPoints = kPartitionFrames;  // complex points per spectrum
+    // A spectrum's imaginary parts start this far after its real parts: one
+    // cache line more than the real parts take, so that arrays a power of two
+    // apart do not all fall into the same cache set. The engine lays out its
+    // own spectra the same way.
+    static constexpr int kImOffset = kPoints + 16;
+    static constexpr int kCapacityFrames = effect::kIRCapacityFrames;
+    static constexpr int kMaxPartitions = kCapacityFrames / kPartitionFrames;
+    static_assert(kMaxPartitions * kPartitionFrames == kCapacityFrames, "whole partitions cover the capacity");
+    // The normalisation measures this many frames from the start of each channel.
+    static constexpr int kEnergyFrames = effect::kLatencyFrames;
 
-    // Non-audio thread. Returns nullptr when the memory cannot be had.
-    static std::unique_ptr<PartitionKernel> prepare(const float* left, const float* right);
+    // Non-audio thread. `left` and `right` hold `frames` samples each (at most
+    // kCapacityFrames are used); `fft` transforms 2 * kPartitionFrames samples.
+    // Returns nullptr when the memory cannot be had.
+    static std::unique_ptr<PartitionKernel> prepare(const float* left, const float* right, int frames,
+                                                    const RealFft& fft);
 
-    // Bins 0 .. kBins-1 of one partition of one channel (0 left, 1 right), as
-    // interleaved (real, imaginary) floats.
-    const float* bins(int partition, int channel) const
-    {
-        return spectra_.data() + 2 * static_cast<size_t>(kBins) * (2 * static_cast<size_t>(partition) + channel);
-    }
+    // Partitions kept: none for a silent IR.
+    int partitions() const { return partitions_; }
+
+    // The spectrum of one partition of one channel (0 left, 1 right).
+    const float* re(int partition, int channel) const { return spectra_.data() + offset(partition, channel); }
+    const float* im(int partition, int channel) const { return re(partition, channel) + kImOffset; }
+
+    // Partition 0's storage for one channel, for the engine to compute in once
+    // it has taken this kernel's last product: after that the kernel is spent
+    // and never multiplied with again.
+    float* spentRe(int channel) { return spectra_.data() + offset(0, channel); }
+    float* spentIm(int channel) { return spentRe(channel) + kImOffset; }
 
 private:
     PartitionKernel() = default;
 
-    float* binsToFill(int partition, int channel) { return const_cast<float*>(bins(partition, channel)); }
+    // After the engine's twenty arrays' worth of cache-line skews, so that the
+    // kernel's arrays take other cache sets than the engine's.
+    static constexpr std::size_t kFirstSkew = 20 * 16;
 
-    std::vector<float> spectra_;
+    static std::size_t offset(int partition, int channel)
+    {
+        return kFirstSkew + 2 * static_cast<std::size_t>(kImOffset) * (2 * static_cast<std::size_t>(partition) + channel);
+    }
+
+    int partitions_ = 0;
+    AlignedFloats spectra_;
 };
 
 } // namespace engine

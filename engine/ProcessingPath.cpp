@@ -11,7 +11,6 @@ namespace engine {
 namespace {
 constexpr double kDecibelBase = 1.1220184564590454; // 10^(1/20) as a float
 constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
-using Channel = FilterPair::Channel;
 
 // The tone filters use the scratch pair as their second buffer; at chunk size
 // it never has to grow, so the audio thread never touches its growth lock.
@@ -110,12 +109,10 @@ void ProcessingPath::processChunk(const float* inL, const float* inR, float* out
 
     // The filters ping-pong between the wet and scratch arrays; the balance
     // pair (with its make-up gain) leaves the finished wet signal in scratch.
-    highPass_.process(Channel::Left, wetL, scratchL, frames);
-    highPass_.process(Channel::Right, wetR, scratchR, frames);
-    lowPass_.process(Channel::Left, scratchL, wetL, frames);
-    lowPass_.process(Channel::Right, scratchR, wetR, frames);
-    balanceFilter_.process(Channel::Left, wetL, scratchL, frames);
-    balanceFilter_.process(Channel::Right, wetR, scratchR, frames);
+    // Each pair reads its design once, so both channels take up a change together.
+    highPass_.processStereo(wetL, wetR, scratchL, scratchR, frames);
+    lowPass_.processStereo(scratchL, scratchR, wetL, wetR, frames);
+    balanceFilter_.processStereo(wetL, wetR, scratchL, scratchR, frames);
 
     if (active_.load(kRelaxed) == 0) {
         // The wet path has moved on; only the dry signal is heard, unscaled.

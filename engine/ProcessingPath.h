@@ -24,7 +24,7 @@ namespace engine {
 class ProcessingPath {
 public:
     static constexpr int kChunkFrames = 4096;
-    static constexpr int kLatencyFrames = ConvolutionEngine::kBlockFrames;
+    static constexpr int kLatencyFrames = ConvolutionEngine::kLatencyFrames;
 
     // Inactive, wet and dry gains 1, balance 0, +12 dB off, width 0, pseudo-stereo
     // off, 44100 Hz, filters enabled at their construction designs. The effect

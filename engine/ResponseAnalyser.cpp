@@ -4,7 +4,6 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "engine/Fft.h"
 #include "params/EffectConstants.h"
 
 namespace engine {
@@ -24,8 +23,9 @@ void runChain(CIIR& highPass, CIIR& lowPass, CIIR& balance, std::vector<float>& 
 
 ResponseAnalyser::ResponseAnalyser(int sampleRate)
     : sampleRate_(sampleRate > 0 ? sampleRate : effect::kDefaultSampleRate),
-      input_(2 * kSize, 0.0f),
-      output_(2 * kSize, 0.0f),
+      fft_(kLog2Size),
+      re_(kSize / 2),
+      im_(kSize / 2),
       power_(kBins, 0.0f)
 {
 }
@@ -83,19 +83,21 @@ void ResponseAnalyser::analyse(const FilterPair::Design& highPass, const FilterP
     }
 
     std::lock_guard<std::mutex> lock(mutex_);
-    for (int i = 0; i < kSize; ++i) {
-        input_[2 * i] = (left[i] + right[i]) * 0.5f;
-        input_[2 * i + 1] = 0.0f;
+    // The transform's layout: sample 2i in re, 2i+1 in im.
+    for (int i = 0; i < kSize / 2; ++i) {
+        re_[static_cast<std::size_t>(i)] = (left[2 * i] + right[2 * i]) * 0.5f;
+        im_[static_cast<std::size_t>(i)] = (left[2 * i + 1] + right[2 * i + 1]) * 0.5f;
     }
-    output_ = input_;
-    fftForward(output_.data(), 2 * kSize);
+    fft_.forward(re_.data(), im_.data());
 
     ready_.store(0, std::memory_order_release);
     std::fill(power_.begin(), power_.end(), 0.0f);
     const double scale = normalisation();
     for (int k = 0; k < kBins; ++k) {
-        const double re = output_[2 * k];
-        const double im = output_[2 * k + 1];
+        // Bin 0 is real; position 0's other half holds the bin at kBins.
+        const std::size_t p = static_cast<std::size_t>(k == 0 ? 0 : fft_.position(k));
+        const double re = re_[p];
+        const double im = k == 0 ? 0.0 : im_[p];
         const float value = static_cast<float>((re * re + im * im) * scale);
         if (value > power_[k])
             power_[k] = value;

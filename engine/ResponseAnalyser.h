@@ -10,14 +10,17 @@
 #include <mutex>
 #include <vector>
 
+#include "engine/AlignedFloats.h"
 #include "engine/FilterPair.h"
+#include "engine/RealFft.h"
 #include "params/EffectConstants.h"
 
 namespace engine {
 
 class ResponseAnalyser {
 public:
-    static constexpr int kSize = 4096;
+    static constexpr int kLog2Size = 12;
+    static constexpr int kSize = 1 << kLog2Size;
     static constexpr int kBins = kSize / 2;
     // The smallest normal float; powers at or below it show as kFloorDb.
     static constexpr float kPowerFloor = 1.1754944e-38f;
@@ -56,8 +59,9 @@ private:
     mutable std::mutex mutex_;
     std::atomic<int> sampleRate_;
     std::atomic<int> ready_{0};
-    std::vector<float> input_;   // kSize complex points, interleaved
-    std::vector<float> output_;  // kSize complex points, interleaved
+    RealFft fft_;
+    AlignedFloats re_;           // the response, then its spectrum (RealFft layout)
+    AlignedFloats im_;
     std::vector<float> power_;   // kBins values
 };
 

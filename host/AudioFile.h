@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+class ReplacingFile;
+
 class AudioFileReader {
 public:
     AudioFileReader();
@@ -30,8 +32,9 @@ public:
     AudioFileWriter(const AudioFileWriter&) = delete;
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
-    // Creates (or overwrites) a 32-bit float WAV file; false with the reason in error.
-    bool open(const std::string& path, int sampleRate, int channels, std::string& error);
+    // Writes a 32-bit float WAV file into the file being replaced, taking over
+    // its descriptor; false with the reason in error.
+    bool open(ReplacingFile& file, int sampleRate, int channels, std::string& error);
     // Appends interleaved frames; false when not all of them could be written.
     bool write(const float* interleaved, long long frames);
     // Completes the file; false when it could not be finished.

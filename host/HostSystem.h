@@ -1,6 +1,7 @@
 #pragma once
 // What the host needs of the operating system outside the plug-in and the
 // editor window: its arguments, its environment, its terminal.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,3 +13,5 @@ std::string defaultPluginPath();
 void setEnvironmentVariable(const std::string& name, const std::string& value);
 // True when standard error is a terminal (a progress bar makes sense there).
 bool stderrIsTerminal();
+// Opens a file named by a UTF-8 path, as std::fopen does.
+std::FILE* openFile(const std::string& path, const char* mode);

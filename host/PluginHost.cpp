@@ -192,6 +192,8 @@ vst::IntPtr PluginHost::answer(vst::Int32 opcode, vst::Int32 index, vst::IntPtr 
         return static_cast<vst::IntPtr>(sampleRate_);
     case vst::audioMasterGetBlockSize:
         return blockSize_;
+    case vst::audioMasterGetCurrentProcessLevel:
+        return processLevel_.load();
     case vst::audioMasterCanDo: {
         const char* what = static_cast<const char*>(ptr);
         if (!what)

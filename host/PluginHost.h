@@ -4,6 +4,7 @@
 #include "host/SharedLibrary.h"
 #include "vst/VstInterface.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -55,6 +56,13 @@ public:
     // Starts the plug-in for processing: sample rate, block size, resume.
     void start(float sampleRate, int blockSize);
 
+    // The answers to audioMasterGetCurrentProcessLevel.
+    static constexpr vst::Int32 kProcessLevelUnknown = vst::kVstProcessLevelUnknown;
+    static constexpr vst::Int32 kProcessLevelOffline = vst::kVstProcessLevelOffline;
+    // Unknown until set; a render says offline for its whole run, so that the
+    // plug-in may finish pending work inside a process call instead of later.
+    void setProcessLevel(vst::Int32 level) { processLevel_.store(level); }
+
     std::vector<Event> events() const;
     void clearEvents();
 
@@ -80,6 +88,7 @@ private:
     vst::AEffect* effect_ = nullptr;
     Options options_;
     std::string error_;
+    std::atomic<vst::Int32> processLevel_{kProcessLevelUnknown};
     float sampleRate_ = 44100.0f;
     int blockSize_ = 512;
     mutable std::mutex eventsMutex_;

@@ -2,6 +2,7 @@
 
 #include "host/AudioFile.h"
 #include "host/PluginHost.h"
+#include "host/ReplacingFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,19 +47,32 @@ private:
     int last_ = -1;
 };
 
-} // namespace
-
-bool probeAudioFile(const std::string& path, int& sampleRate, long long& frames, std::string& error)
+// Writes the interleaved stereo frames beside the target and renames the file
+// into place once every frame is in it.
+bool writeOutput(const std::string& path, int sampleRate, const float* frames, long long count, std::string& error)
 {
-    AudioFileReader file;
-    std::string why;
-    if (!file.open(path, why)) {
-        error = "cannot read " + path + ": " + why;
+    ReplacingFile file;
+    if (!file.create(path, error))
+        return false;
+    AudioFileWriter out;
+    if (!out.open(file, sampleRate, 2, error)) {
+        error = "cannot write " + path + ": " + error;
         return false;
     }
-    sampleRate = file.sampleRate();
-    frames = file.frames();
-    return true;
+    const bool written = out.write(frames, count);
+    if (!out.close() || !written) {
+        error = "cannot write all of " + path;
+        return false;
+    }
+    return file.commit(error);
+}
+
+} // namespace
+
+long long renderedFrames(const PluginHost& host, const RenderOptions& options, int sampleRate)
+{
+    const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
+    return latency + options.inputFrames + (options.renderTail ? tailFrames(sampleRate) : 0);
 }
 
 bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error)
@@ -73,31 +87,41 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
         error = options.inputPath + " has no channels";
         return false;
     }
-    AudioFileWriter out;
-    if (!out.open(options.outputPath, in.sampleRate(), 2, why)) {
-        error = "cannot write " + options.outputPath + ": " + why;
-        return false;
-    }
 
     const int block = std::max(1, options.blockSize);
     const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
-    const long long inputFrames = in.frames();
-    const long long tail = options.renderTail ? tailFrames(in.sampleRate()) : 0;
-    const long long total = latency + inputFrames + tail;
+    const long long inputFrames = std::min<long long>(options.inputFrames, in.frames());
+    const long long total = renderedFrames(host, options, in.sampleRate());
 
     std::vector<float> interleavedIn(static_cast<size_t>(block) * in.channels());
     std::vector<float> inL(block), inR(block), outL(block), outR(block);
     std::vector<float> rendered; // interleaved output after the latency
-    rendered.reserve(static_cast<size_t>((inputFrames + tail) * 2));
+    rendered.reserve(static_cast<size_t>((total - latency) * 2));
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
 
     ProgressBar progress(options.showProgress);
     const auto started = std::chrono::steady_clock::now();
     long long processed = 0;
+    long long read = 0;
+    size_t nextChange = 0;
     while (processed < total) {
-        const int frames = static_cast<int>(std::min<long long>(block, total - processed));
-        const long long got = in.read(interleavedIn.data(), frames);
+        // Changes due now are made first; a call never runs past the next one.
+        while (nextChange < options.changes.size() && options.changes[nextChange].frame <= processed) {
+            host.setParameter(options.changes[nextChange].id, options.changes[nextChange].value);
+            ++nextChange;
+        }
+        long long end = std::min<long long>(processed + block, total);
+        if (nextChange < options.changes.size())
+            end = std::min(end, options.changes[nextChange].frame);
+        const int frames = static_cast<int>(end - processed);
+        const int wanted = static_cast<int>(std::clamp<long long>(inputFrames - read, 0, frames));
+        const long long got = wanted > 0 ? in.read(interleavedIn.data(), wanted) : 0;
+        if (got != wanted) {
+            error = "cannot read " + options.inputPath + " after frame " + std::to_string(read);
+            return false;
+        }
+        read += got;
         for (int i = 0; i < frames; ++i) {
             if (i < got) {
                 const float* frame = &interleavedIn[static_cast<size_t>(i) * in.channels()];
@@ -136,12 +160,7 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
         sumSquares += static_cast<double>(rendered[i]) * rendered[i];
     }
     result.rms = keep ? std::sqrt(sumSquares / (2.0 * static_cast<double>(keep))) : 0.0;
-    const bool written = out.write(rendered.data(), static_cast<long long>(keep));
-    if (!out.close() || !written) {
-        error = "cannot write all of " + options.outputPath;
-        return false;
-    }
     result.inputFrames = inputFrames;
     result.outputFrames = static_cast<long long>(keep);
-    return true;
+    return writeOutput(options.outputPath, in.sampleRate(), rendered.data(), static_cast<long long>(keep), error);
 }

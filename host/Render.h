@@ -1,8 +1,16 @@
 #pragma once
 // Offline rendering of an audio file through the plug-in, as a DAW's bounce does.
 #include <string>
+#include <vector>
 
 class PluginHost;
+
+// A parameter set to a normalised value just before an input frame is processed.
+struct ParameterChange {
+    long long frame = 0;
+    int id = 0;
+    float value = 0.0f;
+};
 
 struct RenderOptions {
     std::string inputPath;
@@ -11,6 +19,8 @@ struct RenderOptions {
     bool compensateLatency = true; // drop the reported latency from the start, as a DAW does
     bool renderTail = true;        // keep processing silence until the reverb has died away
     bool showProgress = false;     // a progress bar on the terminal
+    long long inputFrames = 0;     // frames to take from the input (all it holds)
+    std::vector<ParameterChange> changes;  // in the order they are made; process calls split at their frames
 };
 
 struct RenderResult {
@@ -22,8 +32,9 @@ struct RenderResult {
     bool finite = true;      // no NaN or infinity in the output
 };
 
-// The plug-in must already run at the input's sample rate (PluginHost::start).
-bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error);
+// Frames a render of this many input frames processes (latency and tail included).
+long long renderedFrames(const PluginHost& host, const RenderOptions& options, int sampleRate);
 
-// Sample rate and frame count of an audio file, for starting the plug-in before rendering.
-bool probeAudioFile(const std::string& path, int& sampleRate, long long& frames, std::string& error);
+// The plug-in must already run at the input's sample rate (PluginHost::start).
+// The output file appears only when it is complete; on failure nothing is left.
+bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error);

@@ -1,11 +1,16 @@
 #include "host/StateFile.h"
 
+#include "host/HostSystem.h"
+#include "host/InputChecks.h"
 #include "host/PluginHost.h"
+#include "host/ReplacingFile.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <sstream>
+#include <unistd.h>
 
 namespace statefile {
 
@@ -30,50 +35,81 @@ void restore(PluginHost& host, const std::vector<float>& values)
 
 bool save(const std::string& path, const std::vector<float>& values, std::string& error)
 {
-    std::ofstream out(path);
-    if (!out) {
-        error = "cannot write " + path;
-        return false;
-    }
-    out << kHeader << "\n";
+    std::string text = std::string(kHeader) + "\n";
     char line[64];
     for (size_t i = 0; i < values.size(); ++i) {
         // nine significant digits give back the same float
         std::snprintf(line, sizeof line, "%zu %.9g\n", i, static_cast<double>(values[i]));
-        out << line;
+        text += line;
     }
-    out.flush();
-    if (!out) {
-        error = "cannot write " + path;
+    ReplacingFile file;
+    if (!file.create(path, error))
         return false;
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = write(file.descriptor(), text.data() + done, text.size() - done);
+        if (n <= 0) {
+            error = "cannot write " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        done += static_cast<size_t>(n);
     }
-    return true;
+    return file.commit(error);
 }
 
 bool load(const std::string& path, std::vector<float>& values, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot read " + path;
+    if (!checkReadableFile(path, "state", error))
+        return false;
+    std::FILE* file = openFile(path, "rb");
+    if (!file) {
+        error = "cannot read state " + path;
         return false;
     }
+    std::string text;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        text.append(chunk, n);
+    const bool readFailed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readFailed) {
+        error = "cannot read state " + path;
+        return false;
+    }
+    std::istringstream in(text);
     std::vector<float> loaded;
     std::string line;
     int lineNo = 0;
+    bool headerSeen = false;
     while (std::getline(in, line)) {
         ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!headerSeen) {
+            // Anything else is not one of our state files, whatever it holds after.
+            if (line != kHeader) {
+                error = path + " is not a parameter state (its first line is not \"" + kHeader + "\")";
+                return false;
+            }
+            headerSeen = true;
+            continue;
+        }
         if (line.empty() || line[0] == '#')
             continue;
         std::istringstream fields(line);
         long id = -1;
         double value = 0;
-        if (!(fields >> id >> value) || id < 0 || id > 100000 || !std::isfinite(value)) {
+        std::string rest;
+        if (!(fields >> id >> value) || (fields >> rest) || id < 0 || id > 100000 || !std::isfinite(value)) {
             error = path + ":" + std::to_string(lineNo) + ": expected '<id> <value>'";
             return false;
         }
         if (static_cast<size_t>(id) >= loaded.size())
             loaded.resize(static_cast<size_t>(id) + 1, 0.0f);
         loaded[static_cast<size_t>(id)] = static_cast<float>(value);
+    }
+    if (!headerSeen) {
+        error = path + " is empty, not a parameter state";
+        return false;
     }
     values = loaded;
     return true;

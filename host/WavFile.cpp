@@ -1,5 +1,6 @@
 #include "host/WavFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -133,7 +134,19 @@ bool WavReader::open(std::FILE* file, std::string& error)
                 error = "data before the fmt chunk";
                 return false;
             }
-            frames_ = static_cast<long long>(size / static_cast<std::uint32_t>(bytesPerSample_ * channels_));
+            const long long frameBytes = static_cast<long long>(bytesPerSample_) * channels_;
+            frames_ = static_cast<long long>(size) / frameBytes;
+            // A truncated file holds fewer frames than its header declares: those are its frames.
+            const long start = std::ftell(file_);
+            if (start >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
+                const long end = std::ftell(file_);
+                if (end >= start)
+                    frames_ = std::min(frames_, (end - start) / frameBytes);
+                if (std::fseek(file_, start, SEEK_SET) != 0) {
+                    error = "cannot seek in the file";
+                    return false;
+                }
+            }
             position_ = 0;
             return true;
         } else if (!skip(file_, size + (size & 1u))) {

@@ -8,6 +8,8 @@
 //   --plugin PATH        the plug-in to load (default: the one built beside this host)
 //   --ir FILE            load an IR the way a project restore does (path parameters, then commit)
 //   --set NAME=VALUE     set a parameter by name or id to a normalised value (repeatable)
+//   --at FRAME NAME=VALUE (render) set it just before input frame FRAME is processed (repeatable)
+//   --allow-truncated    (render) render an input whose header promises more frames than it holds
 //   --state FILE         start from a saved state
 //   --rate HZ            sample rate when there is no input file (default 44100)
 //   --block N            host block size (default 512)
@@ -33,7 +35,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: rvbhost info|render IN OUT|state save FILE|state load FILE|editor [options]\n"
                      "options: --plugin PATH --ir FILE --set NAME=VALUE --state FILE --rate HZ --block N\n"
-                     "         --no-compensation --no-tail --file-selector PATH --dialog-script FILE --quiet\n"
+                     "         --at FRAME NAME=VALUE --allow-truncated --no-compensation --no-tail (render)\n"
+                     "         --file-selector PATH --dialog-script FILE --quiet\n"
                      "         --screenshot OUT.png --seconds N (editor)\n");
         return args.empty() ? 2 : 0;
     }

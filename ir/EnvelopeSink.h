@@ -35,9 +35,9 @@ public:
     // Returns 0, or -1 for a slot outside 0..kSlotCount-1 (nothing changes).
     virtual int setCurve(int slot, const float* values, int count, const char* label, CurveColour colour) = 0;
 
-    // A shaped stereo IR in the convolution's slot layout (sample i at float 4i
-    // of each array, i < kCurveSamples): the curve takes per sample the larger
-    // magnitude of the two channels and the label "enveloped data -".
+    // A shaped stereo IR (kCurveSamples samples per channel): the curve takes
+    // per sample the larger magnitude of the two channels and the label
+    // "enveloped data -".
     // Returns as setCurve does.
     virtual int setEnvelopeCurve(int slot, const float* left, const float* right, CurveColour colour) = 0;
 

@@ -75,8 +75,8 @@ int shapedLength(double gateMs, double sampleRate)
 int shapeIR(const float* rawLeft, const float* rawRight, const ShapeSettings& settings, float* left,
             float* right)
 {
-    std::fill(left, left + kShapedArrayFloats, 0.0f);
-    std::fill(right, right + kShapedArrayFloats, 0.0f);
+    std::fill(left, left + kShapedCapacity, 0.0f);
+    std::fill(right, right + kShapedCapacity, 0.0f);
 
     const double fs = settings.sampleRate;
     if (!positive(fs) || fs > INT_MAX || settings.fileSampleRate <= 0 || !positive(settings.stretch))
@@ -111,8 +111,8 @@ int shapeIR(const float* rawLeft, const float* rawRight, const ShapeSettings& se
             darken.step(yl, yr);
             thin.step(yl, yr);
         }
-        left[4 * i] = static_cast<float>(yl);
-        right[4 * i] = static_cast<float>(yr);
+        left[i] = static_cast<float>(yl);
+        right[i] = static_cast<float>(yr);
         written = i + 1;
     }
     return written;

@@ -7,8 +7,8 @@
 
 namespace ir {
 
-// Floats of one shaped-IR array: 262144 complex points, sample i at float 4i.
-constexpr int kShapedArrayFloats = 4 * effect::kIRCapacityFrames;
+// Samples of one channel of the shaped IR.
+constexpr int kShapedCapacity = effect::kIRCapacityFrames;
 
 struct ShapeSettings {
     double sampleRate = effect::kDefaultSampleRate;     // host rate the shaped IR is built for, Hz
@@ -36,13 +36,14 @@ double stretchCompensation(double stretch);
 // effect::kIRCapacityFrames, 0 for a rate or gate that gives none.
 int shapedLength(double gateMs, double sampleRate);
 
-// Writes the shaped IR into `left` and `right` (kShapedArrayFloats each, zeroed
-// here first) in the slot layout: resampled to the host rate and stretched by
+// Writes the shaped IR into `left` and `right` (kShapedCapacity samples each,
+// zeroed here first): resampled to the host rate and stretched by
 // linear interpolation, scaled by the stretch compensation and the running
 // envelope, cut at the gate and, unless dump is exactly 1, passed through a
 // falling low-pass sweep and a rising high-pass sweep. Settings that cannot
 // give an IR (a rate or stretch that is not a positive number, no file rate)
-// leave both arrays zero. Returns the number of samples written.
+// leave both arrays zero. Returns the number of samples written; every sample
+// from there on is zero.
 int shapeIR(const float* rawLeft, const float* rawRight, const ShapeSettings& settings, float* left,
             float* right);
 

@@ -130,12 +130,17 @@ void CFrame::draw()
 
 void CFrame::draw(CView* view)
 {
-    if (!view || !isChild(view) || !drawnOnce_) {
-        draw();
+    // From another thread only a mark, without a look at the view list, which
+    // the window's thread may be changing meanwhile.
+    if (std::this_thread::get_id() != uiThread_) {
+        if (view)
+            view->setDirty(true);
+        else
+            setDirty(true);
         return;
     }
-    if (std::this_thread::get_id() != uiThread_) {
-        view->setDirty(true);
+    if (!view || !isChild(view) || !drawnOnce_) {
+        draw();
         return;
     }
     drawViewOffscreen(view);
@@ -150,9 +155,10 @@ bool CFrame::renderToPng(const std::string& path)
 
 void CFrame::drawOffscreen()
 {
+    // Cleared before drawing, so that a mark from another thread meanwhile survives.
+    CView::setDirty(false);
     offscreen_->resetClipRect();
     CViewContainer::draw(offscreen_.get());
-    CView::setDirty(false);
     drawnOnce_ = true;
 }
 
@@ -166,8 +172,8 @@ void CFrame::drawViewOffscreen(CView* view)
         drawBackgroundRect(context, view->getViewSize());
         context->resetClipRect();
     }
-    view->draw(context);
     view->setDirty(false);
+    view->draw(context);
     context->resetClipRect();
 }
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           libcairo2-dev libx11-dev libfontconfig1-dev libsndfile1-dev
-          libgtest-dev libbenchmark-dev libfftw3-dev
+          libgtest-dev libbenchmark-dev libfftw3-dev libzita-convolver-dev
           fonts-liberation fonts-ipafont-gothic fonts-ipafont-mincho xvfb x11-utils imagemagick sox
           clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix googletest wine wine64)

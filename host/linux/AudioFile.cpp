@@ -1,5 +1,7 @@
 #include "host/AudioFile.h"
 
+#include "host/ReplacingFile.h"
+
 #include <sndfile.h>
 
 // libsndfile reads every format it knows; the host writes float WAV.
@@ -61,14 +63,15 @@ AudioFileWriter::~AudioFileWriter()
     close();
 }
 
-bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels, std::string& error)
+bool AudioFileWriter::open(ReplacingFile& file, int sampleRate, int channels, std::string& error)
 {
     close();
     SF_INFO info {};
     info.samplerate = sampleRate;
     info.channels = channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    impl_->file = sf_open(path.c_str(), SFM_WRITE, &info);
+    impl_->file = sf_open_fd(file.descriptor(), SFM_WRITE, &info, SF_TRUE);
+    file.descriptorClosed();  // from here on the library closes it
     if (!impl_->file) {
         error = sf_strerror(nullptr);
         return false;

@@ -23,3 +23,8 @@ bool stderrIsTerminal()
 {
     return isatty(STDERR_FILENO) != 0;
 }
+
+std::FILE* openFile(const std::string& path, const char* mode)
+{
+    return std::fopen(path.c_str(), mode);
+}

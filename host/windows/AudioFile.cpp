@@ -1,5 +1,6 @@
 #include "host/AudioFile.h"
 
+#include "host/ReplacingFile.h"
 #include "host/WavFile.h"
 #include "host/windows/HostText.h"
 
@@ -55,12 +56,17 @@ AudioFileWriter::~AudioFileWriter()
     close();
 }
 
-bool AudioFileWriter::open(const std::string& path, int sampleRate, int channels, std::string& error)
+bool AudioFileWriter::open(ReplacingFile& file, int sampleRate, int channels, std::string& error)
 {
     impl_ = std::make_unique<Impl>();
-    std::FILE* file = _wfopen(toWide(path).c_str(), L"wb");
-    if (!file || !impl_->wav.open(file, sampleRate, channels)) {
-        error = "cannot create the file";
+    std::FILE* stream = _fdopen(file.descriptor(), "wb");
+    if (!stream) {
+        error = "cannot open the file";
+        return false;
+    }
+    file.descriptorClosed();  // the stream closes it
+    if (!impl_->wav.open(stream, sampleRate, channels)) {
+        error = "cannot write the header";
         return false;
     }
     return true;

@@ -45,3 +45,8 @@ bool stderrIsTerminal()
 {
     return _isatty(_fileno(stderr)) != 0;
 }
+
+std::FILE* openFile(const std::string& path, const char* mode)
+{
+    return _wfopen(toWide(path).c_str(), toWide(mode).c_str());
+}

@@ -1,5 +1,6 @@
 #include "platform/ChildWindow.h"
 
+#include "platform/linux/X11ErrorTrap.h"
 #include "platform/linux/XdndReceiver.h"
 
 #include <X11/Xlib.h>
@@ -25,16 +26,12 @@ struct ChildWindow::Impl {
     int depth = 0;
     bool destroyed = false;
     std::unique_ptr<XdndReceiver> xdnd;
+
+    // The child window with its cursor and GC, or 0; errors are the caller's to check.
+    Window createChild(Display* display, Window parentWindow, int width, int height, const void* owner);
 };
 
 namespace {
-
-int gXErrors = 0;
-int countXError(Display*, XErrorEvent*)
-{
-    ++gXErrors;
-    return 0;
-}
 
 int stateBits(unsigned int xstate)
 {
@@ -179,19 +176,36 @@ bool ChildWindow::open(void* parentHandle, int width, int height)
     Display* display = openDisplay();
     if (!display)
         return false;
-
-    // A bad parent id must fail the open, not end the host through the default
-    // X error handler. The handler is process-wide, so it is only borrowed here.
-    XErrorHandler previous = XSetErrorHandler(countXError);
-    gXErrors = 0;
-    XWindowAttributes parent;
-    const bool parentOk = XGetWindowAttributes(display, parentWindow, &parent) != 0;
-    XSync(display, False);
-    if (!parentOk || gXErrors) {
-        XSetErrorHandler(previous);
-        XCloseDisplay(display);
-        return false;
+    {
+        // A bad parent id, or a parent the host destroys meanwhile, fails the
+        // open instead of reaching the host's error handler.
+        X11ErrorTrap trap(display);
+        const Window window = impl_->createChild(display, parentWindow, width, height, this);
+        if (window && trap.errors() == 0) {
+            impl_->display = display;
+            impl_->window = window;
+            impl_->destroyed = false;
+            return true;
+        }
+        if (window)
+            XDestroyWindow(display, window);
+        if (impl_->gc)
+            XFreeGC(display, impl_->gc);
+        if (impl_->cursor)
+            XFreeCursor(display, impl_->cursor);
+        if (impl_->colormap)
+            XFreeColormap(display, impl_->colormap);
     }
+    *impl_ = Impl();
+    XCloseDisplay(display);
+    return false;
+}
+
+Window ChildWindow::Impl::createChild(Display* display, Window parentWindow, int width, int height, const void* owner)
+{
+    XWindowAttributes parent;
+    if (XGetWindowAttributes(display, parentWindow, &parent) == 0)
+        return 0;
 
     const int screen = DefaultScreen(display);
     Visual* visual = parent.visual;
@@ -203,7 +217,7 @@ bool ChildWindow::open(void* parentHandle, int width, int height)
         colormap = DefaultColormap(display, screen);
     } else {
         colormap = XCreateColormap(display, parentWindow, visual, AllocNone);
-        impl_->colormap = colormap;
+        this->colormap = colormap;
     }
 
     XSetWindowAttributes attributes{};
@@ -215,35 +229,23 @@ bool ChildWindow::open(void* parentHandle, int width, int height)
     Window window = XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), 0, depth, InputOutput, visual,
                                   CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    if (!window || gXErrors) {
-        if (impl_->colormap)
-            XFreeColormap(display, impl_->colormap);
-        impl_->colormap = 0;
-        XCloseDisplay(display);
-        return false;
-    }
+    if (!window)
+        return 0;
 
     char className[32];
-    std::snprintf(className, sizeof className, "Plugin%p", static_cast<void*>(this));
+    std::snprintf(className, sizeof className, "Plugin%p", owner);
     XClassHint classHint;
     classHint.res_name = className;
     classHint.res_class = className;
     XSetClassHint(display, window, &classHint);
     XStoreName(display, window, "Window");
-    impl_->cursor = XCreateFontCursor(display, XC_left_ptr);
-    XDefineCursor(display, window, impl_->cursor);
+    cursor = XCreateFontCursor(display, XC_left_ptr);
+    XDefineCursor(display, window, cursor);
     XMapWindow(display, window);
-    XFlush(display);
-
-    impl_->display = display;
-    impl_->window = window;
-    impl_->destroyed = false;
-    impl_->visual = visual;
-    impl_->depth = depth;
-    impl_->gc = XCreateGC(display, window, 0, nullptr);
-    return true;
+    this->visual = visual;
+    this->depth = depth;
+    gc = XCreateGC(display, window, 0, nullptr);
+    return window;
 }
 
 void ChildWindow::close()
@@ -251,21 +253,23 @@ void ChildWindow::close()
     Impl& w = *impl_;
     if (!w.display)
         return;
-    if (w.xdnd && w.destroyed)
-        w.xdnd->windowDestroyed();
-    w.xdnd.reset();
-    if (w.gc)
-        XFreeGC(w.display, w.gc);
-    if (!w.destroyed && w.window) {
-        XErrorHandler previous = XSetErrorHandler(countXError);
-        XDestroyWindow(w.display, w.window);
-        XSync(w.display, False);
-        XSetErrorHandler(previous);
+    {
+        // The host may have destroyed its window, and ours with it, before
+        // closing the editor: what is said here about the dead window fails
+        // inside the trap.
+        X11ErrorTrap trap(w.display);
+        if (w.xdnd && w.destroyed)
+            w.xdnd->windowDestroyed();
+        w.xdnd.reset();
+        if (w.gc)
+            XFreeGC(w.display, w.gc);
+        if (!w.destroyed && w.window)
+            XDestroyWindow(w.display, w.window);
+        if (w.cursor)
+            XFreeCursor(w.display, w.cursor);
+        if (w.colormap)
+            XFreeColormap(w.display, w.colormap);
     }
-    if (w.cursor)
-        XFreeCursor(w.display, w.cursor);
-    if (w.colormap)
-        XFreeColormap(w.display, w.colormap);
     XCloseDisplay(w.display);
     w = Impl();
 }
@@ -292,6 +296,7 @@ void ChildWindow::present(const Canvas& canvas, const PixelRect& requested)
     area.bottom = std::min(area.bottom, canvas.height());
     if (area.empty())
         return;
+    X11ErrorTrap trap(w.display);
     XImage* image = XCreateImage(w.display, w.visual, static_cast<unsigned>(w.depth), ZPixmap, 0, nullptr,
                                  static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()), 32, 0);
     if (!image)
@@ -317,7 +322,6 @@ void ChildWindow::present(const Canvas& canvas, const PixelRect& requested)
     XPutImage(w.display, w.window, w.gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(area.width()),
               static_cast<unsigned>(area.height()));
     XDestroyImage(image);
-    XFlush(w.display);
 }
 
 WaitResult ChildWindow::nextEvent(InputEvent& event, int timeoutMs)
@@ -361,6 +365,7 @@ bool ChildWindow::queryPointer(int& x, int& y, int& state) const
 {
     if (!isOpen())
         return false;
+    X11ErrorTrap trap(impl_->display);
     Window root, child;
     int rootX, rootY;
     unsigned int mask;
@@ -374,7 +379,7 @@ bool ChildWindow::readPixel(int x, int y, std::uint32_t& rgb) const
 {
     if (!isOpen())
         return false;
-    XSync(impl_->display, False);
+    X11ErrorTrap trap(impl_->display);
     XImage* image = XGetImage(impl_->display, impl_->window, x, y, 1, 1, AllPlanes, ZPixmap);
     if (!image)
         return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/linux/UriList.h"
+#include "platform/linux/X11ErrorTrap.h"
 
 namespace platform {
 
@@ -14,36 +15,6 @@ namespace {
 // Far more than any file list a person drags at once; larger transfers would
 // come in pieces (INCR), which a file list never needs.
 constexpr long kMaxDataLongs = 1 << 20;
-
-int gTrappedErrors = 0;
-int countError(Display*, XErrorEvent*)
-{
-    ++gTrappedErrors;
-    return 0;
-}
-
-// The source is another program's window and may be gone at any moment; an X
-// error about it must not reach the default handler, which ends the process.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) : display_(display)
-    {
-        XSync(display_, False);
-        gTrappedErrors = 0;
-        previous_ = XSetErrorHandler(countError);
-    }
-    ~ErrorTrap()
-    {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    Display* display_;
-    XErrorHandler previous_;
-};
 
 } // namespace
 
@@ -70,6 +41,8 @@ XdndReceiver::XdndReceiver(Display* display, Window window) : display_(display),
 
 XdndReceiver::~XdndReceiver()
 {
+    // The window may be gone with the host's: what we say about it may fail.
+    X11ErrorTrap trap(display_);
     if (awaitingData_)
         sendFinished(source_, false);
     // The handler may be gone already; it hears nothing more.
@@ -80,6 +53,7 @@ XdndReceiver::~XdndReceiver()
 
 void XdndReceiver::windowDestroyed()
 {
+    X11ErrorTrap trap(display_);
     if (awaitingData_)
         sendFinished(source_, false);
     active_ = false;
@@ -91,6 +65,7 @@ void XdndReceiver::windowDestroyed()
 
 void XdndReceiver::setHandler(DropHandler* handler)
 {
+    X11ErrorTrap trap(display_);
     if (handler_ && !handler)
         endDrag();
     handler_ = handler;
@@ -125,26 +100,33 @@ bool XdndReceiver::handleEvent(const XEvent& event)
 {
     if (!window_)
         return false;
+    void (XdndReceiver::*handle)(const XClientMessageEvent&) = nullptr;
     if (event.type == SelectionNotify) {
         const XSelectionEvent& s = event.xselection;
         if (s.requestor != window_ || s.selection != xdndSelection_)
             return false;
-        onSelectionNotify(s);
-        return true;
+    } else {
+        if (event.type != ClientMessage || event.xclient.window != window_ || event.xclient.format != 32)
+            return false;
+        const Atom type = event.xclient.message_type;
+        if (type == xdndEnter_)
+            handle = &XdndReceiver::onEnter;
+        else if (type == xdndPosition_)
+            handle = &XdndReceiver::onPosition;
+        else if (type == xdndLeave_)
+            handle = &XdndReceiver::onLeave;
+        else if (type == xdndDrop_)
+            handle = &XdndReceiver::onDrop;
+        else
+            return false;
     }
-    if (event.type != ClientMessage || event.xclient.window != window_ || event.xclient.format != 32)
-        return false;
-    const XClientMessageEvent& m = event.xclient;
-    if (m.message_type == xdndEnter_)
-        onEnter(m);
-    else if (m.message_type == xdndPosition_)
-        onPosition(m);
-    else if (m.message_type == xdndLeave_)
-        onLeave(m);
-    else if (m.message_type == xdndDrop_)
-        onDrop(m);
+    // The source is another program's window and may be gone at any moment, and
+    // ours may go with the host's; no error about either may reach the host's handler.
+    X11ErrorTrap trap(display_);
+    if (handle)
+        (this->*handle)(event.xclient);
     else
-        return false;
+        onSelectionNotify(event.xselection);
     return true;
 }
 
@@ -155,7 +137,7 @@ std::vector<Atom> XdndReceiver::readTypeList(Window source) const
     int actualFormat = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     if (XGetWindowProperty(display_, source, xdndTypeList_, 0, 1024, False, XA_ATOM, &actualType, &actualFormat,
                            &count, &remaining, &data) == Success
         && data && actualType == XA_ATOM && actualFormat == 32) {
@@ -314,7 +296,7 @@ void XdndReceiver::send(Window to, Atom type, long l1, long l2, long l3, long l4
     event.xclient.data.l[2] = l2;
     event.xclient.data.l[3] = l3;
     event.xclient.data.l[4] = l4;
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     XSendEvent(display_, to, False, NoEventMask, &event);
 }
 

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <string>
 
 using namespace crossbuild;
 
@@ -47,6 +49,9 @@ TEST(WindowsRenderMatch, DemoThroughTheDllEqualsTheLinuxRender)
         }
         energy += static_cast<double>(linuxRender[i]) * linuxRender[i];
     }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", largest);
+    RecordProperty("largestDifference", text);
     EXPECT_LE(largest, 1e-6) << "at frame " << worst / 2 << " channel " << worst % 2;
     // A render of silence would match too.
     EXPECT_GT(energy, 100.0);

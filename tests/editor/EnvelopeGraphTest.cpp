@@ -150,23 +150,21 @@ TEST(EnvelopeGraph, SilentCurveLiesBelowThePlotAndBadSlotsChangeNothing)
     EXPECT_EQ(graph->curvePoints(3)[10].y, 63);
 }
 
-TEST(EnvelopeGraph, ShapedCurveTakesTheLouderChannelOfEverySecondSlot)
+TEST(EnvelopeGraph, ShapedCurveTakesTheLouderChannelOfEachSample)
 {
     GraphBench bench;
     CENVGRAP* graph = bench.addEnvelopeGraph();
-    std::vector<float> left(2 * 262144, 0.0f);
-    std::vector<float> right(2 * 262144, 0.0f);
+    std::vector<float> left(ir::EnvelopeSink::kCurveSamples, 0.0f);
+    std::vector<float> right(ir::EnvelopeSink::kCurveSamples, 0.0f);
     const std::vector<int> column50 = samplesOfColumn(*graph, 50);
     for (int i : column50) {
-        left[static_cast<std::size_t>(4 * i)] = -0.25f;  // magnitudes count
-        right[static_cast<std::size_t>(4 * i)] = 0.1f;
+        left[static_cast<std::size_t>(i)] = -0.25f;  // magnitudes count
+        right[static_cast<std::size_t>(i)] = 0.1f;
     }
-    // Odd slots and imaginary parts are not samples.
+    // Samples of a column count, their neighbours outside it do not.
     const std::vector<int> column60 = samplesOfColumn(*graph, 60);
-    for (int i : column60) {
-        left[static_cast<std::size_t>(4 * i + 1)] = 1.0f;
-        right[static_cast<std::size_t>(4 * i + 2)] = 1.0f;
-    }
+    left[static_cast<std::size_t>(column60.front() - 1)] = 1.0f;
+    right[static_cast<std::size_t>(column60.back() + 1)] = 1.0f;
     ASSERT_EQ(graph->setEnvelopeCurve(1, left.data(), right.data(), ir::CurveColour{0, 244, 255, 255}), 0);
     const std::vector<CPoint> points = graph->curvePoints(1);
     EXPECT_EQ(points[50].y, graph->rowOfLevel(0.25f));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <thread>
@@ -50,11 +51,14 @@ TEST(FilterPairAudioThread, BlockProcessingAllocatesNothing)
 
 // A control thread keeps switching the pair between two designs while the audio
 // thread filters. Every block starts from silent history (the previous block's
-// tail has died away), so its output must be exactly the impulse response of
-// one of the two designs, never of a mixture of their coefficients.
-TEST(FilterPairAudioThread, EveryBlockRunsWithOneWholeDesign)
+// tail has died away), so once the fade that a change brings is over, a block
+// must carry exactly the impulse response of one of the two designs, never that
+// of a mixture of their coefficients; and during the fade every sample lies
+// between the two responses.
+TEST(FilterPairAudioThread, EveryBlockRunsWithWholeDesigns)
 {
     constexpr int kFrames = 4096;
+    const size_t fade = static_cast<size_t>(engine::CrossfadingFilter::fadeFrames(44100.0f));
     ProcessEpoch epoch;
     FilterPair pair(epoch, FilterPair::Kind::LowPass);
     std::vector<float> impulse(kFrames, 0.0f);
@@ -73,6 +77,10 @@ TEST(FilterPairAudioThread, EveryBlockRunsWithOneWholeDesign)
     const std::vector<float> low = responseAt(700.0f);
     const std::vector<float> high = responseAt(5000.0f);
     ASSERT_NE(low, high);
+    auto tailIs = [&](const std::vector<float>& out, const std::vector<float>& response) {
+        return std::equal(out.begin() + static_cast<std::ptrdiff_t>(fade), out.end(),
+                          response.begin() + static_cast<std::ptrdiff_t>(fade));
+    };
 
     std::atomic<bool> controlDone{false};
     std::thread control([&] {
@@ -83,23 +91,27 @@ TEST(FilterPairAudioThread, EveryBlockRunsWithOneWholeDesign)
 
     std::vector<float> out(kFrames);
     int mixed = 0;
-    bool finalBlockChecked = false;
-    while (!finalBlockChecked) {
-        const bool lastRound = controlDone.load();
+    int outside = 0;
+    int blocksAfterControl = 0;
+    while (blocksAfterControl < 2) {
+        if (controlDone.load())
+            ++blocksAfterControl;
         {
             ProcessEpoch::Scope scope(epoch);
             pair.process(FilterPair::Channel::Left, impulse.data(), out.data(), kFrames);
         }
-        if (out != low && out != high)
+        if (!tailIs(out, low) && !tailIs(out, high))
             ++mixed;
-        if (lastRound) {
-            // The last design published (5000 Hz) is in force from the next block on.
-            EXPECT_EQ(out, high);
-            finalBlockChecked = true;
+        for (size_t i = 0; i < fade; ++i) {
+            if (out[i] < std::min(low[i], high[i]) || out[i] > std::max(low[i], high[i]))
+                ++outside;
         }
     }
     control.join();
     EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(outside, 0);
+    // The last design published (5000 Hz) is all that sounds once its fade is over.
+    EXPECT_EQ(out, high);
 }
 
 } // namespace

@@ -61,3 +61,37 @@ TEST(Handover, PublishFromInsideAProcessCallNeitherWaitsNorFreesWhatTheCallUses)
     slot.publish(std::make_unique<Tracked>(alive));
     EXPECT_EQ(alive.load(), 1);
 }
+
+// Work that spans calls holds objects: the one held last and the one held
+// before it (a crossfade still reads the old kernel) survive any publish.
+TEST(Handover, TheLastTwoHeldObjectsSurvivePublishes)
+{
+    std::atomic<int> alive{0};
+    engine::ProcessEpoch epoch;
+    engine::Handover<Tracked> slot(epoch, std::make_unique<Tracked>(alive));
+    Tracked* first = nullptr;
+    {
+        engine::ProcessEpoch::Scope call(epoch);
+        first = slot.hold();
+    }
+    slot.publish(std::make_unique<Tracked>(alive));
+    Tracked* second = nullptr;
+    {
+        engine::ProcessEpoch::Scope call(epoch);
+        second = slot.hold();
+    }
+    ASSERT_NE(first, second);
+    slot.publish(std::make_unique<Tracked>(alive));
+    slot.publish(std::make_unique<Tracked>(alive));
+    // first and second are still held; the two published since, the newest in force.
+    EXPECT_EQ(alive.load(), 3);
+    EXPECT_EQ(&first->alive_, &alive);
+    EXPECT_EQ(&second->alive_, &alive);
+    {
+        engine::ProcessEpoch::Scope call(epoch);
+        slot.hold();
+    }
+    slot.publish(std::make_unique<Tracked>(alive));
+    // Now first is no longer held: it goes; second (held before) stays.
+    EXPECT_EQ(alive.load(), 3);
+}

@@ -13,8 +13,7 @@
 
 namespace pathtest {
 
-constexpr int kLatency = engine::ConvolutionEngine::kBlockFrames;
-constexpr int kSpectrumFloats = 2 * engine::ConvolutionEngine::kFftPoints;
+constexpr int kLatency = engine::ConvolutionEngine::kLatencyFrames;
 
 struct Stereo {
     std::vector<float> left, right;
@@ -38,17 +37,15 @@ inline Stereo noise(int frames, unsigned stream)
     return s;
 }
 
-// An IR in the layout the kernel preparation takes: frame i at float 4i.
+// Both channels padded to one length, as the kernel preparation takes them.
 inline bool prepareKernel(engine::ProcessingPath& path, const std::vector<float>& irL,
                           const std::vector<float>& irR)
 {
-    std::vector<float> left(kSpectrumFloats, 0.0f);
-    std::vector<float> right(kSpectrumFloats, 0.0f);
-    for (size_t i = 0; i < irL.size(); ++i)
-        left[4 * i] = irL[i];
-    for (size_t i = 0; i < irR.size(); ++i)
-        right[4 * i] = irR[i];
-    return path.convolution().prepareKernel(left.data(), right.data());
+    const size_t frames = std::max(irL.size(), irR.size());
+    std::vector<float> left(irL), right(irR);
+    left.resize(frames, 0.0f);
+    right.resize(frames, 0.0f);
+    return path.convolution().prepareKernel(left.data(), right.data(), static_cast<int>(frames));
 }
 
 struct Rig {

@@ -96,8 +96,8 @@ int RecordingSink::setEnvelopeCurve(int slot, const float* left, const float* ri
     EnvelopeCall call;
     call.slot = slot;
     call.colour = colour;
-    call.left.assign(left, left + 4 * kCurveSamples);
-    call.right.assign(right, right + 4 * kCurveSamples);
+    call.left.assign(left, left + kCurveSamples);
+    call.right.assign(right, right + kCurveSamples);
     call.timeRange = timeRange_;
     call.samplesInRange = samplesInRange_;
     envelopes.push_back(std::move(call));
@@ -108,7 +108,7 @@ Response impulseResponse(engine::ConvolutionEngine& engine, int frames)
 {
     engine.reset();
     engine.setInputRouting(1.0);
-    const int total = engine::ConvolutionEngine::kBlockFrames + frames;
+    const int total = engine::ConvolutionEngine::kLatencyFrames + frames;
     std::vector<float> inL(static_cast<std::size_t>(total), 0.0f);
     std::vector<float> inR(inL.size(), 0.0f);
     inL[0] = 1.0f;
@@ -116,8 +116,8 @@ Response impulseResponse(engine::ConvolutionEngine& engine, int frames)
     std::vector<float> dryL(inL.size()), dryR(inL.size()), wetL(inL.size()), wetR(inL.size());
     engine.exchange(inL.data(), inR.data(), dryL.data(), dryR.data(), wetL.data(), wetR.data(), total);
     Response r;
-    r.left.assign(wetL.begin() + engine::ConvolutionEngine::kBlockFrames, wetL.end());
-    r.right.assign(wetR.begin() + engine::ConvolutionEngine::kBlockFrames, wetR.end());
+    r.left.assign(wetL.begin() + engine::ConvolutionEngine::kLatencyFrames, wetL.end());
+    r.right.assign(wetR.begin() + engine::ConvolutionEngine::kLatencyFrames, wetR.end());
     return r;
 }
 

@@ -33,7 +33,7 @@ struct CurveCall {
 struct EnvelopeCall {
     int slot = -1;
     ir::CurveColour colour;
-    std::vector<float> left;   // slot layout as handed over
+    std::vector<float> left;   // as handed over
     std::vector<float> right;
     float timeRange = 0.0f;
     float samplesInRange = 0.0f;
@@ -85,7 +85,7 @@ struct Response {
 };
 Response impulseResponse(engine::ConvolutionEngine& engine, int frames);
 
-// Sample i of a shaped array in the slot layout.
-inline float slot(const std::vector<float>& a, int i) { return a[static_cast<std::size_t>(4 * i)]; }
+// Sample i of a shaped channel.
+inline float sample(const std::vector<float>& a, int i) { return a[static_cast<std::size_t>(i)]; }
 
 } // namespace irdatatest

@@ -14,7 +14,8 @@ namespace reliability {
 class HostWindow {
 public:
     // Opens the display named by DISPLAY; available() is false without one.
-    HostWindow(int width = 712, int height = 386)
+    // The window sits at x, y of the screen.
+    HostWindow(int width = 712, int height = 386, int x = 0, int y = 0)
     {
         const char* name = std::getenv("DISPLAY");
         if (!name || !*name)
@@ -23,7 +24,7 @@ public:
         if (!display_)
             return;
         const int screen = DefaultScreen(display_);
-        window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width),
+        window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), x, y, static_cast<unsigned>(width),
                                       static_cast<unsigned>(height), 0, BlackPixel(display_, screen),
                                       WhitePixel(display_, screen));
         XSelectInput(display_, window_, StructureNotifyMask);
@@ -43,6 +44,16 @@ public:
     HostWindow& operator=(const HostWindow&) = delete;
 
     bool available() const { return window_ != 0; }
+    // What a host closing its session often does before it closes the editor:
+    // the window goes, and the editor's child window with it.
+    void destroyWindow()
+    {
+        if (!window_)
+            return;
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+        window_ = 0;
+    }
     // The pointer argument of effEditOpen.
     void* parent() const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window_)); }
     // The host's own events are only taken off its queue.

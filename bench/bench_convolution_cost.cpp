@@ -1,0 +1,329 @@
+// What a second of audio costs our convolution engine, against zita-convolver
+// in two set-ups and against the floor that FFTW sets for 65536 frames of
+// latency, all on the same stereo IR of 131072 frames and the same noise, in
+// one run, at 48 kHz in calls of 64 frames as a host makes them:
+//
+// - ours: the effect's ConvolutionEngine (latency 65536, work spread evenly
+//   over the calls on the calling thread);
+// - zita-convolver, low latency: partitions of 64 up to 8192 frames, the larger
+//   ones on its own threads (latency 64);
+// - zita-convolver, latency-tolerant: one size of partition, 8192 frames, all
+//   in the call that completes one (latency 8192);
+// - the floor: FFTW's real transforms (FFTW_MEASURE) on four partitions of
+//   32768 frames, uniformly partitioned overlap-save, each partition's work
+//   done at once: what 65536 frames of latency cost at the least.
+//
+// Processor time is that of the whole process (all threads) while the
+// contender runs; by default the calls are paced in real time as a host paces
+// them (--unpaced feeds them as fast as they go; zita's low-latency set-up then
+// waits for its threads). Also printed: heap memory per instance with the IR
+// loaded (an extra instance of ours, and the first, which also builds the
+// transform tables all instances share).
+//
+// Usage: bench_convolution_cost [seconds of audio per contender, default 30] [--unpaced]
+#include "engine/ConvolutionEngine.h"
+#include "engine/Handover.h"
+
+#include <fftw3.h>
+#include <malloc.h>
+#include <sched.h>
+#include <zita-convolver.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int kCall = 64;
+constexpr int kIrFrames = 131072;
+
+std::vector<float> noise(size_t count, unsigned stream, float amplitude, double endLevel = 1.0)
+{
+    std::mt19937 rng(stream);
+    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
+    std::vector<float> v(count);
+    for (size_t i = 0; i < count; ++i)
+        v[i] = static_cast<float>(dist(rng) * std::pow(endLevel, static_cast<double>(i) / count));
+    return v;
+}
+
+struct Ir {
+    std::vector<float> left = noise(kIrFrames, 1u, 0.5f, 0.01);
+    std::vector<float> right = noise(kIrFrames, 2u, 0.5f, 0.01);
+};
+
+class Contender {
+public:
+    virtual ~Contender() = default;
+    // One host call of kCall frames.
+    virtual void process(const float* inL, const float* inR, float* outL, float* outR) = 0;
+};
+
+class Ours : public Contender {
+public:
+    explicit Ours(const Ir& ir) : engine_(epoch_)
+    {
+        engine_.prepareKernel(ir.left.data(), ir.right.data(), kIrFrames);
+    }
+    void process(const float* inL, const float* inR, float* outL, float* outR) override
+    {
+        engine::ProcessEpoch::Scope scope(epoch_);
+        engine_.exchange(inL, inR, dryL_, dryR_, outL, outR, kCall);
+    }
+
+private:
+    engine::ProcessEpoch epoch_;
+    engine::ConvolutionEngine engine_;
+    float dryL_[kCall];
+    float dryR_[kCall];
+};
+
+// zita-convolver with partitions from minPart to 8192 frames and process()
+// every `quantum` frames; host calls of kCall frames are gathered into it.
+class Zita : public Contender {
+public:
+    Zita(const Ir& ir, int quantum, int minPart, bool wait) : quantum_(quantum), wait_(wait)
+    {
+        conv_.configure(2, 2, kIrFrames, static_cast<unsigned>(quantum), static_cast<unsigned>(minPart),
+                        Convproc::MAXPART, 0.0f);
+        conv_.impdata_create(0, 0, 1, const_cast<float*>(ir.left.data()), 0, kIrFrames);
+        conv_.impdata_create(1, 1, 1, const_cast<float*>(ir.right.data()), 0, kIrFrames);
+        conv_.start_process(0, SCHED_OTHER);
+    }
+    ~Zita() override
+    {
+        conv_.stop_process();
+        // The threads end once the next cycle sees the request.
+        for (int i = 0; i < 1000 && conv_.state() != Convproc::ST_STOP; ++i)
+            conv_.process(true);
+        conv_.cleanup();
+    }
+    void process(const float* inL, const float* inR, float* outL, float* outR) override
+    {
+        std::memcpy(conv_.inpdata(0) + fill_, inL, sizeof(float) * kCall);
+        std::memcpy(conv_.inpdata(1) + fill_, inR, sizeof(float) * kCall);
+        std::memcpy(outL, conv_.outdata(0) + fill_, sizeof(float) * kCall);
+        std::memcpy(outR, conv_.outdata(1) + fill_, sizeof(float) * kCall);
+        fill_ += kCall;
+        if (fill_ == quantum_) {
+            conv_.process(wait_);
+            fill_ = 0;
+        }
+    }
+
+private:
+    Convproc conv_;
+    int quantum_;
+    bool wait_;
+    int fill_ = 0;
+};
+
+// Four partitions of 32768 frames through FFTW, each partition's work at once
+// when its input is complete.
+class FftwFloor : public Contender {
+public:
+    static constexpr int kPart = 32768;
+    static constexpr int kN = 2 * kPart;
+    static constexpr int kBins = kPart + 1;
+    static constexpr int kParts = kIrFrames / kPart;
+
+    explicit FftwFloor(const Ir& ir)
+        : time_(fftwf_alloc_real(kN)), spectrum_(fftwf_alloc_complex(kBins)), sum_(fftwf_alloc_complex(kBins))
+    {
+        forward_ = fftwf_plan_dft_r2c_1d(kN, time_, spectrum_, FFTW_MEASURE);
+        inverse_ = fftwf_plan_dft_c2r_1d(kN, sum_, time_, FFTW_MEASURE);
+        const std::vector<float>* channels[2] = {&ir.left, &ir.right};
+        for (int c = 0; c < 2; ++c) {
+            window_[c].assign(kN, 0.0f);
+            output_[c].assign(kPart, 0.0f);
+            history_[c].assign(static_cast<size_t>(kParts) * kBins * 2, 0.0f);
+            kernel_[c].assign(static_cast<size_t>(kParts) * kBins * 2, 0.0f);
+            for (int j = 0; j < kParts; ++j) {
+                std::fill(time_, time_ + kN, 0.0f);
+                for (int i = 0; i < kPart; ++i)
+                    time_[i] = (*channels[c])[static_cast<size_t>(j * kPart + i)] / kN;
+                fftwf_execute(forward_);
+                std::memcpy(&kernel_[c][static_cast<size_t>(j) * kBins * 2], spectrum_, sizeof(fftwf_complex) * kBins);
+            }
+        }
+    }
+    ~FftwFloor() override
+    {
+        fftwf_destroy_plan(forward_);
+        fftwf_destroy_plan(inverse_);
+        fftwf_free(time_);
+        fftwf_free(spectrum_);
+        fftwf_free(sum_);
+    }
+    void process(const float* inL, const float* inR, float* outL, float* outR) override
+    {
+        const float* in[2] = {inL, inR};
+        float* out[2] = {outL, outR};
+        for (int c = 0; c < 2; ++c) {
+            std::memcpy(&window_[c][static_cast<size_t>(kPart + fill_)], in[c], sizeof(float) * kCall);
+            std::memcpy(out[c], &output_[c][static_cast<size_t>(fill_)], sizeof(float) * kCall);
+        }
+        fill_ += kCall;
+        if (fill_ == kPart) {
+            for (int c = 0; c < 2; ++c)
+                convolve(c);
+            fill_ = 0;
+            newest_ = (newest_ + 1) % kParts;
+        }
+    }
+
+private:
+    void convolve(int c)
+    {
+        std::memcpy(time_, window_[c].data(), sizeof(float) * kN);
+        fftwf_execute(forward_);
+        float* slot = &history_[c][static_cast<size_t>((newest_ + 1) % kParts) * kBins * 2];
+        std::memcpy(slot, spectrum_, sizeof(fftwf_complex) * kBins);
+        std::memset(sum_, 0, sizeof(fftwf_complex) * kBins);
+        float* acc = &sum_[0][0];
+        for (int j = 0; j < kParts; ++j) {
+            const float* x = &history_[c][static_cast<size_t>((newest_ + 1 + kParts - j) % kParts) * kBins * 2];
+            const float* h = &kernel_[c][static_cast<size_t>(j) * kBins * 2];
+            for (int k = 0; k < 2 * kBins; k += 2) {
+                acc[k] += x[k] * h[k] - x[k + 1] * h[k + 1];
+                acc[k + 1] += x[k] * h[k + 1] + x[k + 1] * h[k];
+            }
+        }
+        fftwf_execute(inverse_);
+        std::memcpy(output_[c].data(), time_ + kPart, sizeof(float) * kPart);
+        std::memmove(window_[c].data(), window_[c].data() + kPart, sizeof(float) * kPart);
+    }
+
+    float* time_;
+    fftwf_complex* spectrum_;
+    fftwf_complex* sum_;
+    fftwf_plan forward_, inverse_;
+    std::vector<float> window_[2], output_[2], history_[2], kernel_[2];
+    int fill_ = 0;
+    int newest_ = 0;
+};
+
+double processCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+std::size_t heapBytes()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+struct Input {
+    std::vector<float> left = noise(2 * kRate, 10u, 0.5f);
+    std::vector<float> right = noise(2 * kRate, 11u, 0.5f);
+};
+
+// Processor time per second of audio over `seconds` of calls, after a second
+// of warm-up; paced calls wait for their deadline like a host's audio thread.
+double cpuPercent(Contender& c, const Input& in, double seconds, bool paced)
+{
+    float outL[kCall], outR[kCall];
+    const int loop = static_cast<int>(in.left.size()) / kCall;
+    long call = 0;
+    auto one = [&] {
+        const size_t at = static_cast<size_t>(call++ % loop) * kCall;
+        c.process(in.left.data() + at, in.right.data() + at, outL, outR);
+    };
+    for (int i = 0; i < kRate / kCall; ++i)
+        one();
+    const long calls = static_cast<long>(seconds * kRate / kCall);
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    const long periodNs = 1000000000L * kCall / kRate;
+    const double start = processCpuSeconds();
+    for (long i = 0; i < calls; ++i) {
+        one();
+        if (paced) {
+            next.tv_nsec += periodNs;
+            while (next.tv_nsec >= 1000000000L) {
+                next.tv_nsec -= 1000000000L;
+                ++next.tv_sec;
+            }
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        }
+    }
+    const double audio = static_cast<double>(calls) * kCall / kRate;
+    return 100.0 * (processCpuSeconds() - start) / audio;
+}
+
+// Heap taken by one instance with the IR loaded, after a second of calls (zita
+// also stops cleanly only once its threads have run).
+double heapMiB(const std::function<std::unique_ptr<Contender>()>& make, const Input& in,
+               std::unique_ptr<Contender>* keep = nullptr)
+{
+    const std::size_t before = heapBytes();
+    std::unique_ptr<Contender> c = make();
+    float outL[kCall], outR[kCall];
+    for (int i = 0; i < kRate / kCall; ++i)
+        c->process(in.left.data() + i * kCall, in.right.data() + i * kCall, outL, outR);
+    const double mib = static_cast<double>(heapBytes() - before) / (1024.0 * 1024.0);
+    if (keep != nullptr)
+        *keep = std::move(c);
+    return mib;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    double seconds = 30.0;
+    bool paced = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--unpaced") == 0)
+            paced = false;
+        else
+            seconds = std::max(1.0, std::atof(argv[i]));
+    }
+    const Ir ir;
+    const Input input;
+    std::printf("stereo IR of %d frames, %d Hz, calls of %d frames, %.0f s of noise per contender, %s\n",
+                kIrFrames, kRate, kCall, seconds, paced ? "paced in real time" : "unpaced");
+    std::printf("our inner loops: %s\n\n", engine::vectorPathName(engine::bestVectorPath()));
+
+    struct Row {
+        const char* name;
+        std::function<std::unique_ptr<Contender>()> make;
+        double cpu = 0.0;
+    };
+    Row rows[] = {
+        {"ours (latency 65536)", [&] { return std::make_unique<Ours>(ir); }},
+        {"zita low latency (64..8192)", [&] { return std::make_unique<Zita>(ir, 64, 64, !paced); }},
+        {"zita partitions of 8192", [&] { return std::make_unique<Zita>(ir, 8192, 8192, true); }},
+        {"FFTW floor (4 x 32768)", [&] { return std::make_unique<FftwFloor>(ir); }},
+    };
+    for (Row& r : rows) {
+        std::unique_ptr<Contender> c = r.make();
+        r.cpu = cpuPercent(*c, input, seconds, paced);
+        std::fprintf(stderr, "%s: %.4f %%\n", r.name, r.cpu);
+    }
+    std::printf("%-30s %14s %12s\n", "engine", "CPU % of real", "ours / it");
+    for (const Row& r : rows)
+        std::printf("%-30s %14.4f %12.2f\n", r.name, r.cpu, rows[0].cpu / r.cpu);
+    std::fflush(stdout);
+
+    std::printf("\nheap per instance with the IR loaded, MiB\n");
+    std::unique_ptr<Contender> first;
+    const double firstOurs = heapMiB(rows[0].make, input, &first);
+    std::printf("%-30s %8.2f\n", "ours, first instance", firstOurs);
+    std::printf("%-30s %8.2f\n", "ours, each further instance", heapMiB(rows[0].make, input));
+    std::printf("%-30s %8.2f\n", rows[1].name, heapMiB(rows[1].make, input));
+    std::printf("%-30s %8.2f\n", rows[2].name, heapMiB(rows[2].make, input));
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "engine/RealFft.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace engine {
+
+namespace {
+
+constexpr int kMinLog2Size = 9;
+constexpr int kMaxLog2Size = 25;
+// Pairs below this index sit in blocks narrower than a vector: done one by one.
+constexpr int kVectorPairs = 8;
+
+} // namespace
+
+RealFft::RealFft(int log2Size, VectorPath path)
+    : points_(1 << (std::clamp(log2Size, kMinLog2Size, kMaxLog2Size) - 1)),
+      path_(path),
+      tables_(&FftTables::forPoints(std::clamp(log2Size, kMinLog2Size, kMaxLog2Size) - 1)),
+      kernels_(&vectorKernels(path))
+{
+    const int units = points_ / kUnitPoints;
+    if (tables_->radix2.data() != nullptr)
+        steps_.push_back({StepKind::Radix2, units});
+    for (std::size_t i = 0; i < tables_->radix4.size(); ++i)
+        steps_.push_back({StepKind::Radix4, units});
+    steps_.push_back({StepKind::Leaf, units});
+    steps_.push_back({StepKind::RealSplit, units});
+    for (const Step& s : steps_)
+        totalUnits_ += s.units;
+}
+
+void RealFft::forward(float* re, float* im) const
+{
+    for (int s = 0; s < static_cast<int>(steps_.size()); ++s)
+        runForward(s, re, im, 0, steps_[static_cast<std::size_t>(s)].units);
+}
+
+void RealFft::inverse(float* re, float* im) const
+{
+    for (int s = 0; s < static_cast<int>(steps_.size()); ++s)
+        runInverse(s, re, im, 0, steps_[steps_.size() - 1 - static_cast<std::size_t>(s)].units);
+}
+
+void RealFft::runForward(int step, float* re, float* im, int from, int to) const
+{
+    runStep(true, step, re, im, from, to);
+}
+
+void RealFft::runInverse(int step, float* re, float* im, int from, int to) const
+{
+    runStep(false, static_cast<int>(steps_.size()) - 1 - step, re, im, from, to);
+}
+
+// `step` counts in the forward order; the inverse of each step undoes it.
+void RealFft::runStep(bool forward, int step, float* re, float* im, int from, int to) const
+{
+    if (from >= to)
+        return;
+    const VectorKernels& k = *kernels_;
+    const int half = points_ / 2;
+    switch (steps_[static_cast<std::size_t>(step)].kind) {
+    case StepKind::Radix2: {
+        const int a = from * (kUnitPoints / 2), b = to * (kUnitPoints / 2);
+        (forward ? k.radix2Forward : k.radix2Inverse)(re, im, half, tables_->radix2.data(), a, b);
+        break;
+    }
+    case StepKind::Radix4: {
+        const int first = tables_->radix2.data() != nullptr ? 1 : 0;
+        const FftTables::Radix4& pass = tables_->radix4[static_cast<std::size_t>(step - first)];
+        const int a = from * (kUnitPoints / 4), b = to * (kUnitPoints / 4);
+        (forward ? k.radix4Forward : k.radix4Inverse)(re, im, pass.q, pass.w.data(), a, b);
+        break;
+    }
+    case StepKind::Leaf: {
+        const int a = from * (kUnitPoints / 32), b = to * (kUnitPoints / 32);
+        (forward ? k.leaf16Forward : k.leaf16Inverse)(re, im, a, b);
+        break;
+    }
+    case StepKind::RealSplit: {
+        int a = from * (kUnitPoints / 2);
+        const int b = to * (kUnitPoints / 2);
+        if (a < kVectorPairs) {
+            if (forward)
+                splitLowPairs(re, im, std::min(b, kVectorPairs));
+            else
+                joinLowPairs(re, im, std::min(b, kVectorPairs));
+            a = kVectorPairs;
+        }
+        if (a < b)
+            (forward ? k.realSplit : k.realJoin)(re, im, tables_->split.data(), a, b);
+        break;
+    }
+    }
+}
+
+// Pairs 0 .. to-1 of the split (to <= 8): positions 0 .. 2*to - 1. Pair 0 is
+// the two self-paired positions: 0 (bins 0 and M, both from the real point 0)
+// and 1 (bin M/2).
+void RealFft::splitLowPairs(float* re, float* im, int to) const
+{
+    const float* w = tables_->split.data();
+    for (int t = 0; t < to; ++t) {
+        if (t == 0) {
+            const float r = re[0], i = im[0];
+            re[0] = r + i;
+            im[0] = r - i;
+            im[1] = -im[1];
+            continue;
+        }
+        const int h = pairBlockHalf(t);
+        const int p = t + h;
+        const int q = 5 * h - 1 - t;
+        const float ar = re[p], ai = im[p], br = re[q], bi = im[q];
+        const float er = 0.5f * (ar + br), ei = 0.5f * (ai - bi);
+        const float orr = 0.5f * (ai + bi), oi = 0.5f * (br - ar);
+        const float wr = w[twiddleAt(2, 0, t)], wi = w[twiddleAt(2, 1, t)];
+        const float wor = wr * orr - wi * oi, woi = wr * oi + wi * orr;
+        re[p] = er + wor;
+        im[p] = ei + woi;
+        re[q] = er - wor;
+        im[q] = woi - ei;
+    }
+}
+
+void RealFft::joinLowPairs(float* re, float* im, int to) const
+{
+    const float* w = tables_->split.data();
+    for (int t = 0; t < to; ++t) {
+        if (t == 0) {
+            const float dc = re[0], nyquist = im[0];
+            re[0] = dc + nyquist;
+            im[0] = dc - nyquist;
+            re[1] = 2.0f * re[1];
+            im[1] = -2.0f * im[1];
+            continue;
+        }
+        const int h = pairBlockHalf(t);
+        const int p = t + h;
+        const int q = 5 * h - 1 - t;
+        const float xr = re[p], xi = im[p], yr = re[q], yi = im[q];
+        const float er = xr + yr, ei = xi - yi;
+        const float dr = xr - yr, di = xi + yi;
+        const float wr = w[twiddleAt(2, 0, t)], wi = w[twiddleAt(2, 1, t)];
+        const float orr = dr * wr + di * wi, oi = di * wr - dr * wi;
+        re[p] = er - oi;
+        im[p] = ei + orr;
+        re[q] = er + oi;
+        im[q] = orr - ei;
+    }
+}
+
+void RealFft::multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
+                           int from, int to) const
+{
+    assert(count >= 0 && count <= kMaxSums);
+    if (from >= to || count <= 0)
+        return;
+    // Position 0 holds two real bins; take their products before the vector
+    // loop may overwrite an input that is also an output.
+    float dc[kMaxSums] = {}, nyquist[kMaxSums] = {};
+    if (from == 0) {
+        for (int s = 0; s < count; ++s) {
+            for (int j = 0; j < sums[s].terms; ++j) {
+                dc[s] += xRe[j][0] * sums[s].hRe[j][0];
+                nyquist[s] += xIm[j][0] * sums[s].hIm[j][0];
+            }
+        }
+    }
+    kernels_->multiplySums(xRe, xIm, sums, count, from, to);
+    if (from == 0) {
+        for (int s = 0; s < count; ++s) {
+            sums[s].outRe[0] = dc[s];
+            sums[s].outIm[0] = nyquist[s];
+        }
+    }
+}
+
+} // namespace engine

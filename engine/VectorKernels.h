@@ -1,0 +1,69 @@
+#pragma once
+// The engine's inner loops, built once per instruction set (VectorPath) from
+// the same source, VectorKernels.inc. Every array is split-complex (real parts
+// and imaginary parts in separate float arrays), 64-byte aligned, and every
+// range given here starts and ends on a multiple of 8 elements.
+//
+// The transform loops are the passes of RealFft (see there for what they
+// compute); the product loop is the convolution's multiply-add.
+#include "engine/VectorPath.h"
+
+namespace engine {
+
+// One sum of spectrum products, out = sum over j < terms of x_j * h_j (complex),
+// of several that share the spectra x_j.
+struct ProductSum {
+    static constexpr int kMaxTerms = 8;
+    float* outRe;
+    float* outIm;
+    const float* hRe[kMaxTerms];
+    const float* hIm[kMaxTerms];
+    int terms;
+};
+
+struct VectorKernels {
+    // Twiddle tables are laid out as FftTables describes.
+    //
+    // Radix-2 decimation-in-frequency butterflies j in [from, to): points j and
+    // j + half.
+    void (*radix2Forward)(float* re, float* im, int half, const float* w, int from, int to);
+    // Its inverse (conjugate twiddles, decimation in time), unscaled.
+    void (*radix2Inverse)(float* re, float* im, int half, const float* w, int from, int to);
+
+    // Radix-4 butterflies u in [from, to) of the pass over sub-transforms of
+    // 4q points (q >= 8): butterfly u works on points j, j+q, j+2q, j+3q of
+    // sub-transform u / q, j = u % q, with twiddles w1, w2, w3 of j.
+    void (*radix4Forward)(float* re, float* im, int q, const float* w, int from, int to);
+    void (*radix4Inverse)(float* re, float* im, int q, const float* w, int from, int to);
+
+    // The last two radix-4 passes (sub-transforms of 16 and of 4 points) on
+    // the 16-point blocks 2*from .. 2*to-1, and their inverse.
+    void (*leaf16Forward)(float* re, float* im, int from, int to);
+    void (*leaf16Inverse)(float* re, float* im, int from, int to);
+
+    // The real-input split after the forward transform and the join before the
+    // inverse one, for pair indices t in [from, to), t >= 8 (see RealFft).
+    void (*realSplit)(float* re, float* im, const float* w, int from, int to);
+    void (*realJoin)(float* re, float* im, const float* w, int from, int to);
+
+    // The `count` sums at positions k in [from, to), reading each x_j once for
+    // all of them. An output may be one of the inputs: every input at k is
+    // read before any output at k is written.
+    void (*multiplySums)(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
+                         int from, int to);
+
+    // Frames [0, count) of two channels, routed (l' = e l + f r, r' = e r + f l)
+    // into the transform's layout: frame 2i at re[i], frame 2i+1 at im[i] of
+    // each channel's destination. `left` and `right` need no alignment.
+    void (*routeIntoPoints)(const float* left, const float* right, float e, float f, float* reL, float* imL,
+                            float* reR, float* imR, int count);
+
+    // out[k] = from[k] + weight[k] * (out[k] - from[k]), k in [0, count); with
+    // no `from` (a null pointer), out[k] = weight[k] * out[k].
+    void (*crossfade)(float* out, const float* from, const float* weight, int count);
+};
+
+// The loops built for `path`, which must be available on this machine.
+const VectorKernels& vectorKernels(VectorPath path);
+
+} // namespace engine
