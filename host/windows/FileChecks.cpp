@@ -6,19 +6,6 @@
 
 namespace {
 
-std::string systemMessage(DWORD code)
-{
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return toUtf8(message);
-}
-
 // The volume and file index name a file whatever path leads to it.
 struct FileIdentity {
     DWORD volume = 0;
@@ -46,7 +33,7 @@ bool checkReadableFile(const std::string& path, const std::string& what, std::st
     const std::wstring wide = toWide(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        error = "cannot read " + what + " " + path + ": " + systemMessage(GetLastError());
+        error = "cannot read " + what + " " + path + ": " + systemErrorText(GetLastError());
         return false;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -60,7 +47,7 @@ bool checkReadableFile(const std::string& path, const std::string& what, std::st
     const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = "cannot read " + what + " " + path + ": " + systemMessage(GetLastError());
+        error = "cannot read " + what + " " + path + ": " + systemErrorText(GetLastError());
         return false;
     }
     CloseHandle(file);

@@ -44,19 +44,6 @@ void setPending(const std::wstring& path)
     gHavePending = 1;
 }
 
-std::string lastErrorText()
-{
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message(text ? text : L"unknown error", text ? n : 13);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return toUtf8(message);
-}
-
 } // namespace
 
 bool ReplacingFile::create(const std::string& target, std::string& error)
@@ -101,7 +88,7 @@ bool ReplacingFile::commit(std::string& error)
     // Replaces the target in one step; write-through: the file is on disk when this returns.
     if (!MoveFileExW(toWide(temporary_).c_str(), toWide(target_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = "cannot write " + target_ + ": " + lastErrorText();
+        error = "cannot write " + target_ + ": " + systemErrorText(GetLastError());
         discard();
         return false;
     }
