@@ -12,6 +12,7 @@
 namespace {
 
 using wintest::countResources;
+using wintest::settledResources;
 using wintest::ResourceCounts;
 
 void pumpMessages()
@@ -31,6 +32,12 @@ HWND makeHostWindow()
     pumpMessages();
     return window;
 }
+
+// The event a lock or condition variable waits on comes into being the first
+// time a thread has to wait there, and lives as long as the lock: in some runs
+// that first wait falls within the measured cycles (one more event handle,
+// once). A leak grows with the cycles (100 or 20).
+constexpr long kFirstContentionHandles = 1;
 
 std::string describe(const ResourceCounts& before, const ResourceCounts& after)
 {
@@ -92,15 +99,15 @@ TEST(WindowsLifetime, HundredEffectCyclesLeaveNothingBehind)
         ASSERT_TRUE(host.load(plugin)) << host.error();
         host.start(44100.0f, 512);
     }
-    const ResourceCounts before = countResources();
+    const ResourceCounts before = settledResources();
     for (int cycle = 0; cycle < 100; ++cycle) {
         PluginHost host;
         ASSERT_TRUE(host.load(plugin)) << host.error();
         host.start(48000.0f, 256);
     }
-    const ResourceCounts after = countResources();
+    const ResourceCounts after = settledResources();
     RecordProperty("counts", describe(before, after));
-    EXPECT_LE(after.handles, before.handles) << describe(before, after);
+    EXPECT_LE(after.handles, before.handles + kFirstContentionHandles) << describe(before, after);
     EXPECT_LE(after.gdiObjects, before.gdiObjects) << describe(before, after);
     EXPECT_LE(after.userObjects, before.userObjects) << describe(before, after);
 }
@@ -114,12 +121,12 @@ TEST(WindowsLifetime, TwentyEditorCyclesLeaveNothingBehind)
     ASSERT_NE(parent, nullptr);
     // The first session starts GDI+, registers the window class and loads fonts for good.
     editorSession(host, parent);
-    const ResourceCounts before = countResources();
+    const ResourceCounts before = settledResources();
     for (int cycle = 0; cycle < 20; ++cycle)
         editorSession(host, parent);
-    const ResourceCounts after = countResources();
+    const ResourceCounts after = settledResources();
     RecordProperty("counts", describe(before, after));
-    EXPECT_LE(after.handles, before.handles) << describe(before, after);
+    EXPECT_LE(after.handles, before.handles + kFirstContentionHandles) << describe(before, after);
     EXPECT_LE(after.gdiObjects, before.gdiObjects) << describe(before, after);
     EXPECT_LE(after.userObjects, before.userObjects) << describe(before, after);
     DestroyWindow(parent);

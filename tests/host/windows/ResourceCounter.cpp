@@ -1,5 +1,7 @@
 #include "ResourceCounter.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include <winternl.h>
@@ -112,6 +114,19 @@ ResourceCounts countResources()
     counts.gdiObjects = gdiObjectsInHandleTable();
     counts.userObjects = windowsOfThisThread();
     return counts;
+}
+
+ResourceCounts settledResources()
+{
+    ResourceCounts least = countResources();
+    for (int sample = 0; sample < 4; ++sample) {
+        Sleep(50);
+        const ResourceCounts now = countResources();
+        least.handles = std::min(least.handles, now.handles);
+        least.gdiObjects = std::min(least.gdiObjects, now.gdiObjects);
+        least.userObjects = std::min(least.userObjects, now.userObjects);
+    }
+    return least;
 }
 
 std::string countingMethod()

@@ -15,6 +15,10 @@ struct ResourceCounts {
 };
 
 ResourceCounts countResources();
+// The counts once the moment's passing objects are gone: the smallest of a few
+// counts taken 50 ms apart (a thread of the process may hold a handle for a
+// moment, as Wine's own do while they work). What stays is counted.
+ResourceCounts settledResources();
 // How the counts were taken, for the test's messages.
 std::string countingMethod();
 
