@@ -349,6 +349,22 @@ void Lv2TestInstance::readNotify()
     }
 }
 
+testsupport::AllocationCounts Lv2TestInstance::runCounted(int frames)
+{
+    for (int c = 0; c < 4; ++c)
+        lilv_instance_connect_port(instance_, static_cast<std::uint32_t>(c), audio_[static_cast<std::size_t>(c)].data());
+    prepareControl();
+    testsupport::AllocationCounts counts;
+    {
+        testsupport::AllocationScope scope;
+        lilv_instance_run(instance_, static_cast<std::uint32_t>(frames));
+        worker_.deliverResponses();
+        counts = scope.counts();
+    }
+    readNotify();
+    return counts;
+}
+
 void Lv2TestInstance::run(int frames, bool inPlace)
 {
     for (int c = 0; c < 4; ++c) {
@@ -408,8 +424,22 @@ void setPortValue(const char* symbol, void* user, const void* value, std::uint32
 {
     auto* values = static_cast<PortValues*>(user);
     const LilvPort* port = values->host->portBySymbol(symbol);
-    if (port && size == sizeof(float) && type == values->host->map(LV2_ATOM__Float))
-        std::memcpy(&(*values->controls)[lilv_port_get_index(values->host->plugin(), port)], value, sizeof(float));
+    if (!port)
+        return;
+    // Saved states carry floats; presets read from files may carry doubles or integers.
+    Lv2TestHost& host = *values->host;
+    float number = 0.0f;
+    if (size == sizeof(float) && type == host.map(LV2_ATOM__Float))
+        std::memcpy(&number, value, sizeof number);
+    else if (size == sizeof(double) && type == host.map(LV2_ATOM__Double))
+        number = static_cast<float>(*static_cast<const double*>(value));
+    else if (size == sizeof(std::int32_t) && type == host.map(LV2_ATOM__Int))
+        number = static_cast<float>(*static_cast<const std::int32_t*>(value));
+    else if (size == sizeof(std::int64_t) && type == host.map(LV2_ATOM__Long))
+        number = static_cast<float>(*static_cast<const std::int64_t*>(value));
+    else
+        return;
+    (*values->controls)[lilv_port_get_index(host.plugin(), port)] = number;
 }
 
 } // namespace

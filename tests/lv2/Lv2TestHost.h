@@ -5,6 +5,8 @@
 // control port, reads its notify port, and saves and restores its state.
 // The messages are built here with the atom forge directly, not with the
 // plug-in's own helpers, so that both sides are checked against the format.
+#include "support/AllocationCounter.h"
+
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -119,6 +121,9 @@ public:
     // inPlace makes the outputs the input buffers. Responses of the worker
     // are delivered after the run.
     void run(int frames, bool inPlace = false);
+    // The same, and what the calling thread allocated and freed inside the
+    // plug-in's run and its worker responses (the host's own work left out).
+    testsupport::AllocationCounts runCounted(int frames);
     float* in(int channel) { return audio_[channel].data(); }
     const float* out(int channel) const { return audio_[2 + channel].data(); }
 
