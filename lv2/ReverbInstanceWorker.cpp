@@ -45,6 +45,8 @@ LV2_Worker_Status ReverbInstance::work(LV2_Worker_Respond_Function respond, LV2_
             std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
             reason = effect_->irData().errorText();
         }
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
+            reason.pop_back();
         lv2_log_error(&logger_, "IR file not loaded: %s%s%s\n", path.c_str(), reason.empty() ? "" : ": ",
                       reason.c_str());
     }

@@ -135,12 +135,17 @@ void CFrame::draw()
 
 void CFrame::draw(CView* view)
 {
-    if (!view || !isChild(view) || !drawnOnce_) {
-        draw();
+    // Another thread only marks what changed, and reads nothing the frame's
+    // thread may be changing (its views, whether it has been drawn).
+    if (std::this_thread::get_id() != uiThread_) {
+        if (view)
+            view->setDirty(true);
+        else
+            setDirty(true);
         return;
     }
-    if (std::this_thread::get_id() != uiThread_) {
-        view->setDirty(true);
+    if (!view || !isChild(view) || !drawnOnce_) {
+        draw();
         return;
     }
     drawViewOffscreen(view);
