@@ -77,8 +77,13 @@ TEST_F(Lv2AutomationTest, RunAllocatesNothingWhileEveryPortMovesAndFilesAreChose
         allocations += counts.allocations;
         frees += counts.frees;
     }
+    // The last file is reported once it loaded and two calls saw it.
     instance.worker().waitUntilIdle();
-    instance.runCounted(64);
+    for (int i = 0; i < 3; ++i) {
+        const testsupport::AllocationCounts counts = instance.runCounted(64);
+        allocations += counts.allocations;
+        frees += counts.frees;
+    }
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(frees, 0);
     EXPECT_EQ(instance.worker().requestsRefused(), 0);
