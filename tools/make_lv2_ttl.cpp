@@ -177,7 +177,7 @@ std::string pluginTurtle()
     out << uri(kIRFileUri) << "\n    a lv2:Parameter ;\n    rdfs:label " << quoted(kIRFileLabel)
         << " ;\n    rdfs:range atom:Path .\n\n";
 
-    out << uri(kPluginUri) << "\n    a lv2:Plugin, lv2:ReverbPlugin ;\n"
+    out << uri(kPluginUri) << "\n    a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
         << "    doap:name " << quoted(effect::kEffectName) << " ;\n"
         << "    doap:maintainer [ foaf:name " << quoted(effect::kVendorString) << " ] ;\n"
         << "    lv2:minorVersion 0 ;\n    lv2:microVersion 1 ;\n"

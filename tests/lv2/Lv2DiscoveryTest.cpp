@@ -13,6 +13,7 @@
 #include <lv2/urid/urid.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -62,6 +63,15 @@ TEST(Lv2Discovery, TheHostFindsTheReverbItsEditorAndItsIRFileProperty)
     EXPECT_TRUE(lilv_ui_is_a(ui, host.node(LV2_UI__X11UI)));
     EXPECT_EQ(asString(lilv_ui_get_binary_uri(ui)), asString(lilv_plugin_get_library_uri(plugin)));
     lilv_uis_free(uis);
+}
+
+TEST(Lv2Discovery, TheBundleDescriptionIsValidAgainstTheInstalledLv2Vocabularies)
+{
+    ASSERT_EQ(std::system("command -v lv2_validate > /dev/null"), 0) << "lv2_validate (lv2-dev) is not installed";
+    const std::string bundle = Lv2TestHost::bundlePath();
+    const std::string command = "lv2_validate '" + bundle + "/manifest.ttl' '" + bundle +
+                                "/KestrelReverb.ttl' > /dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "run " << command << " to see what is wrong";
 }
 
 TEST(Lv2Discovery, ControlPortsCarryTheParameterModelInRealUnits)
