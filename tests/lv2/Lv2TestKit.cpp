@@ -1,7 +1,8 @@
 #include "lv2/Lv2TestKit.h"
 
-#include "host/PluginHost.h"
+#include "params/ParameterTable.h"
 #include "params/PathParams.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <dlfcn.h>
 #include <limits>
 
 namespace lv2test {
@@ -87,24 +89,59 @@ Stereo noise(int frames, unsigned seed)
     return s;
 }
 
+namespace {
+
+// The VST 2.4 host of the reference renders: it says it renders offline, as
+// the LV2 instances here are told by their free-wheeling port, so that every
+// change is in force from a fixed frame in both shells.
+constexpr vst::IntPtr kProcessLevelOffline = 4;
+
+vst::IntPtr offlineHost(vst::AEffect*, vst::Int32 opcode, vst::Int32, vst::IntPtr, void*, float)
+{
+    switch (opcode) {
+    case vst::audioMasterVersion:
+        return 2400;
+    case vst::audioMasterGetCurrentProcessLevel:
+        return kProcessLevelOffline;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& settings, int rate, int block,
                      const Stereo& input)
 {
     Stereo output;
-    PluginHost host;
-    if (!host.load(RVB_PLUGIN_PATH)) {
-        ADD_FAILURE() << host.error();
+    void* library = dlopen(RVB_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        ADD_FAILURE() << dlerror();
         return output;
     }
-    host.start(static_cast<float>(rate), block);
+    using Entry = vst::AEffect* (*)(vst::HostCallback);
+    auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
+    vst::AEffect* effect = entry ? entry(offlineHost) : nullptr;
+    if (!effect) {
+        ADD_FAILURE() << "the VST 2.4 plug-in made no effect";
+        dlclose(library);
+        return output;
+    }
+    auto dispatch = [effect](vst::Int32 opcode, vst::IntPtr value = 0, float opt = 0.0f) {
+        return effect->dispatcher(effect, opcode, 0, value, nullptr, opt);
+    };
+    dispatch(vst::effSetSampleRate, 0, static_cast<float>(rate));
+    dispatch(vst::effSetBlockSize, block);
+    dispatch(vst::effMainsChanged, 1);
     for (const Setting& s : settings)
-        host.setParameter(s.id, s.normalised);
+        effect->setParameter(effect, s.id, s.normalised);
     if (!irPath.empty()) {
+        // as a project restore does: the path values, then the commit
         float values[param::kPathParamValues];
         EXPECT_TRUE(param::encodePathToParams(irPath.c_str(), values));
         for (int k = 0; k < param::kPathParamValues; ++k)
-            host.setParameter(23 + k, values[k]);
-        host.setParameter(103, 0.0f);
+            effect->setParameter(effect, param::kPathFirst + k, values[k]);
+        effect->setParameter(effect, param::kPathCommit, 0.0f);
     }
     const std::size_t frames = input.left.size();
     output.left.assign(frames, 0.0f);
@@ -116,11 +153,14 @@ Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& sett
         std::copy_n(input.right.begin() + static_cast<long>(done), n, inR.begin());
         float* in[2] = {inL.data(), inR.data()};
         float* out[2] = {outL.data(), outR.data()};
-        host.processReplacing(in, out, static_cast<int>(n));
+        effect->processReplacing(effect, in, out, static_cast<vst::Int32>(n));
         std::copy_n(outL.begin(), n, output.left.begin() + static_cast<long>(done));
         std::copy_n(outR.begin(), n, output.right.begin() + static_cast<long>(done));
         done += n;
     }
+    dispatch(vst::effMainsChanged, 0);
+    dispatch(vst::effClose);
+    dlclose(library);
     return output;
 }
 

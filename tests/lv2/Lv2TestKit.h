@@ -27,8 +27,9 @@ struct Setting {
     float normalised;
 };
 
-// Renders through the built VST 2.4 plug-in with the IR loaded as a project
-// restore does (path parameters, then the commit), after the settings.
+// Renders through the built VST 2.4 plug-in, told that it renders offline,
+// with the IR loaded as a project restore does (path parameters, then the
+// commit), after the settings.
 Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& settings, int rate, int block,
                      const Stereo& input);
 
