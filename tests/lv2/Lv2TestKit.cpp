@@ -35,12 +35,12 @@ private:
 
 } // namespace
 
-void writeStereoWav(const std::string& path, const Stereo& audio, int rate)
+void writeStereoWav(const std::string& path, const Stereo& audio, int rate, bool floatSamples)
 {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+    info.format = SF_FORMAT_WAV | (floatSamples ? SF_FORMAT_FLOAT : SF_FORMAT_PCM_24);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     std::vector<float> frames(2 * audio.left.size());
@@ -50,6 +50,25 @@ void writeStereoWav(const std::string& path, const Stereo& audio, int rate)
     }
     sf_writef_float(file, frames.data(), static_cast<sf_count_t>(audio.left.size()));
     sf_close(file);
+}
+
+Stereo readStereoWav(const std::string& path)
+{
+    SF_INFO info{};
+    Stereo audio;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return audio;
+    if (info.channels == 2) {
+        std::vector<float> frames(static_cast<std::size_t>(info.frames) * 2);
+        sf_readf_float(file, frames.data(), info.frames);
+        for (std::size_t i = 0; i < frames.size(); i += 2) {
+            audio.left.push_back(frames[i]);
+            audio.right.push_back(frames[i + 1]);
+        }
+    }
+    sf_close(file);
+    return audio;
 }
 
 void writeNoiseIR(const std::string& path, int frames, int rate, unsigned seed)

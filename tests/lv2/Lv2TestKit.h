@@ -14,7 +14,10 @@ struct Stereo {
 // A decaying noise IR of `frames` stereo frames (fixed random state), written
 // as a 24-bit WAV file.
 void writeNoiseIR(const std::string& path, int frames, int rate, unsigned seed = 1);
-void writeStereoWav(const std::string& path, const Stereo& audio, int rate);
+// 24-bit, or 32-bit float samples when asked.
+void writeStereoWav(const std::string& path, const Stereo& audio, int rate, bool floatSamples = false);
+// Both channels of a stereo file; empty when it cannot be read as one.
+Stereo readStereoWav(const std::string& path);
 
 // An impulse of 0.5 at frame `at`, then silence, on both channels.
 Stereo impulse(int frames, int at = 0);

@@ -7,7 +7,6 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -34,40 +33,6 @@ std::string sanitizerPreload()
             return "LD_PRELOAD=" + line.substr(slash) + " ASAN_OPTIONS=detect_leaks=0 ";
     }
     return "";
-}
-
-Stereo readStereoWav(const std::string& path)
-{
-    SF_INFO info{};
-    Stereo audio;
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file || info.channels != 2)
-        return audio;
-    std::vector<float> frames(static_cast<std::size_t>(info.frames) * 2);
-    sf_readf_float(file, frames.data(), info.frames);
-    sf_close(file);
-    for (std::size_t i = 0; i < frames.size(); i += 2) {
-        audio.left.push_back(frames[i]);
-        audio.right.push_back(frames[i + 1]);
-    }
-    return audio;
-}
-
-void writeFloatWav(const std::string& path, const Stereo& audio)
-{
-    SF_INFO info{};
-    info.samplerate = kRate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    std::vector<float> frames;
-    for (std::size_t i = 0; i < audio.left.size(); ++i) {
-        frames.push_back(audio.left[i]);
-        frames.push_back(audio.right[i]);
-    }
-    sf_writef_float(file, frames.data(), static_cast<sf_count_t>(audio.left.size()));
-    sf_close(file);
 }
 
 class Lv2ThirdPartyHostTest : public ::testing::Test {
@@ -117,7 +82,7 @@ TEST_F(Lv2ThirdPartyHostTest, Lv2fileRendersAPresetAsOurOwnHostDoes)
     }
 
     const Stereo input = noise(65536 + 25000, 17);
-    writeFloatWav(dir + "/in.wav", input);
+    writeStereoWav(dir + "/in.wav", input, kRate, true);
     // lv2file does not free-wheel by itself; it is told to, as a DAW's export does.
     const std::string command = sanitizerPreload() + "LV2_PATH='" + lv2Path + "' lv2file -b " +
                                 std::to_string(kBlock) + " -P '" + kPresetLabel +
