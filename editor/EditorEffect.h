@@ -29,9 +29,10 @@ public:
     // The editor registers itself once, from its constructor; the effect
     // keeps it (and deletes it) for its whole life and reports that it has one.
     virtual void setEditor(AEffEditor* /*editor*/) {}
-    // Held by parameter application and the file actions while they feed the
-    // graphs; the editor holds it while it builds or tears down its views, so
-    // that no other thread ever reaches a half-made or destroyed graph.
+    // Held by whoever feeds the graphs (the effect's IR and analysis work, the
+    // file actions); the editor holds it only while it puts its graphs up or
+    // takes them down, so that no other thread ever reaches a half-made or
+    // destroyed graph, and while the envelope graph reads the IR.
     virtual std::recursive_mutex& applicationMutex()
     {
         static std::recursive_mutex standIn;
@@ -53,7 +54,11 @@ public:
     virtual ir::IRData& irData() = 0;
     virtual const char* dataFolder() const = 0;
 
-    // The filters' response: the analyser and a fresh analysis of the current settings.
+    // The filters' response: the analyser and a fresh analysis of the current
+    // settings, which reaches the open editor's frequency graph (responseAnalysed).
     virtual engine::ResponseAnalyser& responseAnalyser() = 0;
     virtual void runResponseAnalysis() = 0;
+    // Both IR curves for a freshly opened envelope graph. Both requests may be
+    // carried out later, on another thread.
+    virtual void refreshIRCurves();
 };

@@ -59,7 +59,7 @@ SDEditor::~SDEditor()
     // The effect closes an open editor before it goes; should a frame still
     // exist, it goes without telling the effect, which is being destroyed.
     mirror_.setAccepting(false);
-    destroyViews();
+    destroyFrame(detachViews());
     background_->forget();
 }
 
@@ -67,7 +67,6 @@ bool SDEditor::open(void* parentWindow)
 {
     if (!effect_)
         return true;
-    std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
     if (frame_)
         close();
     AEffGUIEditor::open(parentWindow);
@@ -79,21 +78,31 @@ bool SDEditor::open(void* parentWindow)
     mirror_.clear();
     mirror_.setAccepting(true);
 
+    // Built without any lock of the effect: nobody else can reach these views
+    // before the graphs are put up below.
     CFrame* frame = new CFrame(CRect(0, 0, kFrameWidth, kFrameHeight), parentWindow, this);
     frame->setBackground(background_);
     frame->setBackgroundColor(kPanelColour);
-    buildViews(frame);
-    frame_ = frame;
+    Graphs graphs;
+    buildViews(frame, graphs);
 
-    effect_->runResponseAnalysis();
-    effect_->setEditorOpen(true);
-    effect_->irData().refreshEnvelopeCurves();
-
-    placeCopyButton(!ir::isInLocalFolder(effect_->irData().path(), effect_->dataFolder()));
+    bool showCopy = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
+        frame_ = frame;
+        envelopeGraph_ = graphs.envelope;
+        frequencyGraph_ = graphs.frequency;
+        effect_->setEditorOpen(true);
+        // Both may be carried out later, by whoever feeds the graphs.
+        effect_->runResponseAnalysis();
+        effect_->refreshIRCurves();
+        showCopy = !ir::isInLocalFolder(effect_->irData().path(), effect_->dataFolder());
+    }
+    placeCopyButton(showCopy);
     return true;
 }
 
-void SDEditor::buildViews(CFrame* frame)
+void SDEditor::buildViews(CFrame* frame, Graphs& graphs)
 {
     for (const editor::ControlRecord* record = editor::kControlLayout; record->name != nullptr; ++record) {
         if (record->id == -1 || record->kind == editor::kControlNone)
@@ -131,7 +140,7 @@ void SDEditor::buildViews(CFrame* frame)
             graph->setTag(-1);
             graph->setLevelRange(kResponseBottomDb, kResponseTopDb, kResponseStepDb);
             graph->setFrequencyRange(kResponseLowestHz, static_cast<float>(effect_->integerSampleRate()) * 0.5f);
-            frequencyGraph_ = graph;
+            graphs.frequency = graph;
             frame->addView(graph);
             break;
         }
@@ -141,7 +150,7 @@ void SDEditor::buildViews(CFrame* frame)
             // The time axis reads at the default rate, whatever the host's rate.
             graph->setTimeAxis(effect::kDefaultSampleRate, kEnvelopeGraphRangeMs);
             graph->setActions(envelopeActions_);
-            envelopeGraph_ = graph;
+            graphs.envelope = graph;
             frame->addView(graph);
             break;
         }
@@ -187,23 +196,34 @@ void SDEditor::close()
 {
     if (!effect_)
         return;
-    std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
     mirror_.setAccepting(false);
     mirror_.clear();
-    effect_->setEditorOpen(false);
-    destroyViews();
+    CFrame* frame = nullptr;
+    {
+        // Taken down under the lock, so that nobody is feeding a graph when
+        // the views go below.
+        std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
+        effect_->setEditorOpen(false);
+        frame = detachViews();
+    }
+    destroyFrame(frame);
     AEffGUIEditor::close();
 }
 
-void SDEditor::destroyViews()
+CFrame* SDEditor::detachViews()
 {
-    if (!frame_)
-        return;
     CFrame* frame = frame_;
     // Nothing that tests these may reach a view from here on.
     frame_ = nullptr;
     envelopeGraph_ = nullptr;
     frequencyGraph_ = nullptr;
+    return frame;
+}
+
+void SDEditor::destroyFrame(CFrame* frame)
+{
+    if (!frame)
+        return;
     // A hidden CopyToLocal button is off the frame, held by the editor alone.
     CControl* copyButton = controls_[param::kCopyToLocal];
     const bool copyButtonHidden = copyButton && !frame->isChild(copyButton);

@@ -8,9 +8,11 @@
 // close, idle and the controls' mouse handling). The host may change
 // parameters on another thread: setParameter then only notes the value in a
 // lock-free ParameterMirror, and the next idle moves the control and its
-// display and draws them. The graphs are fed by parameter application under
-// the effect's application mutex, which open and close also hold while they
-// make and destroy the graphs.
+// display and draws them. The graphs are fed by the effect on other threads
+// under its application mutex; open and close hold that mutex only while they
+// put the finished graphs up and take them down, never while they build or
+// destroy views, and never a lock that a parameter change or the audio
+// thread takes.
 #include "editor/AEffGUIEditor.h"
 #include "editor/ParameterMirror.h"
 #include "toolkit/CColor.h"
@@ -88,12 +90,19 @@ public:
     CBitmap* background() const { return background_; }
 
 private:
-    void buildViews(CFrame* frame);
+    struct Graphs {
+        CENVGRAP* envelope = nullptr;
+        CFRGRAP* frequency = nullptr;
+    };
+    void buildViews(CFrame* frame, Graphs& graphs);
     void addValueDisplay(CFrame* frame, int id, const CRect& display, float normalised);
     void applyMirrored(int id, float value);
     void placeCopyButton(bool show);
     void placeRequestedCopyButton();
-    void destroyViews();
+    // The frame and graphs forgotten by the editor (under the effect's lock),
+    // then the frame with every view destroyed (outside it).
+    CFrame* detachViews();
+    void destroyFrame(CFrame* frame);
 
     CBitmap* background_ = nullptr;
     CENVGRAP* envelopeGraph_ = nullptr;

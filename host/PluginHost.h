@@ -55,9 +55,9 @@ public:
     // Starts the plug-in for processing: sample rate, block size, resume.
     void start(float sampleRate, int blockSize);
 
-    // The answers to audioMasterGetCurrentProcessLevel (VST 2.4's kVstProcessLevel*).
-    static constexpr vst::Int32 kProcessLevelUnknown = 0;
-    static constexpr vst::Int32 kProcessLevelOffline = 4;
+    // The answers to audioMasterGetCurrentProcessLevel.
+    static constexpr vst::Int32 kProcessLevelUnknown = vst::kVstProcessLevelUnknown;
+    static constexpr vst::Int32 kProcessLevelOffline = vst::kVstProcessLevelOffline;
     // Unknown until set; a render says offline for its whole run, so that the
     // plug-in may finish pending work inside a process call instead of later.
     void setProcessLevel(vst::Int32 level) { processLevel_.store(level); }

@@ -25,6 +25,13 @@ constexpr CurveColour kRawColour{147, 167, 174, 255};
 constexpr CurveColour kShapedColour{0, 244, 255, 255};
 constexpr const char* kRawLabel = "impluse data -";
 
+// Left as it comes: for arrays whose writer sets every value itself.
+std::unique_ptr<float[]> scratchArray(int count)
+{
+    std::unique_ptr<float[]> array(new (std::nothrow) float[static_cast<std::size_t>(count)]);
+    return array;
+}
+
 std::unique_ptr<float[]> zeroedArray(int count)
 {
     std::unique_ptr<float[]> array(new (std::nothrow) float[static_cast<std::size_t>(count)]());
@@ -79,11 +86,8 @@ int IRData::loadIR(const char* path)
     trimLeadingSilence(rawLeft_.get(), rawRight_.get(), rawFrameCount_);
     analyzeDecay();
     publishRawEnvelope();
-    rebuildKernel();
-    // Reloading with nothing changed builds nothing; the graph still gets its
-    // highlight for the reload instead of staying in the building state.
-    if (rebuildIndicator() == -1)
-        setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
+    if (owner_ == nullptr || !owner_->buildKernelLater())
+        rebuildKernel();
     return 0;
 }
 
@@ -145,9 +149,29 @@ void IRData::setDump(float amount)
     rebuildKernel();
 }
 
+int IRData::setShaping(const Shaping& shaping)
+{
+    stretch_ = shaping.stretch;
+    gate_ = shaping.gateMs;
+    dump_ = shaping.dump;
+    decaySetting_ = std::isnan(shaping.decay) ? 1.0 : shaping.decay;
+    applyDecaySetting();
+    return rebuildKernel();
+}
+
+void IRData::setSampleRate(float fs)
+{
+    if (fs == sampleRate_)
+        return;
+    sampleRate_ = fs;
+    // The decay windows are measured in host-rate time.
+    if (loaded())
+        analyzeDecay();
+}
+
 bool IRData::sameAsLastBuild() const
 {
-    return std::strcmp(path_, lastBuild_.path) == 0 && decayKey_ == lastBuild_.decayKey &&
+    return std::strcmp(path_, lastBuild_.path) == 0 && envelopeMultiplier_ == lastBuild_.envelopeMultiplier &&
            gate_ == lastBuild_.gate && stretch_ == lastBuild_.stretch && dump_ == lastBuild_.dump &&
            sampleRate_ == lastBuild_.sampleRate;
 }
@@ -156,11 +180,16 @@ int IRData::rebuildKernel()
 {
     if (!loaded())
         return -1;
-    if (sameAsLastBuild())
+    if (sameAsLastBuild()) {
+        // A reload with nothing changed builds nothing; the graph still gets
+        // its highlight for the reload instead of staying in the building state.
+        if (rebuildIndicator() == -1)
+            setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
         return 0;
+    }
 
     std::memcpy(lastBuild_.path, path_, sizeof path_);
-    lastBuild_.decayKey = decayKey_;
+    lastBuild_.envelopeMultiplier = envelopeMultiplier_;
     lastBuild_.gate = gate_;
     lastBuild_.stretch = stretch_;
     lastBuild_.dump = dump_;
@@ -176,6 +205,8 @@ int IRData::rebuildKernel()
             graph->redraw();
         installed = engine_.prepareKernel(left.get(), right.get(), samples);
     }
+    if (installed)
+        ++kernelBuilds_;
     if (!installed) {
         // The old kernel stays; forget this build so that the next call retries.
         lastBuild_ = BuildKey{};
@@ -242,7 +273,7 @@ int IRData::publishRawEnvelope()
         return -1;
     graph->setTimeRange(kTimeRangeMs);
     graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
-    std::unique_ptr<float[]> values = zeroedArray(effect::kIRCapacityFrames);
+    std::unique_ptr<float[]> values = scratchArray(effect::kIRCapacityFrames);
     if (!values)
         return -1;
     const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;

@@ -3,12 +3,12 @@
 // leading silence removed, the measured decay, and the shaping settings that
 // turn it into the kernel the convolution engine runs with.
 //
-// Not internally locked. The effect serialises every call (it holds one mutex
-// around parameter application and the file actions); only the rebuild
-// indicator may be read and cleared from another thread (the editor's idle).
-// Loads and rebuilds allocate and run transforms: never call them from the
-// audio thread. The new kernel reaches the audio thread through the engine's
-// own hand-over.
+// Not internally locked. The effect serialises every call with its
+// application mutex (the path commit and the file actions load on the host's
+// threads, its worker shapes and builds); only the rebuild indicator may be
+// read and cleared from another thread (the editor's idle). Loads and rebuilds
+// allocate and run transforms: never call them from the audio thread. The new
+// kernel reaches the audio thread through the engine's own hand-over.
 #include "ir/EnvelopeSink.h"
 #include "ir/IRFileInfo.h"
 #include "ir/IRFileReaders.h"
@@ -37,11 +37,12 @@ public:
     IRData& operator=(const IRData&) = delete;
 
     // Reads the file, removes its leading silence, measures its decay, shows
-    // it on the envelope graph and rebuilds the kernel. Returns 0, or -1 (or
-    // kIRRefused for a sound file in a format or channel count that cannot be
-    // used) with the reason in errorText() and everything else as it was
-    // (path, file information, raw IR, kernel). Paths of kIRPathSize bytes or
-    // more are refused, never cut.
+    // it on the envelope graph and rebuilds the kernel (or leaves that to an
+    // owner that builds later). Returns 0, or -1 (or kIRRefused for a sound
+    // file in a format or channel count that cannot be used) with the reason
+    // in errorText() and everything else as it was (path, file information,
+    // raw IR, kernel). Paths of kIRPathSize bytes or more are refused, never
+    // cut.
     int loadIR(const char* path);
 
     // "Decay" (0.01 .. 100, 1 neutral): sets the envelope multiplier, then
@@ -52,15 +53,31 @@ public:
     void setGate(float ms);
     void setStretch(float factor);
     void setDump(float amount);
-    // The host's rate, stored only: it takes effect with the next load or
-    // change of a shaping setting.
-    void setSampleRate(float fs) { sampleRate_ = fs; }
+
+    // All four shaping settings at once, then one rebuild (which does nothing
+    // when none of them changed).
+    struct Shaping {
+        float stretch = 1.0f;
+        double decay = 1.0;
+        float gateMs = kInitialGateMs;
+        float dump = 0.0f;
+    };
+    int setShaping(const Shaping& shaping);
+
+    // The host's rate. The decay of a loaded IR is measured again at the new
+    // rate, so that the shape depends on the file and the settings alone, as
+    // after a load at that rate; the kernel is rebuilt by the next
+    // rebuildKernel().
+    void setSampleRate(float fs);
 
     // Shapes the raw IR at the host rate, shows the result on the graph and
     // hands it to the engine. Returns -1 when no IR is loaded, 0 otherwise,
-    // also when nothing it depends on has changed since the last build (then
-    // nothing is done at all).
+    // also when nothing the shape depends on has changed since the last build
+    // (then nothing is built; a load still waiting for its build gets its
+    // highlight deadline).
     int rebuildKernel();
+    // Kernels handed to the engine since construction.
+    long kernelBuilds() const { return kernelBuilds_; }
 
     // For an editor that has just opened: shows the raw and the shaped IR on
     // the graph without touching the kernel.
@@ -93,9 +110,12 @@ public:
     const float* rawRight() const { return rawRight_.get(); }
 
 private:
+    // What the shape depends on: the envelope multiplier rather than the
+    // Decay setting, since the same setting shapes differently after the
+    // decay was measured anew (another file, another rate).
     struct BuildKey {
         IRPathText path = {};
-        double decayKey = 0.0;
+        double envelopeMultiplier = 0.0;
         double gate = 0.0;
         double stretch = 0.0;
         double dump = 0.0;
@@ -133,6 +153,7 @@ private:
     std::atomic<int> rebuildIndicator_{0};
 
     BuildKey lastBuild_;
+    long kernelBuilds_ = 0;
 };
 
 } // namespace ir

@@ -22,6 +22,11 @@ public:
 
     // True while the editor window is open.
     virtual bool editorOpen() const = 0;
+
+    // After a load: true when the owner builds the kernel later, on its own
+    // worker thread (loadIR then returns without building); false when
+    // loadIR should build it before it returns.
+    virtual bool buildKernelLater() { return false; }
 };
 
 } // namespace ir

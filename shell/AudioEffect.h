@@ -5,6 +5,8 @@
 #include "params/EffectConstants.h"
 #include "vst/VstInterface.h"
 
+#include <atomic>
+
 class AEffEditor;
 
 class AudioEffect {
@@ -64,6 +66,7 @@ protected:
     vst::Int32 blockSize_ = 1024;
     vst::Int32 numPrograms_;
     vst::Int32 numParams_;
-    vst::Int32 curProgram_ = 0;
+    // Read by parameter changes on any thread, the audio thread included.
+    std::atomic<vst::Int32> curProgram_{0};
     vst::AEffect cEffect_{};
 };

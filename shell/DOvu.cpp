@@ -40,11 +40,12 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     programs_ = std::make_unique<ProgramRecord[]>(kNumPrograms);
     for (int p = 0; p < kNumPrograms; ++p) {
         for (int i = 0; i < param::kNumParams; ++i)
-            programs_[p].values[i] = static_cast<float>(param::normalisedDefault(i));
+            programs_[p].values[i].store(static_cast<float>(param::normalisedDefault(i)));
         copyText(programs_[p].name, sizeof programs_[p].name, "Default");
     }
 
     intSampleRate_.store(static_cast<int>(sampleRate_));
+    hostRate_.store(sampleRate_);
     analyser_ = std::make_unique<engine::ResponseAnalyser>(intSampleRate_.load());
     ir_ = std::make_unique<ir::IRData>(static_cast<ir::IROwner*>(this), path_->convolution(), sampleRate_);
     fileActions_ = std::make_unique<ir::FileActions>(static_cast<ir::FileActionHost&>(*this));
@@ -63,18 +64,29 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     sdEditor_->setEnvelopeGraphActions(this);
 
     // From here on parameter changes are applied, not only stored.
+    worker_.start();
     applying_ = true;
     resetToDefaults();
     setProgram(0);
     resume();
+    // A new instance starts with its defaults in force.
+    worker_.finish();
 }
 
 DOvu::~DOvu()
 {
+    // Nothing works on the effect any more once it goes.
+    worker_.stop();
     // An editor still open is closed while the effect is whole; the base part
     // deletes it after everything it looks at is gone.
     if (sdEditor_ && sdEditor_->isOpen())
         sdEditor_->close();
+}
+
+bool DOvu::buildKernelLater()
+{
+    worker_.requestTask(WorkerTask::BuildKernel);
+    return true;
 }
 
 void DOvu::setPseudoStereo(bool on)
@@ -85,7 +97,7 @@ void DOvu::setPseudoStereo(bool on)
 ir::EnvelopeSink* DOvu::envelopeSink()
 {
     // only while the editor window is open; callers hold parameterMutex_, as
-    // the editor does while it makes and destroys the graph
+    // the editor does while it puts up and takes down the graph
     return sdEditor_ ? sdEditor_->envelopeSink() : nullptr;
 }
 
@@ -96,58 +108,65 @@ void DOvu::resume()
 
 void DOvu::setSampleRate(float sampleRate)
 {
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
     AudioEffectX::setSampleRate(sampleRate);
     // a rate the host cannot mean (0, negative, not a number) leaves the stages where they are
     if (!(sampleRate >= 1.0f && sampleRate <= 10.0e6f))
         return;
     const int rate = static_cast<int>(sampleRate);
-    const bool rateChanged = rate != intSampleRate_.exchange(rate);
+    intSampleRate_.store(rate);
+    hostRate_.store(sampleRate);
+    // Filters, pre-delay and width ring at once: hosts change the rate while
+    // processing is stopped. The IR, the analysis and the graph follow on the
+    // worker.
     path_->setSampleRate(rate);
     analyser_->setSampleRate(rate);
-    if (sdEditor_ && editorIsOpen())
-        sdEditor_->setSampleRate(rate);
-    ir_->setSampleRate(sampleRate);
-    // A loaded IR is shaped for the rate it plays at: a new project rate would
-    // otherwise leave it too fast or too slow until a shaping knob moved.
-    if (rateChanged && ir_->loaded())
-        ir_->rebuildKernel();
-    runResponseAnalysis();
+    worker_.requestTask(WorkerTask::SampleRate);
 }
 
 void DOvu::processReplacing(float** inputs, float** outputs, vst::Int32 sampleFrames)
 {
     if (sampleFrames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1])
         return;
+    worker_.noteProcessCall();
+    // A render must not depend on how fast the worker is: offline, every
+    // change made before this call is in force from its first frame.
+    if (worker_.busy() && hostRendersOffline())
+        worker_.finish();
     const DenormalGuard flushDenormals;
     path_->process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
+}
+
+bool DOvu::hostRendersOffline()
+{
+    return callHost(vst::audioMasterGetCurrentProcessLevel) == vst::kVstProcessLevelOffline;
 }
 
 void DOvu::setProgram(vst::Int32 program)
 {
     if (program < 0 || program >= kNumPrograms)
         return;
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
     curProgram_ = program;
-    float values[param::kNumParams];
-    std::memcpy(values, programs_[program].values, sizeof values);
+    // Each value is recorded like a host change; the last one, the path
+    // commit, loads the program's IR.
     for (int i = 0; i < param::kNumParams; ++i)
-        setParameter(i, values[i]);
+        setParameter(i, programs_[program].values[i].load());
 }
 
 void DOvu::setProgramName(char* name)
 {
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
-    copyText(programs_[curProgram_].name, sizeof programs_[curProgram_].name, name);
+    std::lock_guard<std::mutex> lock(programNameMutex_);
+    ProgramRecord& program = programs_[curProgram_];
+    copyText(program.name, sizeof program.name, name);
 }
 
 void DOvu::getProgramName(char* name)
 {
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
-    const ProgramRecord& program = programs_[curProgram_];
+    std::lock_guard<std::mutex> lock(programNameMutex_);
+    const int current = curProgram_;
+    const ProgramRecord& program = programs_[current];
     char text[64];
     if (std::strcmp(program.name, "Init") == 0)
-        std::snprintf(text, sizeof text, "%s %d", program.name, curProgram_ + 1);
+        std::snprintf(text, sizeof text, "%s %d", program.name, current + 1);
     else
         copyText(text, sizeof text, program.name);
     copyText(name, vst::kMaxProgNameLen, text);
@@ -157,7 +176,7 @@ bool DOvu::getProgramNameIndexed(vst::Int32, vst::Int32 index, char* text)
 {
     if (index < 0 || index >= kNumPrograms)
         return false;
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
+    std::lock_guard<std::mutex> lock(programNameMutex_);
     copyText(text, vst::kMaxProgNameLen, programs_[index].name);
     return true;
 }

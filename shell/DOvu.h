@@ -1,6 +1,14 @@
 #pragma once
 // The reverb effect as the host sees it: identity, programs, parameters and the
 // processing call. It owns every other part of the plug-in.
+//
+// Threads. A parameter change only records itself (DOvuParameterApplication):
+// levels and switches the audio thread reads as atomics are stored at once,
+// everything dearer is marked for the effect's worker thread, which designs,
+// shapes and analyses and hands the results over. Neither setParameter (ids
+// 5..102) nor processReplacing allocates or takes a lock. The path commit and
+// the file actions read their file on the calling thread, under the
+// application mutex that the worker's IR work and the editor's graphs share.
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeGraphActions.h"
 #include "engine/Handover.h"
@@ -9,6 +17,7 @@
 #include "params/EffectConstants.h"
 #include "platform/ModuleLocation.h"
 #include "shell/AudioEffectX.h"
+#include "shell/EffectWorker.h"
 #include "shell/ProgramRecord.h"
 
 #include <atomic>
@@ -29,7 +38,8 @@ class DOvu : public AudioEffectX,
              public EditorEffect,
              public EnvelopeGraphActions,
              public ir::FileActionHost,
-             private ir::IROwner {
+             private ir::IROwner,
+             private EffectWorker::Client {
 public:
     static constexpr int kNumPrograms = 8;
     static constexpr vst::Int32 kUniqueId = vst::fourCharCode('2', '9', '1', '3');
@@ -73,7 +83,9 @@ public:
     ir::IRData& irData() override { return *ir_; }
     const char* dataFolder() const override { return location_.dataFolder; }
     engine::ResponseAnalyser& responseAnalyser() override { return *analyser_; }
+    // The editor's graphs are fed by the worker: these only ask for it.
     void runResponseAnalysis() override;
+    void refreshIRCurves() override;
     void setEditor(AEffEditor* editor) override { AudioEffect::setEditor(editor); }
     std::recursive_mutex& applicationMutex() override { return parameterMutex_; }
 
@@ -91,19 +103,37 @@ public:
     SDEditor* editor() const { return sdEditor_; }
     engine::ProcessingPath& processingPath() { return *path_; }
 
+    // Waits until the worker has done everything asked of it so far (not
+    // from the audio thread, and not holding the application mutex).
+    void finishPendingWork() { worker_.finish(); }
+    bool workPending() const { return worker_.busy(); }
+
 private:
     // What the IR object needs from its owner.
     void setPseudoStereo(bool on) override;
     ir::EnvelopeSink* envelopeSink() override;
     bool editorOpen() const override { return editorIsOpen(); }
+    bool buildKernelLater() override;
 
+    // The worker's side of parameter application.
+    void runWork(const WorkItems& items) override;
+    bool applyFilterChanges(const WorkItems& items);
+    void applyShaping();
+    float realValue(int id) const;
+
+    // Stores a normalised value as current and in the current program.
+    void storeValue(int id, float value);
+    // Applies what the audio thread reads directly, marks the rest for the worker.
+    void recordChange(int id, float value);
+    // The processing path's setting for one id, in real units.
+    void applyToPath(int id, float real);
     void resetToDefaults();
     // Copy to local, file selection, web search and reset; each takes the
-    // parameter lock itself where it needs it, so no dialog holds it.
+    // application mutex itself where it needs it, so no dialog holds it.
     void runAction(int id);
-    void applyParameter(int id, float real);
     void applyPathCommit();
     void highlightEnvelope();
+    bool hostRendersOffline();
 
     engine::ProcessEpoch epoch_;
     std::unique_ptr<engine::ProcessingPath> path_;
@@ -114,10 +144,16 @@ private:
     std::unique_ptr<ProgramRecord[]> programs_;
     std::atomic<float> values_[param::kNumParams];
     std::atomic<int> intSampleRate_{effect::kDefaultSampleRate};
+    std::atomic<float> hostRate_{static_cast<float>(effect::kDefaultSampleRate)};
     std::atomic<int> editorOpen_{0};
-    // Applying parameters is serialised between the host's threads and the editor.
+    // The IR object and the editor's graphs: held by the path commit, the file
+    // actions, the worker's IR and graph work and the editor's views.
     std::recursive_mutex parameterMutex_;
+    // Program names, for the host's dispatcher calls.
+    std::mutex programNameMutex_;
     // Parameter application runs once the effect has its editor object.
     bool applying_ = false;
     SDEditor* sdEditor_ = nullptr;
+    // Last, so that it is gone before anything it works on.
+    EffectWorker worker_{*this};
 };

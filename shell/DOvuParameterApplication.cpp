@@ -1,19 +1,18 @@
-// What a parameter change does: actions, storage, mapping to real units and the
-// per-id application to the engine, the IR and the editor.
+// What a parameter change does on the calling thread: actions, storage, the
+// levels and switches the audio thread reads directly, the mark for the worker
+// (DOvuWork.cpp) and the note for the editor. Nothing here allocates, waits or
+// locks, except the actions and the path commit, which read files.
 #include "shell/DOvu.h"
 
 #include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
-#include "engine/ResponseAnalyser.h"
-#include "ir/EnvelopeSink.h"
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
-#include "ir/IRShaping.h"
 #include "ir/LoadFailureMessage.h"
 #include "params/PathParams.h"
-#include "platform/Clock.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -42,20 +41,101 @@ void DOvu::setParameter(vst::Int32 index, float value)
             runAction(index);
         return;
     }
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
     // A host may send anything; what is stored stays a normalised value.
     if (!std::isfinite(value))
         return;
     value = std::fmin(1.0f, std::fmax(0.0f, value));
-    values_[index].store(value);
-    programs_[curProgram_].values[index] = value;
+    storeValue(index, value);
     if (!applying_)
         return;
-    applyParameter(index, static_cast<float>(param::toRealValue(value, index)));
+    if (index == param::kPathCommit)
+        applyPathCommit();
+    else
+        recordChange(index, value);
     if (sdEditor_)
         sdEditor_->setParameter(index, value);
-    if (index >= param::kHPF && index <= param::kEnabledLPF)
-        runResponseAnalysis();
+}
+
+void DOvu::storeValue(int id, float value)
+{
+    values_[id].store(value);
+    programs_[curProgram_].values[id].store(value);
+}
+
+namespace {
+
+// Designs, a longer pre-delay store or a new kernel: what the worker applies.
+bool appliedByWorker(int id)
+{
+    return (id >= param::kStrech && id <= param::kPreDelay) || (id >= param::kHPF && id <= param::kEnabledLPF);
+}
+
+} // namespace
+
+void DOvu::recordChange(int id, float value)
+{
+    // The placeholder and the path values are only stored.
+    if (id < param::kBypassLocal || id > param::kDryLevel)
+        return;
+    if (appliedByWorker(id)) {
+        worker_.requestParameter(id);
+        return;
+    }
+    applyToPath(id, static_cast<float>(param::toRealValue(value, id)));
+    // the worker highlights the IR on the graph
+    if (id == param::kStInputs)
+        worker_.requestParameter(id);
+}
+
+void DOvu::applyToPath(int id, float r)
+{
+    engine::ProcessingPath& path = *path_;
+    switch (id) {
+    case param::kBypassLocal:
+        path.setActive(r);
+        break;
+    case param::kPreDelay:
+        path.setPreDelay(r);
+        break;
+    case param::kStWidth:
+        path.setWidth(r);
+        break;
+    case param::kStBalance:
+        path.setBalance(r);
+        break;
+    case param::kStInputs:
+        path.setInputRouting(r);
+        break;
+    case param::kHPF:
+        path.setHighPassFrequency(r);
+        break;
+    case param::kLPF:
+        path.setLowPassFrequency(r);
+        break;
+    case param::kBAL:
+        path.setBalanceTilt(r);
+        break;
+    case param::kEnabledHPF:
+        path.setHighPassEnabled(r);
+        break;
+    case param::kEnabledBAL:
+        path.setBalanceEnabled(r);
+        break;
+    case param::kEnabledLPF:
+        path.setLowPassEnabled(r);
+        break;
+    case param::kWetPlus12dB:
+        path.setWetBoost(r);
+        break;
+    case param::kWetLevel:
+        path.setWetLevel(r);
+        break;
+    case param::kDryLevel:
+        path.setDryLevel(r);
+        break;
+    default:
+        break; // the shaping settings belong to the IR
+    }
 }
 
 void DOvu::runAction(int id)
@@ -85,110 +165,30 @@ float DOvu::getParameter(vst::Int32 index)
     return values_[index].load();
 }
 
-void DOvu::applyParameter(int id, float r)
-{
-    engine::ProcessingPath& path = *path_;
-    switch (id) {
-    case param::kBypassLocal:
-        path.setActive(r);
-        break;
-    case param::kStrech:
-        ir_->setStretch(r);
-        break;
-    case param::kDecay:
-        ir_->setDecay(r);
-        break;
-    case param::kGate:
-        ir_->setGate(r);
-        break;
-    case param::kDump:
-        ir_->setDump(r);
-        break;
-    case param::kPreDelay:
-        path.setPreDelay(r);
-        // the shaped curve is drawn shifted by the pre-delay
-        if (editorIsOpen())
-            if (ir::EnvelopeSink* graph = envelopeSink())
-                graph->redraw();
-        break;
-    case param::kStWidth:
-        path.setWidth(r);
-        break;
-    case param::kStBalance:
-        path.setBalance(r);
-        break;
-    case param::kStInputs:
-        path.setInputRouting(r);
-        highlightEnvelope();
-        break;
-    case param::kHPF:
-        path.setHighPassFrequency(r);
-        break;
-    case param::kLPF:
-        path.setLowPassFrequency(r);
-        break;
-    case param::kBAL:
-        path.setBalanceTilt(r);
-        break;
-    case param::kEnabledHPF:
-        path.setHighPassEnabled(r);
-        break;
-    case param::kEnabledBAL:
-        path.setBalanceEnabled(r);
-        break;
-    case param::kEnabledLPF:
-        path.setLowPassEnabled(r);
-        break;
-    case param::kWetPlus12dB:
-        path.setWetBoost(r);
-        break;
-    case param::kWetLevel:
-        path.setWetLevel(r);
-        break;
-    case param::kDryLevel:
-        path.setDryLevel(r);
-        break;
-    case param::kPathCommit:
-        applyPathCommit();
-        break;
-    default:
-        break; // placeholder and path values are only stored
-    }
-}
-
 void DOvu::resetToDefaults()
 {
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
     for (int i = 0; i <= param::kDryLevel; ++i) {
         if (i == param::kReset)
             continue;
         const double real = param::findControl(i).defaultValue;
         const float normalised = static_cast<float>(param::toNormalisedValue(real, i));
-        values_[i].store(normalised);
-        programs_[curProgram_].values[i] = normalised;
-        applyParameter(i, static_cast<float>(real));
+        storeValue(i, normalised);
+        recordChange(i, normalised);
         if (sdEditor_)
             sdEditor_->setParameter(i, normalised);
     }
-    runResponseAnalysis();
+    // Also with every filter already at its default, the graph shows the chain.
+    worker_.requestTask(WorkerTask::AnalyseResponse);
 }
 
 void DOvu::runResponseAnalysis()
 {
-    analyser_->analyse(path_->highPass(), path_->lowPass(), path_->balanceFilter());
-    if (sdEditor_)
-        sdEditor_->responseAnalysed();
+    worker_.requestTask(WorkerTask::AnalyseResponse);
 }
 
-void DOvu::highlightEnvelope()
+void DOvu::refreshIRCurves()
 {
-    // A routing change is heard from the next block on: highlight the IR for the
-    // duration of 49152 samples.
-    ir::EnvelopeSink* graph = envelopeSink();
-    if (!graph)
-        return;
-    ir_->setRebuildIndicator(ir::highlightDeadline(platform::clock().tickCount(), intSampleRate_.load()));
-    graph->redraw();
+    worker_.requestTask(WorkerTask::ShowIRCurves);
 }
 
 void DOvu::applyPathCommit()
@@ -200,7 +200,16 @@ void DOvu::applyPathCommit()
     param::decodePathFromParams(stored, path);
     if (path[0] == '\0')
         return;
-    const int loaded = ir_->loadIR(path);
+    int loaded = 0;
+    std::string reason;
+    {
+        // The file is read here; its kernel is built by the worker.
+        std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
+        loaded = ir_->loadIR(path);
+        if (loaded == ir::kIRRefused)
+            reason = ir_->errorText();
+    }
+    // Shown without the lock, so that nothing waits for the user.
     if (loaded != 0)
-        ir::showLoadFailure(path, loaded == ir::kIRRefused ? ir_->errorText() : nullptr);
+        ir::showLoadFailure(path, loaded == ir::kIRRefused ? reason.c_str() : nullptr);
 }

@@ -135,8 +135,8 @@ void CFrame::draw()
 
 void CFrame::draw(CView* view)
 {
-    // Another thread only marks what changed, and reads nothing the frame's
-    // thread may be changing (its views, whether it has been drawn).
+    // From another thread only a mark, without a look at the view list, which
+    // the window's thread may be changing meanwhile.
     if (std::this_thread::get_id() != uiThread_) {
         if (view)
             view->setDirty(true);
@@ -160,9 +160,10 @@ bool CFrame::renderToPng(const std::string& path)
 
 void CFrame::drawOffscreen()
 {
+    // Cleared before drawing, so that a mark from another thread meanwhile survives.
+    CView::setDirty(false);
     offscreen_->resetClipRect();
     CViewContainer::draw(offscreen_.get());
-    CView::setDirty(false);
     drawnOnce_ = true;
 }
 
@@ -176,8 +177,8 @@ void CFrame::drawViewOffscreen(CView* view)
         drawBackgroundRect(context, view->getViewSize());
         context->resetClipRect();
     }
-    view->draw(context);
     view->setDirty(false);
+    view->draw(context);
     context->resetClipRect();
 }
 

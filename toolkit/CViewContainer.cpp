@@ -94,8 +94,10 @@ void CViewContainer::draw(CDrawContext* context)
 {
     drawBackgroundRect(context, size_);
     for (CView* view : views_) {
-        view->draw(context);
+        // Cleared first: a view marked again by another thread while it draws
+        // (a graph fed by the effect) stays marked for the next round.
         view->setDirty(false);
+        view->draw(context);
         // A view may leave its own clip behind; the next one starts unclipped.
         context->resetClipRect();
     }

@@ -161,6 +161,15 @@ enum HostOpcode : Int32 {
 
 enum PlugCategory : Int32 { kPlugCategUnknown = 0, kPlugCategEffect = 1 };
 
+// Answers to audioMasterGetCurrentProcessLevel.
+enum ProcessLevel : Int32 {
+    kVstProcessLevelUnknown = 0,   // the host does not say
+    kVstProcessLevelUser = 1,      // the host's user-interface thread
+    kVstProcessLevelRealtime = 2,  // the audio thread
+    kVstProcessLevelPrefetch = 3,  // a disk-streaming thread ahead of time
+    kVstProcessLevelOffline = 4,   // rendering, not bound to real time
+};
+
 // Editor rectangle as the host reads it from effEditGetRect.
 struct ERect {
     std::int16_t top;

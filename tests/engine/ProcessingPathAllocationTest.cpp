@@ -2,7 +2,7 @@
 // counts every allocation of the test program per thread; other threads may
 // allocate freely.
 #include "ProcessingPathTestRig.h"
-#include "ThreadStartCounter.h"
+#include "support/ThreadStartCounter.h"
 #include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +124,7 @@ TEST(ProcessingPathAllocations, CallThatCompletesABlockAllocatesNothing)
     p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), kLatency - 1);
     for (const int frames : {1, engine::ConvolutionEngine::kPartitionFrames}) {
         const testsupport::AllocationScope scope;
-        const enginetest::ThreadStartScope threads;
+        const testsupport::ThreadStartScope threads;
         p.process(in.left.data(), in.right.data(), out.left.data(), out.right.data(), frames);
         EXPECT_EQ(scope.counts().allocations, 0) << frames;
         EXPECT_EQ(scope.counts().frees, 0) << frames;

@@ -4,7 +4,7 @@
 #include "engine/ConvolutionEngine.h"
 
 #include "ConvolutionTestSupport.h"
-#include "ThreadStartCounter.h"
+#include "support/ThreadStartCounter.h"
 #include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ Counts countedExchange(ConvolutionEngine& engine, ProcessEpoch& epoch, const std
                        int frames)
 {
     const testsupport::AllocationScope allocations;
-    const enginetest::ThreadStartScope threads;
+    const testsupport::ThreadStartScope threads;
     {
         ProcessEpoch::Scope scope(epoch);
         engine.exchange(in.data(), in.data(), out.data(), out.data(), out.data(), out.data(), frames);
@@ -44,7 +44,7 @@ TEST(RealtimeConvolutionAllocation, CountersSeeAllocationsAndThreadStarts)
 {
     ASSERT_TRUE(testsupport::allocationCountingAvailable());
     const testsupport::AllocationScope allocations;
-    const enginetest::ThreadStartScope threads;
+    const testsupport::ThreadStartScope threads;
     std::thread([] {}).join();
     EXPECT_GE(allocations.counts().allocations, 1);
     EXPECT_EQ(threads.starts(), 1);

@@ -53,6 +53,7 @@ protected:
     // balance matter; both output channels one after the other.
     std::vector<float> render(PluginHost& host)
     {
+        host.setProcessLevel(PluginHost::kProcessLevelOffline);
         const size_t frames = input.size() / 2;
         std::vector<float> out(2 * frames);
         std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);

@@ -1,6 +1,7 @@
 #pragma once
 // Creates the effect as the entry point does and talks to it through its
-// effect record, with a host callback that records what the effect asks.
+// effect record, with a host callback that records what the effect asks and
+// says it renders offline, so that every change is in force at the next call.
 #include "shell/DOvu.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,8 @@ protected:
                                     float opt)
     {
         calls().push_back({opcode, index, opt});
+        if (opcode == vst::audioMasterGetCurrentProcessLevel)
+            return vst::kVstProcessLevelOffline;  // renders as fast as it can, like a bounce
         return opcode == vst::audioMasterVersion ? 2400 : 0;
     }
     static std::vector<HostCall>& calls()

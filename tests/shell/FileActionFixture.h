@@ -72,6 +72,9 @@ inline vst::IntPtr hostCallback(vst::AEffect*, vst::Int32 opcode, vst::Int32, vs
     switch (opcode) {
     case vst::audioMasterVersion:
         return 2400;
+    case vst::audioMasterGetCurrentProcessLevel:
+        // renders as fast as it can: every change is in force at the next call
+        return vst::kVstProcessLevelOffline;
     case vst::audioMasterCanDo: {
         const char* what = static_cast<const char*>(ptr);
         return h.offerSelector && what

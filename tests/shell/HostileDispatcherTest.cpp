@@ -35,8 +35,12 @@ constexpr int kLatency = 65536;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
+// Renders as fast as it can, so it says it renders offline: every change is
+// then in force at the next call, however slow the effect's worker is.
 vst::IntPtr versionOnlyHost(vst::AEffect*, vst::Int32 opcode, vst::Int32, vst::IntPtr, void*, float)
 {
+    if (opcode == vst::audioMasterGetCurrentProcessLevel)
+        return vst::kVstProcessLevelOffline;
     return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
@@ -165,6 +169,7 @@ TEST_F(HostileDispatcherTest, RatesThatMakeNoSenseLeaveUsableLengths)
         set(param::kStInputs, 0.2f);
         gate = gate == 0.5f ? 0.9f : 0.5f;
         set(param::kGate, gate);
+        effect->finishPendingWork();
 
         const int integerRate = effect->integerSampleRate();
         EXPECT_GE(integerRate, 1);

@@ -107,9 +107,11 @@ TEST_F(EditorEffectTest, RoutingHighlightsTheGraphOnlyWhileOpen)
         ~Restore() { testsupport::installServices(nullptr); }
     } restore;
     record->setParameter(record, param::kStInputs, 0.3f);
+    effect->finishPendingWork();
     EXPECT_EQ(effect->irData().rebuildIndicator(), 0);
     openEditor();
     record->setParameter(record, param::kStInputs, 0.6f);
+    effect->finishPendingWork();
     // 49152 samples at 44100 Hz from now.
     EXPECT_EQ(effect->irData().rebuildIndicator(), 50000 + 1114);
     clock.now += 1113;
@@ -124,6 +126,7 @@ TEST_F(EditorEffectTest, SampleRateChangeReachesTheOpenFrequencyGraph)
 {
     openEditor();
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, 96000.0f);
+    effect->finishPendingWork();
     EXPECT_EQ(editor()->frequencyGraph()->sampleRate(), 96000);
     // 20 Hz to 48 kHz: every grid line up to 40 kHz.
     EXPECT_EQ(editor()->frequencyGraph()->frequencyLines().size(), 30u);

@@ -1,7 +1,10 @@
 // The audio thread never allocates or frees in steady state: the whole effect,
 // through its effect record, with an IR loaded and every stage busy, while
 // another thread changes parameters (gains, filters, pre-delay growth, kernel
-// rebuilds) during the calls.
+// rebuilds) during the calls. Nor when the host automates every parameter on
+// the audio thread itself, between its calls: then it also never locks,
+// waits or starts a thread.
+#include "ir/IRData.h"
 #include "shell/DOvu.h"
 #include "params/ParameterTable.h"
 #include "params/PathParams.h"
@@ -9,6 +12,8 @@
 #include "support/FakeDesktop.h"
 #include "support/ReliabilityKit.h"
 #include "support/TestSupport.h"
+#include "support/ThreadStartCounter.h"
+#include "threads/WaitCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -205,6 +210,49 @@ TEST_F(AudioThreadAllocationTest, KernelChangesAndBlockBoundariesAllocateNothing
     EXPECT_EQ(boundary.frees, 0);
     EXPECT_EQ(between.allocations, 0);
     EXPECT_EQ(between.frees, 0);
+}
+
+// An automating host: every id from "Bypass (local)" to "DryLevel" set on the
+// audio thread before every call, as a lane of automation per parameter.
+// Counted around the settings and the call together, over three block periods,
+// so that new kernels from the shaping knobs reach the audio thread meanwhile.
+TEST_F(AudioThreadAllocationTest, AutomationOnTheAudioThreadAllocatesLocksAndWaitsForNothing)
+{
+    warmUp();
+    const long buildsBefore = effect->irData().kernelBuilds();
+    testsupport::AllocationCounts allocations;
+    threadtest::WaitCounts waits;
+    long threadStarts = 0;
+    long calls = 0;
+    float* in[2] = {inL.data(), inR.data()};
+    float* out[2] = {outL.data(), outR.data()};
+    for (long f = 0; f < 3 * kLatency; f += kBlock, ++calls) {
+        const testsupport::AllocationScope allocationScope;
+        const threadtest::WaitScope waitScope;
+        const testsupport::ThreadStartScope threadScope;
+        for (int id = param::kBypassLocal; id <= param::kDryLevel; ++id) {
+            // a slow ramp per parameter, each with its own phase
+            const float value = static_cast<float>((calls * 3 + id * 17) % 200) / 199.0f;
+            record->setParameter(record, id, id == param::kBypassLocal ? 1.0f : value);
+        }
+        record->processReplacing(record, in, out, kBlock);
+        const testsupport::AllocationCounts a = allocationScope.counts();
+        const threadtest::WaitCounts w = waitScope.counts();
+        allocations.allocations += a.allocations;
+        allocations.frees += a.frees;
+        waits.lockCalls += w.lockCalls;
+        waits.contendedLocks += w.contendedLocks;
+        waits.conditionWaits += w.conditionWaits;
+        waits.sleeps += w.sleeps;
+        threadStarts += threadScope.starts();
+    }
+    effect->finishPendingWork();
+    EXPECT_GT(effect->irData().kernelBuilds(), buildsBefore) << "no kernel reached the audio thread meanwhile";
+    EXPECT_EQ(allocations.allocations, 0);
+    EXPECT_EQ(allocations.frees, 0);
+    EXPECT_EQ(waits.lockCalls, 0);
+    EXPECT_EQ(waits.waits(), 0);
+    EXPECT_EQ(threadStarts, 0);
 }
 
 } // namespace

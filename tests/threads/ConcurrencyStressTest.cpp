@@ -328,6 +328,8 @@ protected:
     void checkConsistency(const State& s, const std::string& irPath, int round)
     {
         restore(s);
+        // The kernel is built by the effect's worker.
+        effect->finishPendingWork();
         for (int id = 0; id < param::kNumParams; ++id) {
             if (isAction(id))
                 continue;

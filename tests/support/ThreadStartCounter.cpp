@@ -1,4 +1,4 @@
-#include "ThreadStartCounter.h"
+#include "support/ThreadStartCounter.h"
 
 #include <dlfcn.h>
 #include <pthread.h>
@@ -19,6 +19,6 @@ extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, voi
     return next(thread, attr, start, arg);
 }
 
-namespace enginetest {
+namespace testsupport {
 long threadStartsOfThisThread() { return t_starts; }
-} // namespace enginetest
+} // namespace testsupport

@@ -3,7 +3,7 @@
 // audio thread never starts one. The test program's own pthread_create stands
 // in front of the C library's (std::thread ends there too) and counts per
 // calling thread.
-namespace enginetest {
+namespace testsupport {
 
 // Threads the calling thread has started since it began.
 long threadStartsOfThisThread();
@@ -17,4 +17,4 @@ private:
     long start_;
 };
 
-} // namespace enginetest
+} // namespace testsupport
