@@ -129,8 +129,19 @@ vst::IntPtr offlineHost(vst::AEffect*, vst::Int32 opcode, vst::Int32, vst::IntPt
 
 } // namespace
 
+std::vector<Setting> irFileSettings(const std::string& irPath)
+{
+    float values[param::kPathParamValues];
+    EXPECT_TRUE(param::encodePathToParams(irPath.c_str(), values));
+    std::vector<Setting> settings;
+    for (int k = 0; k < param::kPathParamValues; ++k)
+        settings.push_back({param::kPathFirst + k, values[k]});
+    settings.push_back({param::kPathCommit, 0.0f});
+    return settings;
+}
+
 Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& settings, int rate, int block,
-                     const Stereo& input)
+                     const Stereo& input, const std::vector<TimedSetting>& changes)
 {
     Stereo output;
     void* library = dlopen(RVB_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
@@ -154,28 +165,29 @@ Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& sett
     dispatch(vst::effMainsChanged, 1);
     for (const Setting& s : settings)
         effect->setParameter(effect, s.id, s.normalised);
-    if (!irPath.empty()) {
-        // as a project restore does: the path values, then the commit
-        float values[param::kPathParamValues];
-        EXPECT_TRUE(param::encodePathToParams(irPath.c_str(), values));
-        for (int k = 0; k < param::kPathParamValues; ++k)
-            effect->setParameter(effect, param::kPathFirst + k, values[k]);
-        effect->setParameter(effect, param::kPathCommit, 0.0f);
-    }
-    const std::size_t frames = input.left.size();
-    output.left.assign(frames, 0.0f);
-    output.right.assign(frames, 0.0f);
+    if (!irPath.empty())
+        for (const Setting& s : irFileSettings(irPath))
+            effect->setParameter(effect, s.id, s.normalised);
+    const long frames = static_cast<long>(input.left.size());
+    output.left.assign(input.left.size(), 0.0f);
+    output.right.assign(input.right.size(), 0.0f);
     std::vector<float> inL(static_cast<std::size_t>(block)), inR(inL), outL(inL), outR(inL);
-    for (std::size_t done = 0; done < frames;) {
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(block), frames - done);
-        std::copy_n(input.left.begin() + static_cast<long>(done), n, inL.begin());
-        std::copy_n(input.right.begin() + static_cast<long>(done), n, inR.begin());
+    std::size_t next = 0; // changes are in frame order
+    for (long done = 0; done < frames;) {
+        for (; next < changes.size() && changes[next].frame <= done; ++next)
+            effect->setParameter(effect, changes[next].id, changes[next].normalised);
+        long end = std::min<long>(frames, done + block);
+        if (next < changes.size())
+            end = std::min(end, changes[next].frame);
+        const std::size_t n = static_cast<std::size_t>(end - done);
+        std::copy_n(input.left.begin() + done, n, inL.begin());
+        std::copy_n(input.right.begin() + done, n, inR.begin());
         float* in[2] = {inL.data(), inR.data()};
         float* out[2] = {outL.data(), outR.data()};
         effect->processReplacing(effect, in, out, static_cast<vst::Int32>(n));
-        std::copy_n(outL.begin(), n, output.left.begin() + static_cast<long>(done));
-        std::copy_n(outR.begin(), n, output.right.begin() + static_cast<long>(done));
-        done += n;
+        std::copy_n(outL.begin(), n, output.left.begin() + done);
+        std::copy_n(outR.begin(), n, output.right.begin() + done);
+        done = end;
     }
     dispatch(vst::effMainsChanged, 0);
     dispatch(vst::effClose);

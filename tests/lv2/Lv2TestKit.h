@@ -30,11 +30,21 @@ struct Setting {
     float normalised;
 };
 
+// A parameter set by the VST host during a render, right before the frame.
+struct TimedSetting {
+    long frame;
+    int id;
+    float normalised;
+};
+
+// What a VST host sends to choose an IR: the path values, then the commit.
+std::vector<Setting> irFileSettings(const std::string& irPath);
+
 // Renders through the built VST 2.4 plug-in, told that it renders offline,
 // with the IR loaded as a project restore does (path parameters, then the
-// commit), after the settings.
+// commit), after the settings. Process calls end at the frames of `changes`.
 Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& settings, int rate, int block,
-                     const Stereo& input);
+                     const Stereo& input, const std::vector<TimedSetting>& changes = {});
 
 // Largest absolute difference of two signals of the same length (infinity otherwise).
 float maxDifference(const Stereo& a, const Stereo& b);
