@@ -15,11 +15,12 @@
 //    period computes two outputs and fades between them: the dearest position
 //    against the median position of the plain run.
 //
-// Usage: bench_realtime [seconds of paced audio, default 20] [periods for 2 and 3, default 40]
+// Usage: bench_realtime [seconds of paced audio, default 20] [periods for 2 and 3, default 40] [sse2]
 #include "engine/ConvolutionEngine.h"
 #include "engine/Handover.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -29,12 +30,14 @@
 #include <mutex>
 #include <pthread.h>
 #include <random>
+#include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
 
 namespace {
 
+engine::VectorPath gPath = engine::bestVectorPath();
 constexpr double kSampleRate = 48000.0;
 constexpr int kPart = engine::ConvolutionEngine::kPartitionFrames;
 
@@ -89,7 +92,7 @@ void pinTo(int core)
 class Rig {
 public:
     explicit Rig(int callFrames)
-        : engine_(epoch_), irA_(noise(engine::ConvolutionEngine::kCapacityFrames, 1u, 0.01f)),
+        : engine_(epoch_, gPath), irA_(noise(engine::ConvolutionEngine::kCapacityFrames, 1u, 0.01f)),
           irB_(noise(engine::ConvolutionEngine::kCapacityFrames, 2u, 0.01f)), in_(noise(2 * 65536, 3u, 0.5f)),
           out_(4 * static_cast<size_t>(callFrames)), callFrames_(callFrames), worker_([this] { work(); })
     {
@@ -115,10 +118,12 @@ public:
         }
         wake_.notify_one();
     }
+    // Spins rather than sleeps, so that no other program takes this core
+    // (and its caches) meanwhile.
     void waitForKernel()
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, [this] { return published_ == requested_; });
+        while (made_.load() != requested_)
+            __builtin_ia32_pause();
     }
 
     void call()
@@ -145,7 +150,7 @@ private:
             engine_.prepareKernel(ir.data(), ir.data(), static_cast<int>(ir.size()));
             lock.lock();
             ++published_;
-            wake_.notify_all();
+            made_.store(published_);
         }
     }
 
@@ -157,6 +162,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     long requested_ = 0, published_ = 0;
+    std::atomic<long> made_{0};
     bool stop_ = false;
     std::thread worker_;
 };
@@ -229,9 +235,10 @@ std::vector<double> costByPosition(int callFrames, int periods, bool crossfadeEv
             byPosition[static_cast<size_t>(i)].push_back(threadCpuUs() - start - overhead);
         }
         // Unpaced, a period passes faster than a kernel is made: the next one
-        // is made between periods, on the other core, and published before the
-        // next period begins (so that its making does not load the memory
-        // while the calls are measured).
+        // is made between periods, on the other core, while this thread spins
+        // (so that the making does not load the memory while calls are
+        // measured, and no other program takes this core), and published
+        // before the next period begins, which takes it up.
         if (crossfadeEveryPeriod) {
             rig.requestKernel();
             rig.waitForKernel();
@@ -261,8 +268,10 @@ int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     const int periods = argc > 2 ? std::max(3, std::atoi(argv[2])) : 40;
-    std::printf("convolution engine on %s, stereo IR of %d frames, 48 kHz\n\n",
-                engine::vectorPathName(engine::bestVectorPath()), engine::ConvolutionEngine::kCapacityFrames);
+    if (argc > 3 && std::string(argv[3]) == "sse2")
+        gPath = engine::VectorPath::Sse2;
+    std::printf("convolution engine on %s, stereo IR of %d frames, 48 kHz\n\n", engine::vectorPathName(gPath),
+                engine::ConvolutionEngine::kCapacityFrames);
 
     std::printf("1. paced calls, %.0f s of audio\n", seconds);
     std::printf("%5s %7s | %-47s | %-33s | calls that\n", "", "", "wall time per call, us", "thread processor time, us");
