@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ./build.sh demo   build the plug-in and render the bundled demo through it
 # ./build.sh test   build everything and run all tests (sanitizers included)
-# ./build.sh install  build a release plug-in and install it into ~/.vst
+# ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4) and ~/.lv2 (LV2)
 # ./build.sh windows  cross-build the Windows DLL and host (and their tests) into build/windows
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -56,11 +56,16 @@ case "${1:-}" in
     ;;
   install)
     configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
-    ninja -C build/release -j"$jobs" KestrelReverb
+    ninja -C build/release -j"$jobs" KestrelReverb KestrelReverb_lv2
     mkdir -p ~/.vst/data
     cp build/release/KestrelReverb.so ~/.vst/
     cp resources/demo/demo_ir.wav ~/.vst/data/
     echo "installed ~/.vst/KestrelReverb.so and its IR folder ~/.vst/data"
+    # The bundle's files are replaced; IR files copied into its data folder stay.
+    mkdir -p ~/.lv2/KestrelReverb.lv2/data
+    cp build/release/KestrelReverb.lv2/*.ttl build/release/KestrelReverb.lv2/KestrelReverb.so ~/.lv2/KestrelReverb.lv2/
+    cp build/release/KestrelReverb.lv2/data/demo_ir.wav ~/.lv2/KestrelReverb.lv2/data/
+    echo "installed ~/.lv2/KestrelReverb.lv2 and its IR folder ~/.lv2/KestrelReverb.lv2/data"
     ;;
   windows)
     build_windows KestrelReverb rvbhost

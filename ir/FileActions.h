@@ -49,10 +49,11 @@ public:
     // A copy of the loaded IR's path, "" when none.
     std::string currentIRPath();
 
-private:
     // Loads the file and, when it loaded, remembers it and sets the button.
-    // -1 when refused or failed.
+    // -1 when refused or failed. Also for a file a host chose for the effect.
     int takeFile(const std::string& path);
+
+private:
     // Loads under the application mutex and runs whenLoaded still holding it;
     // tells the user why a file in an unusable format was refused. 0 or -1.
     int loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded);

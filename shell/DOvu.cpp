@@ -6,6 +6,7 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "params/EffectConstants.h"
+#include "params/EffectIdentity.h"
 #include "platform/ModulePath.h"
 #include "shell/DenormalGuard.h"
 
@@ -14,10 +15,6 @@
 #include <cstring>
 
 namespace {
-
-const char kEffectName[] = "KS [TALU-01] Convolution Reverb 0.01";
-const char kVendorString[] = "[Kestrel] Fenwood.T";
-const char kProductString[] = "REVERB";
 
 // Copies text into a fixed buffer, cutting it to fit.
 void copyText(char* to, size_t capacity, const char* from)
@@ -191,18 +188,18 @@ void DOvu::getParameterName(vst::Int32 index, char* text)
 
 bool DOvu::getEffectName(char* name)
 {
-    std::strcpy(name, kEffectName);
+    std::strcpy(name, effect::kEffectName);
     return true;
 }
 
 bool DOvu::getVendorString(char* text)
 {
-    std::strcpy(text, kVendorString);
+    std::strcpy(text, effect::kVendorString);
     return true;
 }
 
 bool DOvu::getProductString(char* text)
 {
-    std::strcpy(text, kProductString);
+    std::strcpy(text, effect::kProductString);
     return true;
 }

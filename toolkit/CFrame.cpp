@@ -53,6 +53,11 @@ bool CFrame::isOpen() const
     return open_ && (!window_ || window_->isOpen());
 }
 
+void* CFrame::getWindowHandle() const
+{
+    return window_ && window_->isOpen() ? window_->nativeHandle() : nullptr;
+}
+
 int CFrame::getKnobMode() const
 {
     return gKnobMode.load(std::memory_order_relaxed);

@@ -29,6 +29,9 @@ public:
 
     bool isOpen() const;
     void* getSystemWindow() const { return systemWindow_; }
+    // The frame's own window inside the host's, as a handle of the same kind
+    // as the host's; null for a frame without a window.
+    void* getWindowHandle() const;
     CFrameOwner* getOwner() const { return owner_; }
 
     // Handles the window's pending events (unless a control is tracking the

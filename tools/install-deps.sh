@@ -6,7 +6,8 @@ packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libbenchmark-dev libfftw3-dev libzita-convolver-dev
           fonts-liberation fonts-ipafont-gothic fonts-ipafont-mincho xvfb x11-utils imagemagick sox
           clang libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix googletest wine wine64)
+          g++-mingw-w64-x86-64-posix googletest wine wine64
+          lv2-dev liblilv-dev lilv-utils lv2file sordi)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

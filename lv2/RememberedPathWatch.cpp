@@ -1,0 +1,52 @@
+#include "lv2/RememberedPathWatch.h"
+
+#include "editor/EditorEffect.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace lv2plugin {
+
+static_assert(param::kPathCount == param::kPathParamValues, "one path value per path parameter");
+
+RememberedPathWatch::RememberedPathWatch()
+{
+    // Values no effect holds: the first still reading is reported.
+    for (int k = 0; k < param::kPathCount; ++k) {
+        seen_[k] = std::nanf("");
+        reported_[k] = std::nanf("");
+    }
+}
+
+void RememberedPathWatch::readValues(EditorEffect& effect, float* values)
+{
+    for (int k = 0; k < param::kPathCount; ++k)
+        values[k] = effect.getParameter(param::kPathFirst + k);
+}
+
+bool RememberedPathWatch::poll(EditorEffect& effect)
+{
+    float now[param::kPathCount];
+    readValues(effect, now);
+    const bool still = std::memcmp(now, seen_, sizeof now) == 0;
+    std::memcpy(seen_, now, sizeof now);
+    if (!still || std::memcmp(now, reported_, sizeof now) == 0)
+        return false;
+    std::memcpy(reported_, now, sizeof now);
+    param::decodePathFromParams(now, path_);
+    return true;
+}
+
+std::uint32_t RememberedPathWatch::length() const
+{
+    return static_cast<std::uint32_t>(strnlen(path_, sizeof path_));
+}
+
+void RememberedPathWatch::read(EditorEffect& effect, char (&path)[param::kPathTextCapacity])
+{
+    float values[param::kPathCount];
+    readValues(effect, values);
+    param::decodePathFromParams(values, path);
+}
+
+} // namespace lv2plugin

@@ -1,0 +1,99 @@
+#pragma once
+// One instance of the LV2 plug-in. It owns the effect object the VST 2.4
+// shell uses and drives it the way a VST host would: rate, block size,
+// resume, a setParameter for every control port the host moved, and the
+// process call. The IR file arrives as a patch:Set of its path property, is
+// loaded on the host's worker thread, is reported back on the notify port and
+// travels in the host's state as a path.
+//
+// Threads: run and work_response on the host's audio thread (nothing there
+// allocates, waits or touches a file); work on the host's worker thread;
+// save on any thread but the instantiation one; restore, activate and
+// deactivate with the instance to themselves.
+#include "lv2/EffectHost.h"
+#include "lv2/PortLayout.h"
+#include "lv2/RememberedPathWatch.h"
+#include "lv2/Urids.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
+#include <lv2/core/lv2.h>
+#include <lv2/log/logger.h>
+#include <lv2/state/state.h>
+#include <lv2/worker/worker.h>
+
+#include <cstdint>
+#include <memory>
+
+class DOvu;
+
+namespace lv2plugin {
+
+class ReverbInstance {
+public:
+    // Null when the host lacks urid:map or the effect could not be made.
+    static ReverbInstance* create(double sampleRate, const LV2_Feature* const* features);
+    ~ReverbInstance();
+    ReverbInstance(const ReverbInstance&) = delete;
+    ReverbInstance& operator=(const ReverbInstance&) = delete;
+
+    void connectPort(std::uint32_t port, void* data);
+    // Processing starts: every signal history is cleared, as a VST resume does.
+    void activate();
+    void deactivate();
+    void run(std::uint32_t frames);
+
+    // Worker: loads a file the host chose, on the worker thread.
+    LV2_Worker_Status work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
+                           std::uint32_t size, const void* data);
+    LV2_Worker_Status workResponse(std::uint32_t size, const void* data);
+
+    // State: the remembered IR path, mapped through the host's state:mapPath
+    // so that the project may move. The parameters travel as port values.
+    LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle, std::uint32_t flags,
+                          const LV2_Feature* const* features);
+    LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
+                             std::uint32_t flags, const LV2_Feature* const* features);
+
+    // For the LV2 editor that reaches the instance through instance-access.
+    DOvu& effect() { return *effect_; }
+    EffectHost& effectHost() { return host_; }
+
+    // Longest path a load request carries; the loader refuses paths longer
+    // than the effect can hold with a word to the user.
+    static constexpr std::uint32_t kMaxRequestedPath = 2047;
+
+private:
+    ReverbInstance(double sampleRate, LV2_URID_Map& map, const Urids& urids, LV2_Worker_Schedule* schedule,
+                   LV2_Log_Log* log, int maxBlockLength);
+
+    void applyParameterPorts();
+    void readControlMessages();
+    void requestLoad(const char* path, std::uint32_t length);
+    void writeNotifications();
+    void restoreIRFile(const char* path);
+
+    // Destroyed after the effect, whose callbacks reach it to the end.
+    EffectHost host_;
+    std::unique_ptr<DOvu> effect_;
+    Urids urids_;
+    LV2_Atom_Forge forge_;
+    LV2_Worker_Schedule* schedule_;
+    LV2_Log_Logger logger_;
+
+    const float* audioIn_[2] = {};
+    float* audioOut_[2] = {};
+    const float* parameterPorts_[kParameterPortCount] = {};
+    float* latencyPort_ = nullptr;
+    const float* freeWheelPort_ = nullptr;
+    const LV2_Atom_Sequence* controlPort_ = nullptr;
+    LV2_Atom_Sequence* notifyPort_ = nullptr;
+
+    // The port values last handed to the effect; not-a-number until the first.
+    float applied_[kParameterPortCount];
+    RememberedPathWatch pathWatch_;
+    // The host is owed a report of the remembered path (audio thread).
+    bool reportPath_ = false;
+};
+
+} // namespace lv2plugin
