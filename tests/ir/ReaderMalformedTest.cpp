@@ -170,7 +170,7 @@ TEST(ReaderMalformed, RandomDamageNeverBreaksTheReaders)
 {
     // Each run of this loop is a small fuzzing pass; the address sanitizer
     // catches any read outside the image.
-    const std::string seeds[] = {
+    const std::string startingImages[] = {
         riffWave(riffChunk("LIST", "abc") + riffChunk("fmt ", fmtBody(1, 2, 44100, 16, 2)) +
                  riffChunk("data", pcm(kSamples, 2, false))),
         wavFile(3, 1, 48000, 32, 4, floats32LE({0.5f, -0.25f, 0.125f})),
@@ -187,7 +187,7 @@ TEST(ReaderMalformed, RandomDamageNeverBreaksTheReaders)
     };
     int read = 0;
     for (int round = 0; round < 3000; ++round) {
-        std::string image = seeds[next() % 5];
+        std::string image = startingImages[next() % 5];
         const int edits = 1 + static_cast<int>(next() % 4);
         for (int e = 0; e < edits; ++e) {
             const std::size_t at = next() % image.size();

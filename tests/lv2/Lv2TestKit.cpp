@@ -20,7 +20,7 @@ namespace {
 // xorshift32: the same numbers on every machine.
 class Random {
 public:
-    explicit Random(unsigned seed) : state_(seed ? seed : 1u) {}
+    explicit Random(unsigned stream) : state_(stream ? stream : 1u) {}
     float next()
     {
         state_ ^= state_ << 13;
@@ -71,9 +71,9 @@ Stereo readStereoWav(const std::string& path)
     return audio;
 }
 
-void writeNoiseIR(const std::string& path, int frames, int rate, unsigned seed)
+void writeNoiseIR(const std::string& path, int frames, int rate, unsigned stream)
 {
-    Random random(seed);
+    Random random(stream);
     Stereo ir;
     ir.left.resize(static_cast<std::size_t>(frames));
     ir.right.resize(static_cast<std::size_t>(frames));
@@ -97,9 +97,9 @@ Stereo impulse(int frames, int at)
     return s;
 }
 
-Stereo noise(int frames, unsigned seed)
+Stereo noise(int frames, unsigned stream)
 {
-    Random random(seed);
+    Random random(stream);
     Stereo s;
     for (int i = 0; i < frames; ++i) {
         s.left.push_back(0.25f * random.next());

@@ -13,7 +13,7 @@ struct Stereo {
 
 // A decaying noise IR of `frames` stereo frames (fixed random state), written
 // as a 24-bit WAV file.
-void writeNoiseIR(const std::string& path, int frames, int rate, unsigned seed = 1);
+void writeNoiseIR(const std::string& path, int frames, int rate, unsigned stream = 1);
 // 24-bit, or 32-bit float samples when asked.
 void writeStereoWav(const std::string& path, const Stereo& audio, int rate, bool floatSamples = false);
 // Both channels of a stereo file; empty when it cannot be read as one.
@@ -22,7 +22,7 @@ Stereo readStereoWav(const std::string& path);
 // An impulse of 0.5 at frame `at`, then silence, on both channels.
 Stereo impulse(int frames, int at = 0);
 // Deterministic noise on both channels (different per channel).
-Stereo noise(int frames, unsigned seed = 7);
+Stereo noise(int frames, unsigned stream = 7);
 
 // A parameter by id as the VST host sets it, normalised.
 struct Setting {
