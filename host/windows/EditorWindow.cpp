@@ -3,6 +3,7 @@
 #include "host/EditorSize.h"
 #include "host/PluginHost.h"
 #include "host/windows/HostText.h"
+#include "platform/windows/GdiPlus.h"
 
 #include <windows.h>
 
@@ -12,12 +13,6 @@
 #include <memory>
 #include <thread>
 #include <vector>
-
-namespace Gdiplus {
-using std::max;
-using std::min;
-} // namespace Gdiplus
-#include <gdiplus.h>
 
 namespace {
 
@@ -50,24 +45,6 @@ void pumpMessages()
     }
 }
 
-bool pngEncoder(CLSID& clsid)
-{
-    UINT count = 0, bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
-        return false;
-    std::vector<unsigned char> buffer(bytes);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (encoders[i].MimeType && std::wstring(encoders[i].MimeType) == L"image/png") {
-            clsid = encoders[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
 // The client area as the screen shows it, saved as PNG through GDI+.
 bool savePicture(HWND window, int width, int height, const std::string& path, std::string& error)
 {
@@ -88,7 +65,7 @@ bool savePicture(HWND window, int width, int height, const std::string& path, st
         CLSID png {};
         if (!copied) {
             error = "could not read the window's contents";
-        } else if (!pngEncoder(png)) {
+        } else if (!platform::pngEncoder(png)) {
             error = "no PNG encoder";
         } else {
             Gdiplus::Bitmap picture(bitmap, nullptr);

@@ -126,24 +126,6 @@ float advanceOf(Gdiplus::Graphics& graphics, const std::wstring& text, const Pix
     return bounds.Width;
 }
 
-bool pngEncoder(CLSID& clsid)
-{
-    UINT count = 0, bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
-        return false;
-    std::vector<unsigned char> buffer(bytes);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (encoders[i].MimeType && std::wstring(encoders[i].MimeType) == L"image/png") {
-            clsid = encoders[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 Canvas::Canvas(int width, int height) : width_(std::max(0, width)), height_(std::max(0, height))
