@@ -1,5 +1,6 @@
 #include "host/DeclaredFrames.h"
 
+#include "host/FileOffset.h"
 #include "host/HostSystem.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
     bool read(void* into, size_t n) { return f_ && std::fread(into, 1, n, f_) == n; }
-    bool skip(long long n) { return f_ && std::fseek(f_, static_cast<long>(n), SEEK_CUR) == 0; }
+    bool skip(long long n) { return f_ && host::fileSeek(f_, n, SEEK_CUR); }
 
 private:
     std::FILE* f_;

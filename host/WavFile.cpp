@@ -1,5 +1,7 @@
 #include "host/WavFile.h"
 
+#include "host/FileOffset.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -40,16 +42,9 @@ bool readExactly(std::FILE* file, void* to, std::size_t n)
     return std::fread(to, 1, n, file) == n;
 }
 
-// Skips n bytes in steps the C library's long offset can always take.
 bool skip(std::FILE* file, std::uint64_t n)
 {
-    while (n > 0) {
-        const long step = n > 0x40000000u ? 0x40000000L : static_cast<long>(n);
-        if (std::fseek(file, step, SEEK_CUR) != 0)
-            return false;
-        n -= static_cast<std::uint64_t>(step);
-    }
-    return true;
+    return host::fileSeek(file, static_cast<long long>(n), SEEK_CUR);
 }
 
 float sampleAt(const unsigned char* p, int bytes, bool isFloat)
@@ -137,12 +132,12 @@ bool WavReader::open(std::FILE* file, std::string& error)
             const long long frameBytes = static_cast<long long>(bytesPerSample_) * channels_;
             frames_ = static_cast<long long>(size) / frameBytes;
             // A truncated file holds fewer frames than its header declares: those are its frames.
-            const long start = std::ftell(file_);
-            if (start >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
-                const long end = std::ftell(file_);
+            const long long start = host::fileTell(file_);
+            if (start >= 0 && host::fileSeek(file_, 0, SEEK_END)) {
+                const long long end = host::fileTell(file_);
                 if (end >= start)
                     frames_ = std::min(frames_, (end - start) / frameBytes);
-                if (std::fseek(file_, start, SEEK_SET) != 0) {
+                if (!host::fileSeek(file_, start, SEEK_SET)) {
                     error = "cannot seek in the file";
                     return false;
                 }

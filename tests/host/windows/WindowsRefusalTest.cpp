@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -105,5 +106,28 @@ TEST_F(WindowsRefusal, AFolderOrAMissingInputIsRefusedWithoutWriting)
     EXPECT_NE(log.find("is a folder, not a file"), std::string::npos) << log;
     EXPECT_EQ(runHost({"render", dir + "\\missing.wav", dir + "\\out.wav"}, log), 1);
     EXPECT_NE(log.find("cannot read input"), std::string::npos) << log;
+    EXPECT_FALSE(std::filesystem::exists(dir + "\\out.wav"));
+}
+
+TEST_F(WindowsRefusal, ATruncatedInputPastTwoGibibytesIsRefused)
+{
+    // The header declares 3 GiB of data; the (sparse) file holds 2.5 GiB of
+    // it. Offsets past 2 GiB do not fit the C library's long on Windows.
+    std::vector<char> bytes = bytesOf(dir + "\\in.wav");
+    const std::size_t header = bytes.size() - 4410 * 8;
+    bytes.resize(header);
+    const std::uint32_t declared = 0xC0000000u;
+    for (int i = 0; i < 4; ++i)
+        bytes[header - 4 + i] = static_cast<char>((declared >> (8 * i)) & 0xFF);
+    const std::uint32_t riff = declared + static_cast<std::uint32_t>(header) - 8;
+    for (int i = 0; i < 4; ++i)
+        bytes[4 + i] = static_cast<char>((riff >> (8 * i)) & 0xFF);
+    const std::string big = dir + "\\big.wav";
+    std::ofstream(big, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::filesystem::resize_file(big, header + 0xA0000000ull);
+
+    std::string log;
+    EXPECT_EQ(runHost({"render", big, dir + "\\out.wav"}, log), 1);
+    EXPECT_NE(log.find("declares 402653184 frames, the file holds 335544320"), std::string::npos) << log;
     EXPECT_FALSE(std::filesystem::exists(dir + "\\out.wav"));
 }
