@@ -164,7 +164,7 @@ std::string Lv2TestHost::bundlePath()
 Lv2TestHost::Lv2TestHost()
 {
     world_ = lilv_world_new();
-    // The LV2 specifications installed on the system, then our bundle alone.
+    // The LV2 vocabularies installed on the system, then our bundle alone.
     LilvNode* lv2Path = lilv_new_string(world_, "/usr/lib/lv2");
     lilv_world_set_option(world_, LILV_OPTION_LV2_PATH, lv2Path);
     lilv_node_free(lv2Path);
