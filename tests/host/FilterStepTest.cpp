@@ -49,7 +49,7 @@ protected:
         // One frame of 1 on both channels: the wet signal is the input, one frame late.
         ASSERT_TRUE(reliability::writeWav(irPath, {1.0f, 1.0f}, 2, kRate));
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     // Left and right output of one render. `after` is applied at kStep, by
     // setParameter or by selecting program 1 that holds it; empty: no step.

@@ -65,7 +65,7 @@ TEST(HostileHostLifecycle, LoadAndUnloadLeaveNothingBehind)
         }
         host.unload();
     }
-    std::system(("rm -rf '" + dir + "'").c_str());
+    testsupport::removeTempDir(dir);
 
     if (__lsan_do_recoverable_leak_check == nullptr) {
         std::cout << "[ lifecycle] " << n << " cycles; no leak checker in this build (run tools/leakcheck.sh)\n";

@@ -38,7 +38,7 @@ protected:
         for (float& x : input)
             x = noise.next(0.3f);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     void commitPath(PluginHost& host, const std::string& path)
     {

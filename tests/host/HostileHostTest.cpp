@@ -76,7 +76,7 @@ protected:
     void TearDown() override
     {
         host.unload();
-        std::system(("rm -rf '" + dir + "'").c_str());
+        testsupport::removeTempDir(dir);
     }
 
     // What a host restoring a project does: the path values, then the commit.

@@ -58,7 +58,7 @@ protected:
         input[2 * 1000 + 1] = 0.125f;
         writeWav(dir + "/in.wav", input, 2, 44100);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     std::string dir;
 };

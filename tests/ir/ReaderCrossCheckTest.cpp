@@ -25,7 +25,7 @@ struct Layout {
 class ReaderCrossCheck : public ::testing::Test {
 protected:
     void SetUp() override { dir_ = testsupport::makeTempDir("ir-cross"); }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir_); }
 
     // A decaying two-tone burst, different in each channel, written by libsndfile.
     std::string write(const char* name, int format, int channels, int frames)

@@ -22,7 +22,7 @@ const std::string kAif = aiffFile(2, 16, 48000, pcm({1000, -2000, 500, 0}, 2, tr
 class ReaderFiles : public ::testing::Test {
 protected:
     void SetUp() override { dir_ = testsupport::makeTempDir("ir-readers"); }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir_); }
     std::string put(const std::string& name, const std::string& bytes)
     {
         testsupport::writeFile(dir_ + "/" + name, bytes);

@@ -41,7 +41,7 @@ protected:
         writeNoiseIR(irA, 40000, 44100, 21);
         writeNoiseIR(irB, 9000, 48000, 22);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     Lv2TestHost host;
     std::string dir;

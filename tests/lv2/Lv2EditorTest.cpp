@@ -87,7 +87,7 @@ protected:
         writeNoiseIR(irPath, 6000, 44100, 41);
         writeNoiseIR(otherPath, 5000, 44100, 42);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     std::vector<const LV2_Feature*> uiFeatures(bool withInstance)
     {

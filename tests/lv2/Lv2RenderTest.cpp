@@ -26,7 +26,7 @@ protected:
         irPath = dir + "/hall.wav";
         writeNoiseIR(irPath, 24000, 44100);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     Stereo render(Lv2TestInstance& instance, const Stereo& input, int block, bool inPlace = false)
     {

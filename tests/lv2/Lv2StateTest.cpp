@@ -28,7 +28,7 @@ protected:
         irPath = project + "/audio/room.wav";
         writeNoiseIR(irPath, 30000, 48000, 5);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     // An instance set up by hand: the IR through the path property, shaping
     // and levels away from their defaults.

@@ -47,7 +47,7 @@ protected:
     }
 
     void SetUp() override { dir = testsupport::makeTempDir("lv2-lv2file"); }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
     std::string dir;
 };
 

@@ -55,7 +55,7 @@ protected:
         irPath = dir + "/room.wav";
         ASSERT_TRUE(reliability::writeWav(irPath, reliability::decayingNoiseIR(24000, 2, 44100), 2, 44100));
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     // An offline render of the restored project with `lane` automated on it.
     Stereo offlineRender(const Stereo& in, int callFrames, const std::vector<Change>& lane)

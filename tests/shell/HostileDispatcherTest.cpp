@@ -60,7 +60,7 @@ protected:
     {
         if (record)
             dispatch(vst::effClose);
-        std::system(("rm -rf '" + dir + "'").c_str());
+        testsupport::removeTempDir(dir);
     }
 
     vst::IntPtr dispatch(vst::Int32 opcode, vst::Int32 index = 0, vst::IntPtr value = 0, void* ptr = nullptr,

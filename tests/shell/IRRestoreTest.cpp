@@ -44,7 +44,7 @@ protected:
     void TearDown() override
     {
         EffectTest::TearDown();
-        std::system(("rm -rf '" + dir + "'").c_str());
+        testsupport::removeTempDir(dir);
     }
 
     // The values a host saved after the IR was chosen.

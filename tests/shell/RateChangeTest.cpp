@@ -24,7 +24,7 @@ protected:
         // back by the measured decay, which the rate of measuring changes.
         ASSERT_TRUE(reliability::writeWav(irPath, reliability::decayingNoiseIR(131072, 2, 44100, 7u, 3.0), 2, 44100));
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override { testsupport::removeTempDir(dir); }
 
     std::string dir;
     std::string irPath;

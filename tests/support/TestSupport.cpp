@@ -24,6 +24,12 @@ std::string makeTempDir(const std::string& tag)
     throw std::runtime_error("no temporary folder could be made");
 }
 
+void removeTempDir(const std::string& dir)
+{
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
+}
+
 std::string nativePath(std::string path)
 {
     for (char& c : path)

@@ -6,6 +6,8 @@ namespace testsupport {
 
 // A fresh empty folder under the system's temporary folder, removed by the caller if wanted.
 std::string makeTempDir(const std::string& tag);
+// Removes a folder made by makeTempDir with all it holds; a missing one is fine.
+void removeTempDir(const std::string& dir);
 
 // A path written with '/' as the system writes it (with backslashes on Windows).
 std::string nativePath(std::string path);

@@ -118,7 +118,7 @@ protected:
     {
         if (record)
             record->dispatcher(record, vst::effClose, 0, 0, nullptr, 0.0f);
-        std::system(("rm -rf '" + dir + "'").c_str());
+        testsupport::removeTempDir(dir);
     }
 
     // One call, counted on this (the audio) thread.

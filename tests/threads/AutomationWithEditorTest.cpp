@@ -55,7 +55,7 @@ protected:
     void TearDown() override
     {
         effect.reset();
-        std::system(("rm -rf '" + dir + "'").c_str());
+        testsupport::removeTempDir(dir);
     }
 
     vst::IntPtr dispatch(vst::Int32 opcode, vst::Int32 index = 0, vst::IntPtr value = 0, void* ptr = nullptr,

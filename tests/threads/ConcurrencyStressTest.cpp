@@ -135,7 +135,7 @@ protected:
     {
         if (record)
             record->dispatcher(record, vst::effClose, 0, 0, nullptr, 0.0f);
-        std::system(("rm -rf '" + dir + "'").c_str());
+        testsupport::removeTempDir(dir);
     }
 
     // A saved project: sensible knob values and the path of an IR.

@@ -277,7 +277,7 @@ TEST(Lv2Concurrency, AudioWorkerEditorAndStateSavesRunTogether)
     EXPECT_EQ(saved, files[lastSent]);
     instance->deactivate();
     delete instance;
-    std::system(("rm -rf '" + dir + "'").c_str());
+    testsupport::removeTempDir(dir);
 }
 
 } // namespace
