@@ -43,26 +43,31 @@ struct UnitCosts {
     int forward[kTransformSteps];
     int inverse[kTransformSteps];
     int sumPerTerm;      // reading a spectrum and a kernel partition
-    int fadeSumPerTerm;  // a faded-from kernel's partition, summed alongside
+    int fadeSumPerTerm;  // a faded-from kernel's partition, summed alongside: the two
+                         // kernels' 4 MiB stream from memory, not from cache
     int blend;
+    int spectralBlend;   // blending two kernels' spectra, per transform unit
 };
 constexpr UnitCosts kSse2Costs{
-    1200, 3600, 420, {152, 157, 167, 143, 148, 162, 350, 270}, {152, 167, 167, 155, 157, 166, 370, 345}, 120, 85, 263};
-constexpr UnitCosts kAvx2Costs{1000, 3000, 350, {96, 92, 94, 77, 83, 97, 200, 145}, {92, 96, 94, 76, 83, 97, 205, 230}, 85, 60, 210};
+    1200, 3600, 420, {152, 157, 167, 143, 148, 162, 350, 270}, {152, 167, 167, 155, 157, 166, 370, 345}, 120, 180, 263,
+    320};
+constexpr UnitCosts kAvx2Costs{
+    1000, 3000, 350, {96, 92, 94, 77, 83, 97, 200, 145}, {92, 96, 94, 76, 83, 97, 205, 230}, 85, 140, 210, 200};
 
 // The crossfade curve over one partition, for output frame f:
-// sin^2(pi (f + 1) / (2 (P + 1))), rising from just above 0 to just below 1,
-// so that the frames before and after the fade continue it. Kept as the
-// weights of even frames, then of odd frames, as the transform's layout holds
-// the output.
+// sin^2(pi f / (2P)), rising from 0 to just below 1, so that the frames after
+// the fade continue it. It is the curve that the blend of two kernels' spectra
+// gives (RealFft::blendSpectra); a fade from or to silence weights the one
+// output with it. Kept as the weights of even frames, then of odd frames, as
+// the transform's layout holds the output.
 const AlignedFloats& fadeWeights()
 {
     static const AlignedFloats weights = [] {
         constexpr int p = ConvolutionEngine::kPartitionFrames;
         AlignedFloats w(p);
-        const double step = 3.14159265358979323846 / (2.0 * (p + 1));
+        const double step = 3.14159265358979323846 / (2.0 * p);
         for (int f = 0; f < p; ++f) {
-            const double s = std::sin(step * (f + 1));
+            const double s = std::sin(step * f);
             w[static_cast<std::size_t>((f % 2) * (p / 2) + f / 2)] = static_cast<float>(s * s);
         }
         return w;
@@ -178,14 +183,25 @@ void ConvolutionEngine::beginPeriod()
         for (int c = 0; c < 2; ++c)
             schedule_.add(Sums, c * kStepsPerChannel, kPoints / kSumPositions, cost);
     }
-    for (PartitionKernel* k : {fadeFrom_, fadeTo_}) {
-        if (k == nullptr)
-            continue;
+    if (fadeFrom_ != nullptr && fadeTo_ != nullptr) {
+        // A fade between two kernels blends their spectra (the sums left the
+        // new kernel's in the output buffer and the difference in the old
+        // kernel's spent partition) and transforms back once.
         for (int c = 0; c < 2; ++c)
-            addTransform(k == fadeFrom_ ? InverseOld : InverseNew, c);
+            schedule_.add(BlendSpectra, c * kStepsPerChannel, fft_.blendUnits(), costs.spectralBlend);
+        for (int c = 0; c < 2; ++c)
+            addTransform(InverseNew, c);
+    } else {
+        // One kernel, or a fade from or to silence: one output, weighted in time.
+        for (int c = 0; c < 2; ++c) {
+            if (fadeTo_ != nullptr)
+                addTransform(InverseNew, c);
+            else if (fadeFrom_ != nullptr)
+                addTransform(InverseOld, c);
+        }
+        if (fading_ && !nextSilent_)
+            schedule_.add(Blend, 0, kPartitionFrames / kBlendFrames, costs.blend);
     }
-    if (fading_ && !nextSilent_)
-        schedule_.add(Blend, 0, kPartitionFrames / kBlendFrames, costs.blend);
     started_ = true;
 }
 
@@ -226,6 +242,10 @@ void ConvolutionEngine::run(int work, int index, int from, int to)
     case InverseNew:
         fft_.runInverse(step, buffer(spectrum_[2], channel), buffer(spectrum_[2], channel) + kImOffset, from, to);
         break;
+    case BlendSpectra:
+        fft_.blendSpectra(buffer(spectrum_[2], channel), buffer(spectrum_[2], channel) + kImOffset,
+                          fadeFrom_->spentRe(channel), fadeFrom_->spentIm(channel), from, to);
+        break;
     case Blend:
         blend(from * kBlendFrames, to * kBlendFrames);
         break;
@@ -252,8 +272,9 @@ void ConvolutionEngine::loadWindow(int from, int to)
 
 // Positions [from, to) of the sums over j of X_j * H_j, with X_0 the newest
 // window's spectrum (in the free buffer) and X_j the one j windows older: the
-// kernel's into the oldest spectrum's buffer (which it replaces), and in a
-// crossfade the faded-from kernel's into that kernel's partition 0 (spent).
+// kernel's into the oldest spectrum's buffer (which it replaces). In a fade
+// the faded-from kernel's goes into that kernel's partition 0 (spent): the
+// new kernel's sum less it, when there is a new one.
 void ConvolutionEngine::sums(int channel, int from, int to)
 {
     const float* xRe[kMaxPartitions];
@@ -275,6 +296,10 @@ void ConvolutionEngine::sums(int channel, int from, int to)
         } else {
             s.outRe = k->spentRe(channel);
             s.outIm = k->spentIm(channel);
+            if (fadeTo_ != nullptr) {
+                s.lessRe = sums[0].outRe;
+                s.lessIm = sums[0].outIm;
+            }
         }
         s.terms = k->partitions();
         for (int j = 0; j < s.terms; ++j) {

@@ -26,12 +26,16 @@
 //   plays in the next period. When that kernel differs from the last one, this
 //   period's output is computed with both and crossfades from the old kernel's
 //   output to the new one's over the whole partition (P frames, 683 ms at
-//   48 kHz), with a raised-cosine curve: the two outputs come from the same
-//   input through similar kernels, so their gains add to one and the fade has
-//   no corner at either end. The fade computes a second sum of products and a
-//   second transform back: the period costs about 1.6 times a plain one, spread
-//   evenly like the rest. A new kernel is thus heard from the partition after
-//   the next boundary, without a click.
+//   48 kHz), with a raised-cosine curve, sin^2(pi f / 2P) at frame f: the two
+//   outputs come from the same input through similar kernels, so their gains
+//   add to one and the fade has no corner at either end. The curve is one
+//   period of a cosine over the transform's window, three bins wide in
+//   frequency, so the fade is done on the spectra (RealFft::blendSpectra) and
+//   transformed back once. What a fade adds is the second kernel's sum of
+//   products and that blend, spread evenly like the rest; the second sum
+//   reads a second kernel's 2 MiB, and costs more than its share of the
+//   arithmetic. A new kernel is thus heard from the partition after the next
+//   boundary, without a click.
 // - input partition q is routed between the channels with the setting in force
 //   when the exchange reaches frame (q+1)P, as it enters the convolution.
 //
@@ -107,7 +111,7 @@ public:
     long long largestWorkUnit() const { return schedule_.largestWeight(); }
 
 private:
-    enum Work { Load, Forward, Sums, InverseOld, InverseNew, Blend };
+    enum Work { Load, Forward, Sums, InverseOld, InverseNew, Blend, BlendSpectra };
 
     void beginPeriod();
     void endPeriod();

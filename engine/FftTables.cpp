@@ -48,6 +48,10 @@ std::unique_ptr<FftTables> build(int log2Points)
         const int position = pair + pairBlockHalf(pair);
         setTwiddle(t->split.data(), 2, 0, pair, bitReversed(position, log2Points), 2LL * m);
     }
+    const int blockBits = log2Points - 3;
+    t->blockOrder.resize(static_cast<std::size_t>(m / 8));
+    for (int b = 0; b < m / 8; ++b)
+        t->blockOrder[static_cast<std::size_t>(b)] = bitReversed(b, blockBits);
     return t;
 }
 

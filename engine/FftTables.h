@@ -28,6 +28,10 @@ struct FftTables {
     // For pair index t < M/2: exp(-2 pi i k / 2M) with k the bin at the pair's
     // first position.
     AlignedFloats split;
+    // For m < M/8: the block of eight positions (positions 8b .. 8b+7) that
+    // holds bin m and the bins m + jM/8: b is m bit-reversed in log2(M/8) bits.
+    // Bins m - 1 and m + 1 then sit in blocks blockOrder[m -/+ 1], lane for lane.
+    std::vector<int> blockOrder;
 
     // The tables for M = 2^log2Points complex points (4 <= log2Points <= 24).
     // Built on first use; non-audio threads only.

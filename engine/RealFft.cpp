@@ -151,6 +151,66 @@ void RealFft::joinLowPairs(float* re, float* im, int to) const
     }
 }
 
+void RealFft::blendSpectra(float* sRe, float* sIm, const float* dRe, const float* dIm, int from, int to) const
+{
+    // Work in pairs of blocks: block b (b < half) holds even bins and block
+    // b + half the bins one above, so that the centres and one neighbour of
+    // each are read in order. The first pair holds bins next to the real bins
+    // 0 and M, the last bins whose neighbours lie in other lanes: one by one.
+    constexpr int kPairsPerUnit = kUnitPoints / 16;
+    const int half = points_ / 16;
+    const int* order = tables_->blockOrder.data();
+    const int first = from * kPairsPerUnit, end = to * kPairsPerUnit;
+    auto oneByOne = [&](int b) {
+        blendBlockOneByOne(sRe, sIm, dRe, dIm, order[b]);
+        blendBlockOneByOne(sRe, sIm, dRe, dIm, order[b] + 1);
+    };
+    if (first == 0)
+        oneByOne(0);
+    const int vectorFrom = std::max(first, 1), vectorTo = std::min(end, half - 1);
+    if (vectorFrom < vectorTo)
+        kernels_->blendSpectra(sRe, sIm, dRe, dIm, order, half, vectorFrom, vectorTo);
+    if (end == half)
+        oneByOne(half - 1);
+}
+
+// The blend for the eight bins m + jM/8 of block order[m], taking the
+// neighbours below bin 0 and above bin M from the symmetry of a real
+// signal's spectrum: D[-1] = conj D[1], D[M+1] = conj D[M-1].
+void RealFft::blendBlockOneByOne(float* sRe, float* sIm, const float* dRe, const float* dIm, int m) const
+{
+    const int blocks = points_ / 8;
+    auto d = [&](int bin, float& re, float& im) {
+        if (bin == 0 || bin == points_) {
+            re = bin == 0 ? dRe[0] : dIm[0];
+            im = 0.0f;
+            return;
+        }
+        const int p = position(bin);
+        re = dRe[p];
+        im = dIm[p];
+    };
+    for (int lane = 0; lane < 8; ++lane) {
+        const int bin = m + blocks * bitReversed(lane, 3);
+        const int p = 8 * tables_->blockOrder[static_cast<std::size_t>(m)] + lane;
+        if (bin == 0) {
+            // Position 0: the real bins 0 (real part) and M (imaginary part).
+            float r1, i1, rm, im1;
+            d(1, r1, i1);
+            d(points_ - 1, rm, im1);
+            sRe[0] = sRe[0] - 0.5f * dRe[0] + 0.5f * r1;
+            sIm[0] = sIm[0] - 0.5f * dIm[0] + 0.5f * rm;
+            continue;
+        }
+        float cr, ci, pr, pi, nr, ni;
+        d(bin, cr, ci);
+        d(bin - 1, pr, pi);
+        d(bin + 1, nr, ni);
+        sRe[p] = sRe[p] - 0.5f * cr + 0.25f * (pr + nr);
+        sIm[p] = sIm[p] - 0.5f * ci + 0.25f * (pi + ni);
+    }
+}
+
 void RealFft::multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
                            int from, int to) const
 {
@@ -159,20 +219,31 @@ void RealFft::multiplySums(const float* const* xRe, const float* const* xIm, con
         return;
     // Position 0 holds two real bins; take their products before the vector
     // loop may overwrite an input that is also an output.
-    float dc[kMaxSums] = {}, nyquist[kMaxSums] = {};
+    float dc[kMaxSums] = {}, nyquist[kMaxSums] = {}, lessDc[kMaxSums] = {}, lessNyquist[kMaxSums] = {};
     if (from == 0) {
         for (int s = 0; s < count; ++s) {
             for (int j = 0; j < sums[s].terms; ++j) {
                 dc[s] += xRe[j][0] * sums[s].hRe[j][0];
                 nyquist[s] += xIm[j][0] * sums[s].hIm[j][0];
             }
+            if (sums[s].lessRe == nullptr)
+                continue;
+            // A `less` that is an earlier sum's output is that sum.
+            lessDc[s] = sums[s].lessRe[0];
+            lessNyquist[s] = sums[s].lessIm[0];
+            for (int e = 0; e < s; ++e) {
+                if (sums[s].lessRe == sums[e].outRe) {
+                    lessDc[s] = dc[e];
+                    lessNyquist[s] = nyquist[e];
+                }
+            }
         }
     }
     kernels_->multiplySums(xRe, xIm, sums, count, from, to);
     if (from == 0) {
         for (int s = 0; s < count; ++s) {
-            sums[s].outRe[0] = dc[s];
-            sums[s].outIm[0] = nyquist[s];
+            sums[s].outRe[0] = sums[s].lessRe != nullptr ? lessDc[s] - dc[s] : dc[s];
+            sums[s].outIm[0] = sums[s].lessIm != nullptr ? lessNyquist[s] - nyquist[s] : nyquist[s];
         }
     }
 }

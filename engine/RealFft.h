@@ -69,7 +69,19 @@ public:
     void multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count, int from,
                       int to) const;
 
+    // The crossfade of two signals a and b over the transform's length,
+    // a + w (b - a) with w(t) = (1 + cos(2 pi t / N)) / 2, done on their
+    // spectra: from the spectrum S of b and D of b - a, computes into S the
+    // spectrum of the blend. w has three bins (1/2 at 0, 1/4 at +1 and -1), so
+    // the product in time is a three-tap sum over neighbouring bins, and one
+    // inverse transform gives the blended signal. Over the window's second
+    // half, t = N/2 + f, w rises from 0 as sin^2(pi f / N). Units [from, to)
+    // of blendUnits(); D is only read and may not be S.
+    int blendUnits() const { return points_ / kUnitPoints; }
+    void blendSpectra(float* sRe, float* sIm, const float* dRe, const float* dIm, int from, int to) const;
+
 private:
+    void blendBlockOneByOne(float* sRe, float* sIm, const float* dRe, const float* dIm, int m) const;
     void runStep(bool forward, int step, float* re, float* im, int from, int to) const;
     void splitLowPairs(float* re, float* im, int to) const;
     void joinLowPairs(float* re, float* im, int to) const;

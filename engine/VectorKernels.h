@@ -11,7 +11,9 @@
 namespace engine {
 
 // One sum of spectrum products, out = sum over j < terms of x_j * h_j (complex),
-// of several that share the spectra x_j.
+// of several that share the spectra x_j. With `lessRe`/`lessIm` given, it
+// stores less - sum instead (the difference of two kernels' outputs); `less`
+// may be an earlier sum's output, read after that is stored.
 struct ProductSum {
     static constexpr int kMaxTerms = 8;
     float* outRe;
@@ -19,6 +21,8 @@ struct ProductSum {
     const float* hRe[kMaxTerms];
     const float* hIm[kMaxTerms];
     int terms;
+    const float* lessRe = nullptr;
+    const float* lessIm = nullptr;
 };
 
 struct VectorKernels {
@@ -50,6 +54,15 @@ struct VectorKernels {
     // all of them. An output may be one of the inputs: every input at k is
     // read before any output at k is written.
     void (*multiplySums)(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
+                         int from, int to);
+
+    // The raised-cosine blend of RealFft::blendSpectra on pairs of blocks of
+    // eight positions: for b in [from, to) (0 < from, to < half), block b
+    // holds the even bins m + jM/8 (m = order[b]) and block b + half the bins
+    // one above; lane by lane, with d_i the block of bins i above or below,
+    // s_0 = s_0 - d_0 / 2 + (d_-1 + d_1) / 4, s_1 = s_1 - d_1 / 2 + (d_0 + d_2) / 4,
+    // in the real and in the imaginary parts alike.
+    void (*blendSpectra)(float* sRe, float* sIm, const float* dRe, const float* dIm, const int* order, int half,
                          int from, int to);
 
     // Frames [0, count) of two channels, routed (l' = e l + f r, r' = e r + f l)

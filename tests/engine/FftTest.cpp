@@ -249,4 +249,38 @@ TEST(RealFft, SpectrumProductIsCircularConvolution)
     }
 }
 
+// Blending two signals' spectra gives the spectrum of their raised-cosine
+// crossfade a + w (b - a), w(t) = (1 + cos(2 pi t / N)) / 2, at every sample,
+// whichever units the blend is run in.
+TEST(RealFft, BlendedSpectraAreTheRaisedCosineCrossfade)
+{
+    for (const VectorPath path : availablePaths()) {
+        for (const int log2Size : {9, 12, 16}) {
+            const RealFft fft(log2Size, path);
+            const int n = fft.size();
+            const std::vector<double> a = randomSamples(n, 60u), b = randomSamples(n, 61u);
+            std::vector<double> difference(static_cast<size_t>(n));
+            for (int t = 0; t < n; ++t)
+                difference[t] = b[t] - a[t];
+            Split s = toSplit(b), d = toSplit(difference);
+            fft.forward(s.re.data(), s.im.data());
+            fft.forward(d.re.data(), d.im.data());
+            for (int u = 0; u < fft.blendUnits();) {
+                const int next = std::min(fft.blendUnits(), u + 1 + u % 3);
+                fft.blendSpectra(s.re.data(), s.im.data(), d.re.data(), d.im.data(), u, next);
+                u = next;
+            }
+            fft.inverse(s.re.data(), s.im.data());
+            double worst = 0.0;
+            for (int t = 0; t < n; ++t) {
+                const double w = 0.5 * (1.0 + std::cos(kTwoPi * t / n));
+                const double want = a[t] + w * (b[t] - a[t]);
+                const double got = (t % 2 == 0 ? s.re[t / 2] : s.im[t / 2]) / static_cast<double>(n);
+                worst = std::max(worst, std::fabs(got - want));
+            }
+            EXPECT_LT(worst, 2e-5) << engine::vectorPathName(path) << ", " << n << " samples";
+        }
+    }
+}
+
 } // namespace

@@ -64,7 +64,7 @@ bool samePartition(const Output& a, const Output& b, int k)
 double fadeWeight(int f)
 {
     const double pi = 3.14159265358979323846;
-    return std::pow(std::sin(pi * (f + 1) / (2.0 * (kPart + 1))), 2.0);
+    return std::pow(std::sin(pi * f / (2.0 * kPart)), 2.0);
 }
 
 // Partition k of `got` is the crossfade from `from` to `to`: within float
