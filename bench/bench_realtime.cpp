@@ -11,9 +11,12 @@
 //    call's thread processor time, taken per position of the call in its
 //    period as the median over the periods (so that interrupts and other load
 //    drop out); the dearest position against the median one.
-// 3. Crossfades: the same with a new kernel at every period, so that every
-//    period computes two outputs and fades between them: the dearest position
-//    against the median position of the plain run.
+// 3. Kernel changes: the same while kernels change. A change runs term by
+//    term over four periods, each crossfading one partition's product: once
+//    with a new kernel every fifth period (one change at a time; the four
+//    periods of each change are measured), once with a new kernel at every
+//    period (four changes at once, as while a knob turns): the dearest
+//    position against the median position of the plain run.
 //
 // Usage: bench_realtime [seconds of paced audio, default 20] [periods for 2 and 3, default 40] [sse2]
 #include "engine/ConvolutionEngine.h"
@@ -211,9 +214,11 @@ void paced(int callFrames, double seconds)
                 preempted);
 }
 
-// Per position of a call in its period, the median over `periods` periods of
-// its thread processor time, less the cost of reading the clock.
-std::vector<double> costByPosition(int callFrames, int periods, bool crossfadeEveryPeriod)
+enum class Changes { None, OneAtATime, EveryPeriod };
+
+// Per position of a call in its period, the median over `periods` measured
+// periods of its thread processor time, less the cost of reading the clock.
+std::vector<double> costByPosition(int callFrames, int periods, Changes changes)
 {
     pinTo(0);
     Rig rig(callFrames);
@@ -227,19 +232,25 @@ std::vector<double> costByPosition(int callFrames, int periods, bool crossfadeEv
     }
     const double overhead = median(clockCost);
 
+    // One change at a time: a kernel after every fifth period, whose change
+    // runs in the four periods after it.
+    const int interval = changes == Changes::OneAtATime ? engine::ConvolutionEngine::kMaxPartitions + 1 : 1;
     std::vector<std::vector<double>> byPosition(static_cast<size_t>(perPeriod));
-    for (int p = 0; p < periods; ++p) {
+    for (int p = 0, measured = 0; measured < periods; ++p) {
+        const bool measure = changes != Changes::OneAtATime || (p >= interval && p % interval != interval - 1);
         for (int i = 0; i < perPeriod; ++i) {
             const double start = threadCpuUs();
             rig.call();
-            byPosition[static_cast<size_t>(i)].push_back(threadCpuUs() - start - overhead);
+            if (measure)
+                byPosition[static_cast<size_t>(i)].push_back(threadCpuUs() - start - overhead);
         }
+        measured += measure ? 1 : 0;
         // Unpaced, a period passes faster than a kernel is made: the next one
         // is made between periods, on the other core, while this thread spins
         // (so that the making does not load the memory while calls are
         // measured, and no other program takes this core), and published
         // before the next period begins, which takes it up.
-        if (crossfadeEveryPeriod) {
+        if (changes != Changes::None && p % interval == interval - 1) {
             rig.requestKernel();
             rig.waitForKernel();
         }
@@ -252,14 +263,17 @@ std::vector<double> costByPosition(int callFrames, int periods, bool crossfadeEv
 
 void flatness(int callFrames, int periods)
 {
-    const std::vector<double> plain = costByPosition(callFrames, periods, false);
-    const std::vector<double> fading = costByPosition(callFrames, periods, true);
+    const std::vector<double> plain = costByPosition(callFrames, periods, Changes::None);
     const double plainMedian = median(plain);
     const double plainMax = *std::max_element(plain.begin(), plain.end());
-    const double fadeMax = *std::max_element(fading.begin(), fading.end());
-    std::printf("%5d %6d | %9.3f %9.3f %9.3f %6.2f | %9.3f %9.3f %6.2f\n", callFrames, periods, plainMedian,
-                *std::min_element(plain.begin(), plain.end()), plainMax, plainMax / plainMedian, median(fading),
-                fadeMax, fadeMax / plainMedian);
+    std::printf("%5d %6d | %9.3f %9.3f %9.3f %6.2f", callFrames, periods, plainMedian,
+                *std::min_element(plain.begin(), plain.end()), plainMax, plainMax / plainMedian);
+    for (const Changes c : {Changes::OneAtATime, Changes::EveryPeriod}) {
+        const std::vector<double> changing = costByPosition(callFrames, periods, c);
+        const double dearest = *std::max_element(changing.begin(), changing.end());
+        std::printf(" | %9.3f %9.3f %6.2f", median(changing), dearest, dearest / plainMedian);
+    }
+    std::printf("\n");
 }
 
 } // namespace
@@ -283,9 +297,10 @@ int main(int argc, char** argv)
         paced(callFrames, seconds);
 
     std::printf("\n2./3. thread processor time per call position (median over periods), us\n");
-    std::printf("%5s %6s | %-9s %9s %9s %6s | %-9s %9s %6s\n", "call", "periods", "median", "least", "dearest",
-                "ratio", "fading", "dearest", "ratio");
-    std::printf("%5s %6s | %9s %9s %9s %6s | %9s %9s %6s\n", "", "", "", "", "", "", "median", "", "to plain");
+    std::printf("%5s %6s | %-36s | %-26s | %-26s\n", "", "", "no change", "one change at a time",
+                "a new kernel every period");
+    std::printf("%5s %6s | %9s %9s %9s %6s | %9s %9s %6s | %9s %9s %6s\n", "call", "periods", "median", "least",
+                "dearest", "ratio", "median", "dearest", "ratio", "median", "dearest", "ratio");
     for (const int callFrames : {64, 512})
         flatness(callFrames, periods);
     return 0;

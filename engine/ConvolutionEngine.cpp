@@ -14,9 +14,8 @@ constexpr int kImOffset = PartitionKernel::kImOffset;
 // The ring's second channel starts one cache line further than a power of two.
 constexpr int kRingStride = ConvolutionEngine::kLatencyFrames + 16;
 constexpr int kBuffers = 5;
-// Frames per unit of the window load (both channels) and of the crossfade.
+// Frames per unit of the window load (both channels).
 constexpr int kLoadFrames = 512;
-constexpr int kBlendFrames = 256;
 constexpr int kSumPositions = 64;
 // Work items carry the channel and, for transforms, the transform's step.
 constexpr int kStepsPerChannel = 32;
@@ -38,42 +37,20 @@ constexpr int kStepsPerChannel = 32;
 constexpr int kTransformSteps = 8;
 struct UnitCosts {
     int periodStart;  // taking up the period: its first calls touch buffers idle for a period or two
-    int fadeStart;    // the same when a new kernel, made on another core, is taken up
+    int fadeStart;    // the same when kernels change, after one was made on another core
     int load;
     int forward[kTransformSteps];
     int inverse[kTransformSteps];
-    int sumPerTerm;      // reading a spectrum and a kernel partition
-    int fadeSumPerTerm;  // a faded-from kernel's partition, summed alongside: the two
-                         // kernels' 4 MiB stream from memory, not from cache
-    int blend;
-    int spectralBlend;   // blending two kernels' spectra, per transform unit
+    int sumPerTerm;     // reading a spectrum and a kernel partition
+    int changePerTerm;  // a changing term's old partition, read alongside
+    int spectralBlend;  // blending the change into the spectrum, per transform unit
+    int changeStart;    // the first unit of a channel's sums or blend while terms change,
+                        // which meets that channel's arrays cold
 };
-constexpr UnitCosts kSse2Costs{
-    1200, 3600, 420, {152, 157, 167, 143, 148, 162, 350, 270}, {152, 167, 167, 155, 157, 166, 370, 345}, 120, 180, 263,
-    320};
-constexpr UnitCosts kAvx2Costs{
-    1000, 3000, 350, {96, 92, 94, 77, 83, 97, 200, 145}, {92, 96, 94, 76, 83, 97, 205, 230}, 85, 140, 210, 200};
-
-// The crossfade curve over one partition, for output frame f:
-// sin^2(pi f / (2P)), rising from 0 to just below 1, so that the frames after
-// the fade continue it. It is the curve that the blend of two kernels' spectra
-// gives (RealFft::blendSpectra); a fade from or to silence weights the one
-// output with it. Kept as the weights of even frames, then of odd frames, as
-// the transform's layout holds the output.
-const AlignedFloats& fadeWeights()
-{
-    static const AlignedFloats weights = [] {
-        constexpr int p = ConvolutionEngine::kPartitionFrames;
-        AlignedFloats w(p);
-        const double step = 3.14159265358979323846 / (2.0 * p);
-        for (int f = 0; f < p; ++f) {
-            const double s = std::sin(step * f);
-            w[static_cast<std::size_t>((f % 2) * (p / 2) + f / 2)] = static_cast<float>(s * s);
-        }
-        return w;
-    }();
-    return weights;
-}
+constexpr UnitCosts kSse2Costs{1200, 3600, 420, {152, 157, 167, 143, 148, 162, 350, 270},
+                               {152, 167, 167, 155, 157, 166, 370, 345}, 120, 300, 640, 1400};
+constexpr UnitCosts kAvx2Costs{1000, 3000, 350, {96, 92, 94, 77, 83, 97, 200, 145},
+                               {92, 96, 94, 76, 83, 97, 205, 230}, 85, 240, 400, 1000};
 
 } // namespace
 
@@ -85,7 +62,11 @@ ConvolutionEngine::ConvolutionEngine(ProcessEpoch& epoch, VectorPath path)
       buffers_(kBuffers * 2 * 2 * static_cast<std::size_t>(kImOffset))
 {
     assert(fft_.steps().size() == kTransformSteps);
-    fadeWeights();
+    // Input that enters before the first IR is prepared takes a silent kernel
+    // (one with storage for a change's difference), so that the first real
+    // kernel fades in over it rather than cutting in.
+    if (std::unique_ptr<PartitionKernel> silent = PartitionKernel::prepare(nullptr, nullptr, 0, fft_))
+        kernel_.publish(std::move(silent));
 }
 
 float* ConvolutionEngine::ring(int channel) { return ring_.data() + static_cast<std::size_t>(channel) * kRingStride; }
@@ -143,14 +124,35 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
 void ConvolutionEngine::beginPeriod()
 {
     // The partition in the other ring half completed at the end of the last
-    // period and enters the convolution now.
+    // period and enters the convolution now, in a window with the kernel
+    // newest at this frame.
     routingOf_[half_ ^ 1] = routing_.load(std::memory_order_relaxed);
-    PartitionKernel* next = kernel_.hold();
-    fading_ = next != current_;
-    fadeFrom_ = fading_ && current_ != nullptr && current_->partitions() > 0 ? current_ : nullptr;
-    fadeTo_ = next != nullptr && next->partitions() > 0 ? next : nullptr;
-    current_ = next;
-    nextSilent_ = fadeFrom_ == nullptr && fadeTo_ == nullptr;
+    for (int i = kMaxPartitions; i > 0; --i)
+        kernelOf_[i] = kernelOf_[i - 1];
+    kernelOf_[0] = kernel_.hold();
+
+    int terms = 0;
+    changes_.count = 0;
+    for (int j = 0; j < kMaxPartitions; ++j) {
+        const PartitionKernel* now = kernelOf_[j];
+        PartitionKernel* before = kernelOf_[j + 1];
+        if (now != nullptr && j < now->partitions())
+            ++terms;
+        // No window before the first kernel (or a reset) holds any input: a
+        // term changing from none needs no fade.
+        const bool hadPartition = before != nullptr && j < before->partitions();
+        if (now != before && before != nullptr && (hadPartition || (now != nullptr && j < now->partitions()))) {
+            if (changes_.count == 0) {
+                // The change goes where the first changing term's old kernel
+                // kept that term's partition, now spent (or, when it had none,
+                // its partition 0, spent a period or more ago).
+                changeStore_ = before;
+                changeStorePartition_ = hadPartition ? j : 0;
+            }
+            changes_.term[changes_.count++] = j;
+        }
+    }
+    nextSilent_ = terms == 0 && changes_.count == 0;
 
     const UnitCosts& costs = fft_.path() == VectorPath::Avx2Fma ? kAvx2Costs : kSse2Costs;
     const std::vector<RealFft::Step>& steps = fft_.steps();
@@ -169,38 +171,24 @@ void ConvolutionEngine::beginPeriod()
     // call (see exchange()). Its first unit also carries what taking up the
     // period costs, so that the first calls do less of the rest.
     schedule_.clear();
-    firstLoadCost_ = costs.load + (fading_ ? costs.fadeStart : costs.periodStart);
+    const bool changing = changes_.count > 0;
+    firstLoadCost_ = costs.load + (changing ? costs.fadeStart : costs.periodStart);
     loadUnitCost_ = costs.load;
-    schedule_.add(Load, 0, 1, firstLoadCost_);
-    schedule_.add(Load, 1, 2 * kPartitionFrames / kLoadFrames - 1, costs.load);
+    schedule_.add(Load, 0, 2 * kPartitionFrames / kLoadFrames, costs.load, firstLoadCost_ - costs.load);
     for (int c = 0; c < 2; ++c)
         addTransform(Forward, c);
-    // Both kernels' sums in one pass over the spectra.
-    const int newTerms = fadeTo_ != nullptr ? fadeTo_->partitions() : 0;
-    const int oldTerms = fadeFrom_ != nullptr ? fadeFrom_->partitions() : 0;
-    if (newTerms + oldTerms > 0) {
-        const int cost = costs.sumPerTerm * std::max(newTerms, oldTerms) + costs.fadeSumPerTerm * std::min(newTerms, oldTerms);
+    if (!nextSilent_) {
+        const int cost = costs.sumPerTerm * terms + costs.changePerTerm * changes_.count;
+        const int start = changing ? costs.changeStart : 0;
         for (int c = 0; c < 2; ++c)
-            schedule_.add(Sums, c * kStepsPerChannel, kPoints / kSumPositions, cost);
-    }
-    if (fadeFrom_ != nullptr && fadeTo_ != nullptr) {
-        // A fade between two kernels blends their spectra (the sums left the
-        // new kernel's in the output buffer and the difference in the old
-        // kernel's spent partition) and transforms back once.
-        for (int c = 0; c < 2; ++c)
-            schedule_.add(BlendSpectra, c * kStepsPerChannel, fft_.blendUnits(), costs.spectralBlend);
-        for (int c = 0; c < 2; ++c)
-            addTransform(InverseNew, c);
-    } else {
-        // One kernel, or a fade from or to silence: one output, weighted in time.
-        for (int c = 0; c < 2; ++c) {
-            if (fadeTo_ != nullptr)
-                addTransform(InverseNew, c);
-            else if (fadeFrom_ != nullptr)
-                addTransform(InverseOld, c);
+            schedule_.add(Sums, c * kStepsPerChannel, kPoints / kSumPositions, cost, start);
+        // Changing terms crossfade, blended on the spectrum: one transform back.
+        if (changing) {
+            for (int c = 0; c < 2; ++c)
+                schedule_.add(BlendSpectra, c * kStepsPerChannel, fft_.blendUnits(), costs.spectralBlend, start);
         }
-        if (fading_ && !nextSilent_)
-            schedule_.add(Blend, 0, kPartitionFrames / kBlendFrames, costs.blend);
+        for (int c = 0; c < 2; ++c)
+            addTransform(Inverse, c);
     }
     started_ = true;
 }
@@ -227,8 +215,7 @@ void ConvolutionEngine::run(int work, int index, int from, int to)
     const int step = index % kStepsPerChannel;
     switch (work) {
     case Load:
-        // Step `index` starts at unit `index` of the window.
-        loadWindow((index + from) * kLoadFrames, (index + to) * kLoadFrames);
+        loadWindow(from * kLoadFrames, to * kLoadFrames);
         break;
     case Forward:
         fft_.runForward(step, buffer(free_, channel), buffer(free_, channel) + kImOffset, from, to);
@@ -236,18 +223,13 @@ void ConvolutionEngine::run(int work, int index, int from, int to)
     case Sums:
         sums(channel, from * kSumPositions, to * kSumPositions);
         break;
-    case InverseOld:
-        fft_.runInverse(step, fadeFrom_->spentRe(channel), fadeFrom_->spentIm(channel), from, to);
-        break;
-    case InverseNew:
+    case Inverse:
         fft_.runInverse(step, buffer(spectrum_[2], channel), buffer(spectrum_[2], channel) + kImOffset, from, to);
         break;
     case BlendSpectra:
         fft_.blendSpectra(buffer(spectrum_[2], channel), buffer(spectrum_[2], channel) + kImOffset,
-                          fadeFrom_->spentRe(channel), fadeFrom_->spentIm(channel), from, to);
-        break;
-    case Blend:
-        blend(from * kBlendFrames, to * kBlendFrames);
+                          changeStore_->spentRe(changeStorePartition_, channel),
+                          changeStore_->spentIm(changeStorePartition_, channel), from, to);
         break;
     }
 }
@@ -270,11 +252,13 @@ void ConvolutionEngine::loadWindow(int from, int to)
     }
 }
 
-// Positions [from, to) of the sums over j of X_j * H_j, with X_0 the newest
-// window's spectrum (in the free buffer) and X_j the one j windows older: the
-// kernel's into the oldest spectrum's buffer (which it replaces). In a fade
-// the faded-from kernel's goes into that kernel's partition 0 (spent): the
-// new kernel's sum less it, when there is a new one.
+// Positions [from, to) of the sums over j of X_j * H_j into the oldest
+// spectrum's buffer (which it replaces), with X_0 the newest window's spectrum
+// (in the free buffer), X_j the one j windows older, and H_j partition j of
+// the kernel window j entered with. Where that kernel differs from the one
+// the window before entered with, term j changes: the change it makes, X_j
+// times the difference of the two partitions, goes to the change store for
+// the blend.
 void ConvolutionEngine::sums(int channel, int from, int to)
 {
     const float* xRe[kMaxPartitions];
@@ -284,51 +268,30 @@ void ConvolutionEngine::sums(int channel, int from, int to)
         xRe[j] = x;
         xIm[j] = x + kImOffset;
     }
-    ProductSum sums[RealFft::kMaxSums];
-    int count = 0;
-    for (PartitionKernel* k : {fadeTo_, fadeFrom_}) {
-        if (k == nullptr)
-            continue;
-        ProductSum& s = sums[count++];
-        if (k == fadeTo_) {
-            s.outRe = buffer(spectrum_[2], channel);
-            s.outIm = s.outRe + kImOffset;
-        } else {
-            s.outRe = k->spentRe(channel);
-            s.outIm = k->spentIm(channel);
-            if (fadeTo_ != nullptr) {
-                s.lessRe = sums[0].outRe;
-                s.lessIm = sums[0].outIm;
-            }
-        }
-        s.terms = k->partitions();
-        for (int j = 0; j < s.terms; ++j) {
-            s.hRe[j] = k->re(j, channel);
-            s.hIm[j] = k->im(j, channel);
-        }
+    ProductSum s;
+    s.outRe = buffer(spectrum_[2], channel);
+    s.outIm = s.outRe + kImOffset;
+    s.terms = kMaxPartitions;
+    for (int j = 0; j < kMaxPartitions; ++j) {
+        const PartitionKernel* k = kernelOf_[j];
+        const bool present = k != nullptr && j < k->partitions();
+        s.hRe[j] = present ? k->re(j, channel) : nullptr;
+        s.hIm[j] = present ? k->im(j, channel) : nullptr;
     }
-    fft_.multiplySums(xRe, xIm, sums, count, from, to);
-}
-
-// Output frames [from, to) of the fade, in both channels: the new kernel's
-// output (or silence) weighted by the curve, the old one's (or silence) by its
-// complement, into the buffer that plays next.
-void ConvolutionEngine::blend(int from, int to)
-{
-    const float* weights = fadeWeights().data();
-    const int first = from / 2;
-    const int count = (to - from) / 2;
-    for (int c = 0; c < 2; ++c) {
-        for (int part = 0; part < 2; ++part) {
-            // The real parts hold even frames, the imaginary parts odd ones.
-            const std::size_t offset = static_cast<std::size_t>(part * kImOffset + kPoints / 2 + first);
-            float* out = buffer(spectrum_[2], c) + offset;
-            const float* old = fadeFrom_ != nullptr ? fadeFrom_->spentRe(c) + offset : nullptr;
-            if (fadeTo_ == nullptr)
-                std::memset(out, 0, static_cast<std::size_t>(count) * sizeof(float));
-            kernels_.crossfade(out, old, weights + part * (kPartitionFrames / 2) + first, count);
-        }
+    for (int c = 0; c < changes_.count; ++c) {
+        const int j = changes_.term[c];
+        changes_.newRe[c] = s.hRe[j];
+        changes_.newIm[c] = s.hIm[j];
+        const PartitionKernel* old = kernelOf_[j + 1];
+        const bool had = j < old->partitions();
+        changes_.oldRe[c] = had ? old->re(j, channel) : nullptr;
+        changes_.oldIm[c] = had ? old->im(j, channel) : nullptr;
     }
+    if (changes_.count > 0) {
+        changes_.dRe = changeStore_->spentRe(changeStorePartition_, channel);
+        changes_.dIm = changeStore_->spentIm(changeStorePartition_, channel);
+    }
+    fft_.multiplySums(xRe, xIm, &s, 1, from, to, &changes_);
 }
 
 bool ConvolutionEngine::prepareKernel(const float* left, const float* right, int frames)
@@ -353,10 +316,10 @@ void ConvolutionEngine::reset()
     half_ = 0;
     phase_ = 0;
     started_ = false;
-    current_ = nullptr;
-    fadeFrom_ = nullptr;
-    fadeTo_ = nullptr;
-    fading_ = false;
+    for (PartitionKernel*& k : kernelOf_)
+        k = nullptr;
+    changes_.count = 0;
+    changeStore_ = nullptr;
     schedule_.clear();
 }
 

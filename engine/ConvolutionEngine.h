@@ -21,29 +21,35 @@
 // speed of rendering. A kernel with fewer partitions (a shorter IR) costs less.
 //
 // Settings take effect at partition boundaries:
-// - the work for an output partition begins at the first frame of a period and
-//   takes the newest kernel published before that frame; the output it gives
-//   plays in the next period. When that kernel differs from the last one, this
-//   period's output is computed with both and crossfades from the old kernel's
-//   output to the new one's over the whole partition (P frames, 683 ms at
-//   48 kHz), with a raised-cosine curve, sin^2(pi f / 2P) at frame f: the two
-//   outputs come from the same input through similar kernels, so their gains
-//   add to one and the fade has no corner at either end. The curve is one
-//   period of a cosine over the transform's window, three bins wide in
-//   frequency, so the fade is done on the spectra (RealFft::blendSpectra) and
-//   transformed back once. What a fade adds is the second kernel's sum of
-//   products and that blend, spread evenly like the rest; the second sum
-//   reads a second kernel's 2 MiB, and costs more than its share of the
-//   arithmetic. A new kernel is thus heard from the partition after the next
-//   boundary, without a click.
+// - each window enters the convolution at the first frame of a period with
+//   the newest kernel published before that frame, and keeps it: term j of an
+//   output (the window j periods older times partition j) takes partition j of
+//   that window's kernel. So when a new kernel comes, the output changes term
+//   by term, one per period: partition 0 in the period of the first window
+//   with the new kernel (whose output plays in the next period), partition 1
+//   in the next, and so on; input that entered before keeps the old kernel's
+//   later partitions, as the tail of a room keeps ringing when the room
+//   changes. A term that changes crossfades from the old partition's
+//   product to the new one's over the whole partition (P frames, 683 ms at
+//   48 kHz) with a raised-cosine curve, sin^2(pi f / 2P) at frame f: the two
+//   come from the same input through similar kernels, so their gains add to
+//   one, and the fade has no corner at either end. The curve is one period of
+//   a cosine over the transform's window, three bins wide in frequency, so
+//   the fade is done on the spectra (RealFft::blendSpectra) and transformed
+//   back once. A change costs, per period, one more partition read for each
+//   changing term and the blend: a single change, four periods of about 1.2
+//   times a plain one, spread evenly like the rest. A new kernel is thus
+//   heard from the partition after the next boundary, without a click, and
+//   alone after as many more partitions as the longer kernel has.
 // - input partition q is routed between the channels with the setting in force
 //   when the exchange reaches frame (q+1)P, as it enters the convolution.
 //
-// Memory: the kernel (2 MiB for a full-length stereo IR), five transform
+// Memory: the kernel (2 MiB for a full-length stereo IR; while kernels
+// change, those the last windows entered with, up to five), five transform
 // buffers (the spectra of the last three windows, the output playing, the
 // window being transformed: 2.5 MiB) and the last 65536 input frames (the dry
-// delay and the windows' source: 0.5 MiB). The twiddle tables and the fade
-// curve are shared by every instance in the process.
+// delay and the windows' source: 0.5 MiB). The twiddle tables are shared by
+// every instance in the process.
 //
 // Threads: exchange() on the audio thread inside a ProcessEpoch::Scope;
 // prepareKernel() on any other thread at any time; setInputRouting() anywhere;
@@ -111,19 +117,20 @@ public:
     long long largestWorkUnit() const { return schedule_.largestWeight(); }
 
 private:
-    enum Work { Load, Forward, Sums, InverseOld, InverseNew, Blend, BlendSpectra };
+    enum Work { Load, Forward, Sums, BlendSpectra, Inverse };
 
     void beginPeriod();
     void endPeriod();
     void run(int work, int index, int from, int to);
     void loadWindow(int from, int to);
     void sums(int channel, int from, int to);
-    void blend(int from, int to);
 
     float* ring(int channel);
     float* buffer(int which, int channel);
 
-    Handover<PartitionKernel> kernel_;
+    // Every window keeps the kernel it entered with while any term still
+    // multiplies it: the last kMaxPartitions + 1 kernels held stay alive.
+    Handover<PartitionKernel, kMaxPartitions + 1> kernel_;
     std::atomic<double> routing_{0.5};
     RealFft fft_;
     const VectorKernels& kernels_;
@@ -149,12 +156,13 @@ private:
     int phase_ = 0;  // frames of the current period done
     bool started_ = false;
 
-    // Kernels of the work in progress: the one the last output used, and for a
-    // crossfade the one faded from (null for none or a silent one).
-    PartitionKernel* current_ = nullptr;
-    PartitionKernel* fadeFrom_ = nullptr;
-    PartitionKernel* fadeTo_ = nullptr;
-    bool fading_ = false;
+    // The kernel each of the last kMaxPartitions + 1 windows entered with,
+    // newest first (null before the first, and after a reset), and the term
+    // changes of this period, with where their difference is kept.
+    PartitionKernel* kernelOf_[kMaxPartitions + 1] = {};
+    TermChanges changes_;
+    PartitionKernel* changeStore_ = nullptr;
+    int changeStorePartition_ = 0;
 
     WorkSchedule schedule_;
     // Cost of the period's first load unit (window frames 0 .. 511), and of each further one.

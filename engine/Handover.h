@@ -9,9 +9,9 @@
 //
 // Work that spans several process calls (a partition of convolution spread over
 // the calls of its period) can hold() an object instead of get()ting it: the
-// held object, and the one held before it, stay alive across calls until the
-// audio thread holds further objects, however long the host pauses between
-// calls. (A kernel change crossfades from the previous kernel to the new one.)
+// last kHeld objects held stay alive across calls until the audio thread holds
+// further objects, however long the host pauses between calls. (The
+// convolution keeps the kernel each of its last windows entered with.)
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -66,15 +66,17 @@ private:
     std::atomic<std::thread::id> caller_{};
 };
 
-template <class T>
+template <class T, int kHeld = 2>
 class Handover {
+    static_assert(kHeld >= 1, "at least the object held last");
+
 public:
     explicit Handover(ProcessEpoch& epoch, std::unique_ptr<T> initial = nullptr)
         : epoch_(epoch), current_(initial.release())
     {
-        // The two objects still held plus the one being replaced: publish never
+        // The objects still held plus the one being replaced: publish never
         // has to grow this.
-        retired_.reserve(3);
+        retired_.reserve(kHeld + 1);
     }
     ~Handover()
     {
@@ -89,15 +91,18 @@ public:
     T* get() const { return current_.load(std::memory_order_seq_cst); }
 
     // Audio thread, inside a ProcessEpoch::Scope: the object in force, kept alive
-    // after this call until the second hold() after this one; the object the
-    // previous hold() returned stays alive until the next hold(). Older ones must
-    // not be used after this.
+    // after this call until kHeld further hold()s; the objects the kHeld - 1
+    // hold()s before returned stay alive as long. Older ones must not be used
+    // after this.
     T* hold()
     {
         T* object = current_.load(std::memory_order_seq_cst);
-        // Publishers read heldNow_ first: every moment sees the older one kept.
-        heldBefore_.store(heldNow_.load(std::memory_order_seq_cst), std::memory_order_seq_cst);
-        heldNow_.store(object, std::memory_order_seq_cst);
+        // Each object moves one slot older before its slot is overwritten,
+        // and publishers read the slots newest first: a publisher that reads
+        // a slot after it was overwritten finds its object in the next one.
+        for (int i = kHeld - 1; i > 0; --i)
+            held_[i].store(held_[i - 1].load(std::memory_order_seq_cst), std::memory_order_seq_cst);
+        held_[0].store(object, std::memory_order_seq_cst);
         return object;
     }
 
@@ -114,10 +119,12 @@ public:
             return;
         // No call can pick up a retired object any more; what the audio thread
         // holds now is all it will ever use of them.
-        const T* now = heldNow_.load(std::memory_order_seq_cst);
-        const T* before = heldBefore_.load(std::memory_order_seq_cst);
-        const auto stillHeld =
-            std::partition(retired_.begin(), retired_.end(), [&](T* p) { return p == now || p == before; });
+        const T* held[kHeld];
+        for (int i = 0; i < kHeld; ++i)
+            held[i] = held_[i].load(std::memory_order_seq_cst);
+        const auto stillHeld = std::partition(retired_.begin(), retired_.end(), [&](T* p) {
+            return std::find(held, held + kHeld, p) != held + kHeld;
+        });
         for (auto it = stillHeld; it != retired_.end(); ++it)
             delete *it;
         retired_.erase(stillHeld, retired_.end());
@@ -130,10 +137,9 @@ public:
 private:
     ProcessEpoch& epoch_;
     std::atomic<T*> current_;
-    std::atomic<T*> heldNow_{nullptr};
-    std::atomic<T*> heldBefore_{nullptr};
+    std::atomic<T*> held_[kHeld] = {};  // newest first
     std::mutex publishMutex_;
-    // Replaced objects the audio thread may still use: the two it held at the
+    // Replaced objects the audio thread may still use: those it held at the
     // last publish, and any published from inside a process call.
     std::vector<T*> retired_;
 };

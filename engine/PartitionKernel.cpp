@@ -34,7 +34,7 @@ std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, con
     std::unique_ptr<PartitionKernel> kernel;
     try {
         kernel.reset(new PartitionKernel());
-        kernel->spectra_ = AlignedFloats(offset(partitions, 0));
+        kernel->spectra_ = AlignedFloats(offset(std::max(partitions, 1), 0));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -49,11 +49,12 @@ public:
     const float* re(int partition, int channel) const { return spectra_.data() + offset(partition, channel); }
     const float* im(int partition, int channel) const { return re(partition, channel) + kImOffset; }
 
-    // Partition 0's storage for one channel, for the engine to compute in once
-    // it has taken this kernel's last product: after that the kernel is spent
-    // and never multiplied with again.
-    float* spentRe(int channel) { return spectra_.data() + offset(0, channel); }
-    float* spentIm(int channel) { return spentRe(channel) + kImOffset; }
+    // A partition's storage for one channel, for the engine to compute in
+    // once it has taken that partition's last product: a kernel being
+    // replaced is never multiplied with again from the partition it spent.
+    // A silent kernel, with no partitions, still has storage for partition 0.
+    float* spentRe(int partition, int channel) { return spectra_.data() + offset(partition, channel); }
+    float* spentIm(int partition, int channel) { return spentRe(partition, channel) + kImOffset; }
 
 private:
     PartitionKernel() = default;

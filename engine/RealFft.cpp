@@ -180,19 +180,20 @@ void RealFft::blendSpectra(float* sRe, float* sIm, const float* dRe, const float
 void RealFft::blendBlockOneByOne(float* sRe, float* sIm, const float* dRe, const float* dIm, int m) const
 {
     const int blocks = points_ / 8;
+    const int* order = tables_->blockOrder.data();
     auto d = [&](int bin, float& re, float& im) {
         if (bin == 0 || bin == points_) {
             re = bin == 0 ? dRe[0] : dIm[0];
             im = 0.0f;
             return;
         }
-        const int p = position(bin);
+        const int p = 8 * order[bin % blocks] + bitReversed(bin / blocks, 3);
         re = dRe[p];
         im = dIm[p];
     };
     for (int lane = 0; lane < 8; ++lane) {
         const int bin = m + blocks * bitReversed(lane, 3);
-        const int p = 8 * tables_->blockOrder[static_cast<std::size_t>(m)] + lane;
+        const int p = 8 * order[m] + lane;
         if (bin == 0) {
             // Position 0: the real bins 0 (real part) and M (imaginary part).
             float r1, i1, rm, im1;
@@ -212,38 +213,46 @@ void RealFft::blendBlockOneByOne(float* sRe, float* sIm, const float* dRe, const
 }
 
 void RealFft::multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
-                           int from, int to) const
+                           int from, int to, const TermChanges* changes) const
 {
     assert(count >= 0 && count <= kMaxSums);
-    if (from >= to || count <= 0)
+    const int changed = changes != nullptr ? changes->count : 0;
+    if (from >= to || (count <= 0 && changed == 0))
         return;
     // Position 0 holds two real bins; take their products before the vector
     // loop may overwrite an input that is also an output.
-    float dc[kMaxSums] = {}, nyquist[kMaxSums] = {}, lessDc[kMaxSums] = {}, lessNyquist[kMaxSums] = {};
+    float dc[kMaxSums] = {}, nyquist[kMaxSums] = {};
+    float changeDc = 0.0f, changeNyquist = 0.0f;
     if (from == 0) {
         for (int s = 0; s < count; ++s) {
             for (int j = 0; j < sums[s].terms; ++j) {
+                if (sums[s].hRe[j] == nullptr)
+                    continue;
                 dc[s] += xRe[j][0] * sums[s].hRe[j][0];
                 nyquist[s] += xIm[j][0] * sums[s].hIm[j][0];
             }
-            if (sums[s].lessRe == nullptr)
-                continue;
-            // A `less` that is an earlier sum's output is that sum.
-            lessDc[s] = sums[s].lessRe[0];
-            lessNyquist[s] = sums[s].lessIm[0];
-            for (int e = 0; e < s; ++e) {
-                if (sums[s].lessRe == sums[e].outRe) {
-                    lessDc[s] = dc[e];
-                    lessNyquist[s] = nyquist[e];
-                }
+        }
+        for (int c = 0; c < changed; ++c) {
+            const int t = changes->term[c];
+            if (changes->newRe[c] != nullptr) {
+                changeDc += xRe[t][0] * changes->newRe[c][0];
+                changeNyquist += xIm[t][0] * changes->newIm[c][0];
+            }
+            if (changes->oldRe[c] != nullptr) {
+                changeDc -= xRe[t][0] * changes->oldRe[c][0];
+                changeNyquist -= xIm[t][0] * changes->oldIm[c][0];
             }
         }
     }
-    kernels_->multiplySums(xRe, xIm, sums, count, from, to);
+    kernels_->multiplySums(xRe, xIm, sums, count, changed > 0 ? changes : nullptr, from, to);
     if (from == 0) {
         for (int s = 0; s < count; ++s) {
-            sums[s].outRe[0] = sums[s].lessRe != nullptr ? lessDc[s] - dc[s] : dc[s];
-            sums[s].outIm[0] = sums[s].lessIm != nullptr ? lessNyquist[s] - nyquist[s] : nyquist[s];
+            sums[s].outRe[0] = dc[s];
+            sums[s].outIm[0] = nyquist[s];
+        }
+        if (changed > 0) {
+            changes->dRe[0] = changeDc;
+            changes->dIm[0] = changeNyquist;
         }
     }
 }

@@ -63,11 +63,12 @@ public:
 
     // Sums of spectrum products over positions [from, to) (multiples of 8),
     // up to two sums sharing the spectra x_j (each given as its real and
-    // imaginary arrays): see ProductSum. An output may be one of the inputs.
-    // The real bins 0 and M multiply as reals.
+    // imaginary arrays): see ProductSum. With TermChanges, also what changing
+    // their terms' kernels changes. An output may be one of the inputs. The
+    // real bins 0 and M multiply as reals.
     static constexpr int kMaxSums = 2;
     void multiplySums(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count, int from,
-                      int to) const;
+                      int to, const TermChanges* changes = nullptr) const;
 
     // The crossfade of two signals a and b over the transform's length,
     // a + w (b - a) with w(t) = (1 + cos(2 pi t / N)) / 2, done on their

@@ -11,9 +11,8 @@
 namespace engine {
 
 // One sum of spectrum products, out = sum over j < terms of x_j * h_j (complex),
-// of several that share the spectra x_j. With `lessRe`/`lessIm` given, it
-// stores less - sum instead (the difference of two kernels' outputs); `less`
-// may be an earlier sum's output, read after that is stored.
+// of several that share the spectra x_j. A term whose h is a null pointer is
+// left out.
 struct ProductSum {
     static constexpr int kMaxTerms = 8;
     float* outRe;
@@ -21,8 +20,21 @@ struct ProductSum {
     const float* hRe[kMaxTerms];
     const float* hIm[kMaxTerms];
     int terms;
-    const float* lessRe = nullptr;
-    const float* lessIm = nullptr;
+};
+
+// What changing some terms' kernels changes: d = the sum over the changes of
+// x_term * (hNew - hOld), a missing h counting as zero. d may be stored over
+// one of the hOld.
+struct TermChanges {
+    static constexpr int kMax = ProductSum::kMaxTerms;
+    int count = 0;
+    int term[kMax];
+    const float* newRe[kMax];
+    const float* newIm[kMax];
+    const float* oldRe[kMax];
+    const float* oldIm[kMax];
+    float* dRe;
+    float* dIm;
 };
 
 struct VectorKernels {
@@ -51,10 +63,10 @@ struct VectorKernels {
     void (*realJoin)(float* re, float* im, const float* w, int from, int to);
 
     // The `count` sums at positions k in [from, to), reading each x_j once for
-    // all of them. An output may be one of the inputs: every input at k is
-    // read before any output at k is written.
+    // all of them, and the term changes if any are given. An output may be one
+    // of the inputs: every input at k is read before any output at k is written.
     void (*multiplySums)(const float* const* xRe, const float* const* xIm, const ProductSum* sums, int count,
-                         int from, int to);
+                         const TermChanges* changes, int from, int to);
 
     // The raised-cosine blend of RealFft::blendSpectra on pairs of blocks of
     // eight positions: for b in [from, to) (0 < from, to < half), block b
@@ -71,9 +83,6 @@ struct VectorKernels {
     void (*routeIntoPoints)(const float* left, const float* right, float e, float f, float* reL, float* imL,
                             float* reR, float* imR, int count);
 
-    // out[k] = from[k] + weight[k] * (out[k] - from[k]), k in [0, count); with
-    // no `from` (a null pointer), out[k] = weight[k] * out[k].
-    void (*crossfade)(float* out, const float* from, const float* weight, int count);
 };
 
 // The loops built for `path`, which must be available on this machine.

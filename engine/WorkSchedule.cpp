@@ -14,15 +14,15 @@ void WorkSchedule::clear()
     largest_ = 0;
 }
 
-void WorkSchedule::add(int kind, int index, int units, int weight)
+void WorkSchedule::add(int kind, int index, int units, int weight, int firstExtra)
 {
-    assert(count_ < kMaxSteps && units >= 0 && weight > 0);
+    assert(count_ < kMaxSteps && units >= 0 && weight > 0 && firstExtra >= 0);
     if (count_ == kMaxSteps || units <= 0)
         return;
-    steps_[count_++] = {kind, index, units, weight};
-    total_ += static_cast<std::int64_t>(units) * weight;
-    if (weight > largest_)
-        largest_ = weight;
+    steps_[count_++] = {kind, index, units, weight, firstExtra};
+    total_ += static_cast<std::int64_t>(units) * weight + firstExtra;
+    if (weight + firstExtra > largest_)
+        largest_ = weight + firstExtra;
 }
 
 } // namespace engine

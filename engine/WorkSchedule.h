@@ -5,7 +5,9 @@
 //
 // Units of different steps may cost different amounts; each step carries a
 // weight (its cost per unit in a common measure), and the shares are shares
-// of the weighted sum. Building the list and running it never allocate.
+// of the weighted sum. A step's first unit may cost more (the step's arrays
+// arrive cold): it then runs alone, and counts its weight and that surcharge.
+// Building the list and running it never allocate.
 #include <cstdint>
 
 namespace engine {
@@ -16,12 +18,14 @@ public:
 
     // Empties the list and the progress.
     void clear();
-    // Appends a step of `units` units costing `weight` each; `kind` and
-    // `index` are the owner's, handed back to it when the step runs.
-    void add(int kind, int index, int units, int weight);
+    // Appends a step of `units` units costing `weight` each, the first
+    // `firstExtra` more; `kind` and `index` are the owner's, handed back to it
+    // when the step runs.
+    void add(int kind, int index, int units, int weight, int firstExtra = 0);
 
     std::int64_t totalCost() const { return total_; }
-    // The cost of the dearest single unit: how far a share may overshoot.
+    // The cost of the dearest single unit (with its surcharge): how far a
+    // share may overshoot.
     int largestWeight() const { return largest_; }
     std::int64_t costDone() const { return done_; }
 
@@ -41,10 +45,15 @@ public:
         const std::int64_t before = done_;
         while (done_ < due && current_ < count_) {
             Step& s = steps_[current_];
-            const std::int64_t wanted = (due - done_ + s.weight - 1) / s.weight;
-            const int to = static_cast<int>(wanted < s.units - unit_ ? unit_ + wanted : s.units);
+            int to = unit_ + 1;
+            std::int64_t cost = s.weight + s.firstExtra;
+            if (unit_ > 0 || s.firstExtra == 0) {
+                const std::int64_t wanted = (due - done_ + s.weight - 1) / s.weight;
+                to = static_cast<int>(wanted < s.units - unit_ ? unit_ + wanted : s.units);
+                cost = static_cast<std::int64_t>(to - unit_) * s.weight + (unit_ == 0 ? s.firstExtra : 0);
+            }
             run(s.kind, s.index, unit_, to);
-            done_ += static_cast<std::int64_t>(to - unit_) * s.weight;
+            done_ += cost;
             unit_ = to;
             if (unit_ == s.units) {
                 ++current_;
@@ -60,6 +69,7 @@ private:
         int index;
         int units;
         int weight;
+        int firstExtra;
     };
 
     Step steps_[kMaxSteps] = {};

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -94,4 +96,23 @@ TEST(Handover, TheLastTwoHeldObjectsSurvivePublishes)
     slot.publish(std::make_unique<Tracked>(alive));
     // Now first is no longer held: it goes; second (held before) stays.
     EXPECT_EQ(alive.load(), 3);
+}
+
+// Keeping more held objects (the convolution keeps one per window): each
+// survives exactly as many further holds.
+TEST(Handover, EveryOneOfTheLastHeldObjectsSurvivesPublishes)
+{
+    constexpr int kHeld = 5;
+    std::atomic<int> alive{0};
+    engine::ProcessEpoch epoch;
+    engine::Handover<Tracked, kHeld> slot(epoch, std::make_unique<Tracked>(alive));
+    for (int round = 1; round <= 2 * kHeld; ++round) {
+        {
+            engine::ProcessEpoch::Scope call(epoch);
+            slot.hold();
+        }
+        slot.publish(std::make_unique<Tracked>(alive));
+        // The last kHeld held (each a different object), and the one in force.
+        EXPECT_EQ(alive.load(), std::min(round, kHeld) + 1) << "after " << round << " holds";
+    }
 }

@@ -1,11 +1,19 @@
 // Kernel changes while the engine runs. With P = kPartitionFrames, the work
 // for wet output partition k (frames kP .. (k+1)P-1) begins at frame (k-1)P
-// and takes the newest kernel published before it. When that kernel differs
-// from the one before, partition k crossfades from the old kernel's output to
-// the new one's. So a kernel published between calls at frame c is heard from
-// frame S(c) = P * (ceil(c / P) + 1) on, alone from S(c) + P on, and every
-// partition equals, bit for bit, the same partition of the stream that one
-// kernel alone would have given, or is the crossfade between two such.
+// and takes the newest kernel published before it. A kernel published between
+// calls at frame c is thus taken up for partition F = ceil(c / P) + 1.
+//
+// The change then runs term by term: the output is the sum over j of the
+// input convolved with the kernel's partition j (delayed by jP), and term j
+// changes in partition F + j, crossfading over that partition from the old
+// kernel's partition to the new one's. From F + T on (T the longer kernel's
+// partitions) the output is the new kernel's alone; no newer kernel is taken
+// while a change runs.
+//
+// The reference for the change is built from streams of single partitions of
+// each IR. The right channel of every kernel here is a unit impulse, so that
+// every kernel and partition is normalised alike (by 1) and the streams add
+// up: the left channel carries the IRs under test.
 #include "engine/ConvolutionEngine.h"
 
 #include "ConvolutionTestSupport.h"
@@ -28,26 +36,60 @@ using engine::ConvolutionEngine;
 using engine::ProcessEpoch;
 
 constexpr int kPart = ConvolutionEngine::kPartitionFrames;
+constexpr int kMaxTerms = ConvolutionEngine::kCapacityFrames / kPart;
+
+std::vector<float> unitImpulse(size_t frames)
+{
+    std::vector<float> v(frames, 0.0f);
+    v[0] = 1.0f;
+    return v;
+}
+
+// One IR under test (left channel), with its stream and the streams of each
+// of its partitions alone, for one input.
+struct Kernel {
+    std::vector<float> left;
+    Output whole;
+    std::vector<Output> terms;
+};
 
 struct Fixture {
-    // Long enough that every kernel partition takes part in every output partition.
-    std::vector<float> irA = randomSignal(131072, 1u);
-    std::vector<float> irB = randomSignal(120000, 2u, 0.5f);
     std::vector<float> inL, inR;
-    Output streamA, streamB;
+    Kernel a, b;
 
     explicit Fixture(int frames) : inL(randomSignal(frames, 3u)), inR(randomSignal(frames, 4u))
     {
-        streamA = alone(irA);
-        streamB = alone(irB);
+        // Quiet enough that the impulse channel sets the normalisation: B is
+        // shorter than A, so that changes between them also add or drop a term.
+        a = kernel(randomSignal(131072, 1u, 0.003f));
+        b = kernel(randomSignal(90000, 2u, 0.002f));
     }
 
-    Output alone(const std::vector<float>& ir) const
+    Output alone(const std::vector<float>& left) const
     {
         ProcessEpoch epoch;
         ConvolutionEngine conv(epoch);
-        convtest::prepare(conv, ir, ir);
+        convtest::prepare(conv, left, unitImpulse(left.size()));
         return convtest::run(conv, epoch, inL, inR, {4096});
+    }
+
+    Kernel kernel(std::vector<float> left) const
+    {
+        Kernel k;
+        k.whole = alone(left);
+        for (int j = 0; j < kMaxTerms; ++j) {
+            std::vector<float> part(left.size(), 0.0f);
+            for (size_t t = static_cast<size_t>(j) * kPart; t < std::min(left.size(), size_t(j + 1) * kPart); ++t)
+                part[t] = left[t];
+            k.terms.push_back(alone(part));
+        }
+        k.left = std::move(left);
+        return k;
+    }
+
+    bool prepare(ConvolutionEngine& conv, const Kernel& k) const
+    {
+        return convtest::prepare(conv, k.left, unitImpulse(k.left.size()));
     }
 };
 
@@ -67,22 +109,35 @@ double fadeWeight(int f)
     return std::pow(std::sin(pi * f / (2.0 * kPart)), 2.0);
 }
 
-// Partition k of `got` is the crossfade from `from` to `to`: within float
-// rounding of from + w (to - from) at every frame.
-bool crossfadesFrom(const Output& got, const Output& from, const Output& to, int k)
+// Partition k of `got`, from the kernels that the windows it reads entered
+// with, newest first (window j is read by term j): term j is window j's
+// kernel's partition j, crossfading over the partition from window j + 1's
+// where the two differ (within float rounding). The right channel, the same
+// in every kernel, goes on unchanged.
+bool fromWindows(const Output& got, int k, const Kernel* const* windows)
 {
     const size_t first = static_cast<size_t>(k) * kPart, end = partitionEnd(got, k);
     for (size_t t = first; t < end; ++t) {
         const double w = fadeWeight(static_cast<int>(t - first));
-        for (const auto member : {&Output::wetL, &Output::wetR}) {
-            const double a = (from.*member)[t], b = (to.*member)[t];
-            const double want = a + w * (b - a);
-            if (std::fabs((got.*member)[t] - want) > 1e-6 * (1.0 + std::fabs(a) + std::fabs(b)))
-                return false;
+        double want = 0.0, size = 1.0;
+        for (int j = 0; j < kMaxTerms; ++j) {
+            const double next = windows[j]->terms[j].wetL[t], old = windows[j + 1]->terms[j].wetL[t];
+            want += windows[j] == windows[j + 1] ? next : old + w * (next - old);
+            size += std::fabs(old) + std::fabs(next);
         }
+        if (std::fabs(got.wetL[t] - want) > 1e-6 * size)
+            return false;
+        if (std::fabs(got.wetR[t] - windows[0]->whole.wetR[t]) > 1e-6 * (1.0 + std::fabs(windows[0]->whole.wetR[t])))
+            return false;
     }
     return true;
 }
+
+// The work for output partition k runs in period k - 1, and its term j reads
+// the window that entered in period k - 1 - j.
+int windowPeriod(int k, int j) { return k - 1 - j; }
+
+int termsOf(const Kernel& k) { return static_cast<int>((k.left.size() + kPart - 1) / kPart); }
 
 void append(Output& to, const Output& part)
 {
@@ -90,32 +145,44 @@ void append(Output& to, const Output& part)
     to.wetR.insert(to.wetR.end(), part.wetR.begin(), part.wetR.end());
 }
 
-TEST(RealtimeConvolutionKernelChange, KernelPublishedBetweenCallsCrossfadesInThePartitionAfterTheNextBoundary)
+TEST(RealtimeConvolutionKernelChange, KernelPublishedBetweenCallsChangesTermByTermFromTheNextBoundary)
 {
-    const int frames = kLatency + 5 * kPart;
+    const int frames = kLatency + 8 * kPart;
     const Fixture f(frames);
     const int first = kLatency / kPart;  // the first partition with wet signal
     for (int k = first; k < frames / kPart; ++k)
-        ASSERT_FALSE(samePartition(f.streamA, f.streamB, k)) << "the two kernels must be told apart in partition " << k;
+        ASSERT_FALSE(samePartition(f.a.whole, f.b.whole, k)) << "the two kernels must be told apart in partition " << k;
 
-    for (const int c : {kLatency + kPart, kLatency + kPart + 1, kLatency + 2 * kPart - 1}) {
+    // Down to a shorter kernel and up to a longer one, published at a
+    // boundary, just after it and just before the next.
+    struct Change {
+        const Kernel* from;
+        const Kernel* to;
+        int at;
+    };
+    for (const Change& c : {Change{&f.a, &f.b, kLatency + kPart}, Change{&f.a, &f.b, kLatency + kPart + 1},
+                            Change{&f.b, &f.a, kLatency + 2 * kPart - 1}}) {
         ProcessEpoch epoch;
         ConvolutionEngine conv(epoch);
-        ASSERT_TRUE(convtest::prepare(conv, f.irA, f.irA));
-        const std::vector<float> l1(f.inL.begin(), f.inL.begin() + c), r1(f.inR.begin(), f.inR.begin() + c);
-        const std::vector<float> l2(f.inL.begin() + c, f.inL.end()), r2(f.inR.begin() + c, f.inR.end());
+        ASSERT_TRUE(f.prepare(conv, *c.from));
+        const std::vector<float> l1(f.inL.begin(), f.inL.begin() + c.at), r1(f.inR.begin(), f.inR.begin() + c.at);
+        const std::vector<float> l2(f.inL.begin() + c.at, f.inL.end()), r2(f.inR.begin() + c.at, f.inR.end());
         Output out = convtest::run(conv, epoch, l1, r1, {1000});
-        ASSERT_TRUE(convtest::prepare(conv, f.irB, f.irB));
+        ASSERT_TRUE(f.prepare(conv, *c.to));
         append(out, convtest::run(conv, epoch, l2, r2, {1000}));
 
-        const int fade = (c + kPart - 1) / kPart + 1;
+        const int fade = (c.at + kPart - 1) / kPart + 1;
+        const int steps = std::max(termsOf(*c.from), termsOf(*c.to));
         for (int k = 0; k < frames / kPart; ++k) {
+            const Kernel* windows[kMaxTerms + 1];
+            for (int j = 0; j <= kMaxTerms; ++j)
+                windows[j] = windowPeriod(k, j) >= fade - 1 ? c.to : c.from;
             if (k < fade)
-                EXPECT_TRUE(samePartition(out, f.streamA, k)) << "change at " << c << ", partition " << k;
-            else if (k == fade)
-                EXPECT_TRUE(crossfadesFrom(out, f.streamA, f.streamB, k)) << "change at " << c;
+                EXPECT_TRUE(samePartition(out, c.from->whole, k)) << "change at " << c.at << ", partition " << k;
+            else if (k < fade + steps)
+                EXPECT_TRUE(fromWindows(out, k, windows)) << "change at " << c.at << ", partition " << k;
             else
-                EXPECT_TRUE(samePartition(out, f.streamB, k)) << "change at " << c << ", partition " << k;
+                EXPECT_TRUE(samePartition(out, c.to->whole, k)) << "change at " << c.at << ", partition " << k;
         }
     }
 }
@@ -174,23 +241,22 @@ TEST(RealtimeConvolutionKernelChange, SineThroughAKernelChangeStepsNoMoreThanThe
     EXPECT_GT(largestStep(hard, boundary - 1, boundary + 1), 5.0 * own) << "the two kernels' sines must differ";
 }
 
-// Kernels replaced from another thread while calls run: every wet partition
-// is one kernel's, or the crossfade from one kernel to the other, never a mix
-// or a half-installed kernel; a crossfade always ends in the kernel it fades to.
-TEST(RealtimeConvolutionKernelChange, ConcurrentChangesAreWholeKernelsOrCrossfades)
+// Kernels replaced from another thread while calls run, as often as every
+// period: every wet partition is what the windows' kernels give, each window
+// having entered with one whole kernel, never a mix or a half-installed one.
+TEST(RealtimeConvolutionKernelChange, ConcurrentChangesGiveEachWindowOneWholeKernel)
 {
-    const int frames = kLatency + 10 * kPart;
+    const int frames = kLatency + 14 * kPart;
     const Fixture f(frames);
 
     ProcessEpoch epoch;
     ConvolutionEngine conv(epoch);
-    ASSERT_TRUE(convtest::prepare(conv, f.irA, f.irA));
+    ASSERT_TRUE(f.prepare(conv, f.a));
     std::atomic<bool> stop{false};
     std::atomic<int> replacements{0};
     std::thread preparer([&] {
         for (int i = 1; !stop.load(); ++i) {
-            const std::vector<float>& k = (i % 2) ? f.irB : f.irA;
-            conv.prepareKernel(k.data(), k.data(), static_cast<int>(k.size()));
+            f.prepare(conv, (i % 2) ? f.b : f.a);
             replacements.fetch_add(1);
             std::this_thread::sleep_for(std::chrono::microseconds(700 * (i % 5)));
         }
@@ -213,17 +279,28 @@ TEST(RealtimeConvolutionKernelChange, ConcurrentChangesAreWholeKernelsOrCrossfad
     stop.store(true);
     preparer.join();
 
-    int fades = 0;
-    const Output* current = &f.streamA;
-    for (int k = kLatency / kPart; k < frames / kPart; ++k) {
-        const Output* other = current == &f.streamA ? &f.streamB : &f.streamA;
-        if (samePartition(out, *current, k))
-            continue;
-        ASSERT_TRUE(crossfadesFrom(out, *current, *other, k)) << "partition " << k;
-        ++fades;
-        current = other;
+    // The kernel of each period's window, found partition by partition: the
+    // first ones (and those before the first call, which hold no input) A's.
+    const int partitions = frames / kPart;
+    std::vector<const Kernel*> entered(static_cast<size_t>(partitions), &f.a);
+    int changes = 0;
+    for (int k = kLatency / kPart; k < partitions; ++k) {
+        bool found = false;
+        for (const Kernel* newest : {&f.a, &f.b}) {
+            entered[static_cast<size_t>(k - 1)] = newest;
+            const Kernel* windows[kMaxTerms + 1];
+            for (int j = 0; j <= kMaxTerms; ++j)
+                windows[j] = windowPeriod(k, j) >= 0 ? entered[static_cast<size_t>(windowPeriod(k, j))] : &f.a;
+            if (fromWindows(out, k, windows)) {
+                found = true;
+                break;
+            }
+        }
+        ASSERT_TRUE(found) << "partition " << k;
+        if (entered[static_cast<size_t>(k - 1)] != entered[static_cast<size_t>(k - 2)])
+            ++changes;
     }
-    EXPECT_GE(fades, 2);
+    EXPECT_GE(changes, 3);
 }
 
 } // namespace
