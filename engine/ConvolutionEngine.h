@@ -37,8 +37,9 @@
 //   a cosine over the transform's window, three bins wide in frequency, so
 //   the fade is done on the spectra (RealFft::blendSpectra) and transformed
 //   back once. A change costs, per period, one more partition read for each
-//   changing term and the blend: a single change, four periods of about 1.2
-//   times a plain one, spread evenly like the rest. A new kernel is thus
+//   changing term and the blend: a single change, four periods of about 1.1
+//   to 1.3 times a plain one, spread evenly like the rest; a new kernel in
+//   every period (a turning knob) changes all four terms at once. A new kernel is thus
 //   heard from the partition after the next boundary, without a click, and
 //   alone after as many more partitions as the longer kernel has.
 // - input partition q is routed between the channels with the setting in force
