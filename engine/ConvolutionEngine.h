@@ -39,9 +39,9 @@
 //   back once. A change costs, per period, one more partition read for each
 //   changing term and the blend: a single change, four periods of about 1.1
 //   to 1.3 times a plain one, spread evenly like the rest; a new kernel in
-//   every period (a turning knob) changes all four terms at once. A new kernel is thus
-//   heard from the partition after the next boundary, without a click, and
-//   alone after as many more partitions as the longer kernel has.
+//   every period (a turning knob) changes all four terms at once. A new
+//   kernel is thus heard from the partition after the next boundary, without
+//   a click, and alone after as many more partitions as the longer kernel has.
 // - input partition q is routed between the channels with the setting in force
 //   when the exchange reaches frame (q+1)P, as it enters the convolution.
 //
