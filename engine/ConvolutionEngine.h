@@ -106,6 +106,10 @@ public:
     // and all tails. The kernel stays.
     void reset();
 
+    // Non-audio thread, from time to time: frees replaced kernels that no
+    // window uses any more (no later prepareKernel() may come to free them).
+    void releaseUnused() { kernel_.collect(); }
+
     VectorPath vectorPath() const { return fft_.path(); }
 
     // Audio thread: cost of the convolution work done since construction, and

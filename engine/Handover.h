@@ -61,6 +61,10 @@ public:
         return true;
     }
 
+    // No process call runs at this moment, so every one that started before
+    // has ended. Never waits.
+    bool noCallRunning() const { return (counter_.load(std::memory_order_seq_cst) & 1u) == 0; }
+
 private:
     std::atomic<std::uint64_t> counter_{0};
     std::atomic<std::thread::id> caller_{};
@@ -114,11 +118,36 @@ public:
         T* old = current_.exchange(next.release(), std::memory_order_seq_cst);
         retired_.push_back(old);
         // Published from inside a process call: the call may still use `old`,
-        // so it is freed by a later publish.
-        if (!epoch_.waitForReaders())
-            return;
+        // so it is freed by a later publish or collect.
+        if (epoch_.waitForReaders())
+            freeUnheld();
+    }
+
+    // Non-audio threads: frees the replaced objects the audio thread has
+    // stopped holding since they were replaced (a kernel a few periods after
+    // the last change), which no publish may come to free. Never waits: while
+    // a process call runs it leaves them for a later collect, as a host that
+    // renders offline may be waiting inside its call for the caller.
+    void collect()
+    {
+        std::lock_guard<std::mutex> lock(publishMutex_);
+        if (!retired_.empty() && epoch_.noCallRunning())
+            freeUnheld();
+    }
+
+    // Non-audio threads: the object in force, for reading while no publish runs
+    // (callers hold their own lock against concurrent publishers).
+    const T* peek() const { return current_.load(std::memory_order_acquire); }
+
+private:
+    // With publishMutex_ held, once no process call that started before the
+    // retired objects were replaced still runs: frees those no longer held.
+    void freeUnheld()
+    {
         // No call can pick up a retired object any more; what the audio thread
-        // holds now is all it will ever use of them.
+        // holds now is all it will ever use of them. Held objects move one
+        // slot older before their slot is overwritten, and the slots are read
+        // newest first, so none is missed.
         const T* held[kHeld];
         for (int i = 0; i < kHeld; ++i)
             held[i] = held_[i].load(std::memory_order_seq_cst);
@@ -130,11 +159,6 @@ public:
         retired_.erase(stillHeld, retired_.end());
     }
 
-    // Non-audio threads: the object in force, for reading while no publish runs
-    // (callers hold their own lock against concurrent publishers).
-    const T* peek() const { return current_.load(std::memory_order_acquire); }
-
-private:
     ProcessEpoch& epoch_;
     std::atomic<T*> current_;
     std::atomic<T*> held_[kHeld] = {};  // newest first

@@ -117,6 +117,7 @@ private:
 
     // The worker's side of parameter application.
     void runWork(const WorkItems& items) override;
+    void releaseUnused() override;
     bool applyFilterChanges(const WorkItems& items);
     void applyShaping();
     float realValue(int id) const;

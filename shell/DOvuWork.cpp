@@ -16,6 +16,8 @@ float DOvu::realValue(int id) const
     return static_cast<float>(param::toRealValue(values_[id].load(), id));
 }
 
+void DOvu::releaseUnused() { path_->convolution().releaseUnused(); }
+
 void DOvu::runWork(const WorkItems& items)
 {
     const bool rateChanged = items.has(WorkerTask::SampleRate);

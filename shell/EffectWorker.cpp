@@ -105,6 +105,11 @@ void EffectWorker::run()
             lock.lock();
             continue;
         }
+        lock.unlock();
+        client_.releaseUnused();
+        lock.lock();
+        if (stop_ || busy())
+            continue;
         const Clock::time_point now = Clock::now();
         const std::uint64_t calls = processCalls_.load(std::memory_order_relaxed);
         if (calls != callsSeen) {

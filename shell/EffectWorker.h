@@ -33,6 +33,9 @@ public:
         // Carries out everything in `items` (on the worker thread, or on the
         // caller of finish() while no thread runs).
         virtual void runWork(const WorkItems& items) = 0;
+        // Each time the worker has looked for work and found none: frees what
+        // the audio thread no longer uses.
+        virtual void releaseUnused() {}
     };
 
     static constexpr std::chrono::milliseconds kPollPeriod{4};

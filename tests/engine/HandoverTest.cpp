@@ -116,3 +116,30 @@ TEST(Handover, EveryOneOfTheLastHeldObjectsSurvivesPublishes)
         EXPECT_EQ(alive.load(), std::min(round, kHeld) + 1) << "after " << round << " holds";
     }
 }
+
+// A kernel stays held a few periods after it was replaced: collect() frees it
+// once it is no longer held, without a further publish, and never while a
+// process call runs (it does not wait for one).
+TEST(Handover, CollectFreesWhatIsNoLongerHeldWithoutWaiting)
+{
+    std::atomic<int> alive{0};
+    engine::ProcessEpoch epoch;
+    engine::Handover<Tracked> slot(epoch, std::make_unique<Tracked>(alive));
+    auto holdInACall = [&] {
+        engine::ProcessEpoch::Scope call(epoch);
+        slot.hold();
+    };
+    holdInACall();
+    slot.publish(std::make_unique<Tracked>(alive));
+    holdInACall();
+    slot.collect();
+    EXPECT_EQ(alive.load(), 2) << "the first is still held, as the one before";
+    holdInACall();
+    {
+        engine::ProcessEpoch::Scope call(epoch);
+        slot.collect();
+        EXPECT_EQ(alive.load(), 2) << "nothing is freed while a call runs";
+    }
+    slot.collect();
+    EXPECT_EQ(alive.load(), 1);
+}
