@@ -145,8 +145,8 @@ TEST(EditorWindowHostTest, HostPictureShowsTheEditor)
     struct stat info {};
     if (::stat(RVB_HOST_PATH, &info) != 0 || ::stat(RVB_PLUGIN_PATH, &info) != 0)
         GTEST_SKIP() << "the host or the plug-in is not built";
-    const std::string dir = testsupport::makeTempDir("editorwindow");
-    const std::string picture = dir + "/editor.png";
+    const testsupport::TempDir dir("editorwindow");
+    const std::string picture = dir.path() + "/editor.png";
     const std::string command = std::string(RVB_HOST_PATH) + " editor --plugin " + RVB_PLUGIN_PATH +
                                 " --ir " + RVB_SOURCE_DIR + "/resources/demo/demo_ir.wav --seconds 0.5 --quiet" +
                                 " --screenshot " + picture;

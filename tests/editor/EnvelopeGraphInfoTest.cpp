@@ -34,7 +34,8 @@ void writeMonoWav(const std::string& path, int rate, int frames, int format = SF
 
 TEST(EnvelopeGraphInfo, MonoFileLinesAndColours)
 {
-    const std::string folder = testsupport::makeTempDir("graphs-mono");
+    const testsupport::TempDir dir("graphs-mono");
+    const std::string& folder = dir.path();
     const std::string path = folder + "/click.wav";
     writeMonoWav(path, 48000, 24000);
     GraphBench bench(48000, "/elsewhere/data");
@@ -67,7 +68,8 @@ TEST(EnvelopeGraphInfo, MonoFileLinesAndColours)
 
 TEST(EnvelopeGraphInfo, FormatLineShowsTheRealSampleFormat)
 {
-    const std::string folder = testsupport::makeTempDir("graphs-formats");
+    const testsupport::TempDir dir("graphs-formats");
+    const std::string& folder = dir.path();
     const struct {
         const char* name;
         int rate;

@@ -104,7 +104,8 @@ TEST(EnvelopeGraphRender, CurveIsDrawnThroughItsColumnPointsInsideTheClip)
 
 TEST(EnvelopeGraphRender, IROutsideTheDataFolderWithPreDelay)
 {
-    const std::string data = testsupport::makeTempDir("graphs-data") + "/data";
+    const testsupport::TempDir folder("graphs-data");
+    const std::string data = folder.path() + "/data";
     GraphBench bench(44100, data);
     CENVGRAP* graph = bench.addEnvelopeGraph();
     ir::IRData& ir = bench.effect().irData();
@@ -161,7 +162,8 @@ TEST(EnvelopeGraphRender, IROutsideTheDataFolderWithPreDelay)
 
 TEST(EnvelopeGraphRender, IRInsideTheDataFolder)
 {
-    const std::string data = testsupport::joinPath(testsupport::makeTempDir("graphs-local"), "data");
+    const testsupport::TempDir folder("graphs-local");
+    const std::string data = testsupport::joinPath(folder.path(), "data");
     ASSERT_TRUE(std::filesystem::create_directory(data));
     ASSERT_TRUE(platform::copyFile(demoIRPath(), testsupport::joinPath(data, "demo_ir.wav")));
     GraphBench bench(44100, data);

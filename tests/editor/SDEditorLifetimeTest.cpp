@@ -32,6 +32,11 @@ protected:
         ASSERT_TRUE(platform::copyFile(demo, testsupport::joinPath(otherFolder_, "hall.wav")));
         makeEffect(dataFolder_);
     }
+    void TearDown() override
+    {
+        EditorTest::TearDown();
+        testsupport::removeTempDir(root_);
+    }
 
     void load(const std::string& path) { ASSERT_EQ(effect->ir->loadIR(path.c_str()), 0) << effect->ir->errorText(); }
 

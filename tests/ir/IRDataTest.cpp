@@ -33,7 +33,12 @@ protected:
         ir_->setDump(1.0f);
         ir_->setGate(kGateOff);
     }
-    void TearDown() override { testsupport::installServices(nullptr); }
+    void TearDown() override
+    {
+        ir_.reset();
+        testsupport::installServices(nullptr);
+        testsupport::removeTempDir(dir_);
+    }
 
     std::string file(const std::string& name) const { return dir_ + "/" + name; }
 

@@ -9,6 +9,19 @@ std::string makeTempDir(const std::string& tag);
 // Removes a folder made by makeTempDir with all it holds; a missing one is fine.
 void removeTempDir(const std::string& dir);
 
+// A fresh empty folder, removed with all it holds when this goes.
+class TempDir {
+public:
+    explicit TempDir(const std::string& tag) : path_(makeTempDir(tag)) {}
+    ~TempDir() { removeTempDir(path_); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 // A path written with '/' as the system writes it (with backslashes on Windows).
 std::string nativePath(std::string path);
 // folder, the system's separator, name.

@@ -257,8 +257,8 @@ TEST(FrameTest, RendersAFrameToPng)
     display->setStringConvert([](float, char* text) { text[0] = '\0'; });
     frame->addView(display);
 
-    const std::string dir = testsupport::makeTempDir("toolkit");
-    const std::string path = dir + "/frame.png";
+    const testsupport::TempDir dir("toolkit");
+    const std::string path = dir.path() + "/frame.png";
     ASSERT_TRUE(frame->renderToPng(path));
     const std::string bytes = testsupport::readFile(path);
     ASSERT_GT(bytes.size(), 8u);
@@ -274,8 +274,6 @@ TEST(FrameTest, RendersAFrameToPng)
     EXPECT_EQ(png->getPixel(26, 22), tk::argb(0, 200, 0));    // display fill
     png->forget();
     frame->forget();
-    std::remove(path.c_str());
-    std::remove(dir.c_str());
 }
 
 TEST(FrameTest, FrameBackgroundBitmapIsDrawnAtTheOrigin)
