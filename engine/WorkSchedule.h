@@ -50,7 +50,7 @@ public:
             if (unit_ > 0 || s.firstExtra == 0) {
                 const std::int64_t wanted = (due - done_ + s.weight - 1) / s.weight;
                 to = static_cast<int>(wanted < s.units - unit_ ? unit_ + wanted : s.units);
-                cost = static_cast<std::int64_t>(to - unit_) * s.weight + (unit_ == 0 ? s.firstExtra : 0);
+                cost = static_cast<std::int64_t>(to - unit_) * s.weight;
             }
             run(s.kind, s.index, unit_, to);
             done_ += cost;
