@@ -41,6 +41,13 @@ std::unique_ptr<float[]> zeroedArray(int count)
 } // namespace
 
 IRData::IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate)
+    : IRData(owner, &engine, sampleRate)
+{
+}
+
+IRData::IRData(IROwner* owner, float sampleRate) : IRData(owner, nullptr, sampleRate) {}
+
+IRData::IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate)
     : owner_(owner),
       engine_(engine),
       rawLeft_(new float[kIRCapacityFrames]()),
@@ -55,6 +62,35 @@ IRData::IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRa
 }
 
 int IRData::loadIR(const char* path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return loadLocked(path);
+}
+
+IRDescription IRData::description() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    IRDescription d;
+    std::memcpy(d.path, path_, sizeof d.path);
+    d.fileInfo = fileInfo_;
+    d.rawFrameCount = rawFrameCount_;
+    d.gateMs = gate_;
+    return d;
+}
+
+std::string IRData::pathCopy() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return path_;
+}
+
+std::string IRData::lastError() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return errorText_;
+}
+
+int IRData::loadLocked(const char* path)
 {
     errorText_[0] = '\0';
     if (path == nullptr)
@@ -87,7 +123,7 @@ int IRData::loadIR(const char* path)
     analyzeDecay();
     publishRawEnvelope();
     if (owner_ == nullptr || !owner_->buildKernelLater())
-        rebuildKernel();
+        rebuildLocked();
     return 0;
 }
 
@@ -103,9 +139,10 @@ void IRData::analyzeDecay()
 
 void IRData::setDecay(double decay)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     decaySetting_ = std::isnan(decay) ? 1.0 : decay;
     applyDecaySetting();
-    rebuildKernel();
+    rebuildLocked();
 }
 
 void IRData::applyDecaySetting()
@@ -133,34 +170,39 @@ void IRData::applyDecaySetting()
 
 void IRData::setGate(float ms)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     gate_ = ms;
-    rebuildKernel();
+    rebuildLocked();
 }
 
 void IRData::setStretch(float factor)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     stretch_ = factor;
-    rebuildKernel();
+    rebuildLocked();
 }
 
 void IRData::setDump(float amount)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     dump_ = amount;
-    rebuildKernel();
+    rebuildLocked();
 }
 
 int IRData::setShaping(const Shaping& shaping)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     stretch_ = shaping.stretch;
     gate_ = shaping.gateMs;
     dump_ = shaping.dump;
     decaySetting_ = std::isnan(shaping.decay) ? 1.0 : shaping.decay;
     applyDecaySetting();
-    return rebuildKernel();
+    return rebuildLocked();
 }
 
 void IRData::setSampleRate(float fs)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (fs == sampleRate_)
         return;
     sampleRate_ = fs;
@@ -177,6 +219,12 @@ bool IRData::sameAsLastBuild() const
 }
 
 int IRData::rebuildKernel()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rebuildLocked();
+}
+
+int IRData::rebuildLocked()
 {
     if (!loaded())
         return -1;
@@ -203,7 +251,7 @@ int IRData::rebuildKernel()
         const int samples = shapeAndPublish(left.get(), right.get());
         if (EnvelopeSink* graph = sink())
             graph->redraw();
-        installed = engine_.prepareKernel(left.get(), right.get(), samples);
+        installed = engine_ == nullptr || engine_->prepareKernel(left.get(), right.get(), samples);
     }
     if (installed)
         ++kernelBuilds_;
@@ -222,6 +270,7 @@ int IRData::rebuildKernel()
 
 void IRData::refreshEnvelopeCurves()
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     // Without a graph the work below would show nothing.
     if (sink() == nullptr)
         return;

@@ -3,13 +3,16 @@
 // leading silence removed, the measured decay, and the shaping settings that
 // turn it into the kernel the convolution engine runs with.
 //
-// Not internally locked. The effect serialises every call with its
-// application mutex (the path commit and the file actions load on the host's
-// threads, its worker shapes and builds); only the rebuild indicator may be
-// read and cleared from another thread (the editor's idle). Loads and rebuilds
+// Threads. Loads come on the host's threads (a restore, the file actions, an
+// LV2 host's worker), shaping on the effect's worker, descriptions for the
+// editor on the window's thread: every public operation takes the object's
+// own lock, and none calls out to anything that could call back. The
+// accessors below description() are for a thread that knows no other works
+// on the object (tests, the owner before it shares it). Loads and rebuilds
 // allocate and run transforms: never call them from the audio thread. The new
 // kernel reaches the audio thread through the engine's own hand-over.
 #include "ir/EnvelopeSink.h"
+#include "ir/IRDescription.h"
 #include "ir/IRFileInfo.h"
 #include "ir/IRFileReaders.h"
 #include "ir/IROwner.h"
@@ -19,6 +22,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
 
 namespace engine {
 class ConvolutionEngine;
@@ -33,6 +38,8 @@ public:
     // owner may be null (then nothing is published and no switch is set).
     // The raw arrays are allocated here, once.
     IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = effect::kDefaultSampleRate);
+    // For display only: loads, shapes and publishes, but builds no kernel.
+    IRData(IROwner* owner, float sampleRate);
     IRData(const IRData&) = delete;
     IRData& operator=(const IRData&) = delete;
 
@@ -94,6 +101,12 @@ public:
     // rebuild that started meanwhile keeps its -1. True when it was cleared.
     bool clearRebuildIndicatorIfDue(std::uint32_t now);
 
+    // A copy of what the editor shows of the IR in force, and its path.
+    IRDescription description() const;
+    std::string pathCopy() const;
+    // The reason the last load failed.
+    std::string lastError() const;
+
     const char* path() const { return path_; }
     bool loaded() const { return path_[0] != '\0'; }
     const IRFileInfo& fileInfo() const { return fileInfo_; }
@@ -111,6 +124,8 @@ public:
     const float* rawRight() const { return rawRight_.get(); }
 
 private:
+    IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate);
+
     // What the shape depends on: the envelope multiplier rather than the
     // Decay setting, since the same setting shapes differently after the
     // decay was measured anew (another file, another rate).
@@ -123,6 +138,8 @@ private:
         double sampleRate = 0.0;
     };
 
+    int loadLocked(const char* path);
+    int rebuildLocked();
     void analyzeDecay();
     // Envelope multiplier and change key from the Decay setting and the
     // measured decay of the IR in force.
@@ -133,8 +150,9 @@ private:
     bool sameAsLastBuild() const;
     EnvelopeSink* sink() const;
 
+    mutable std::mutex mutex_;
     IROwner* owner_;
-    engine::ConvolutionEngine& engine_;
+    engine::ConvolutionEngine* engine_;
 
     IRPathText path_ = {};
     IRFileInfo fileInfo_;

@@ -1,6 +1,6 @@
 // The file selector asks the host's own selector when the host offers one,
 // and the desktop's dialog otherwise; a chosen path is never cut to fit.
-#include "toolkit/CFileSelector.h"
+#include "shell/CFileSelector.h"
 
 #include "support/ServiceFake.h"
 
