@@ -138,14 +138,36 @@ private:
         double sampleRate = 0.0;
     };
 
-    int loadLocked(const char* path);
-    int rebuildLocked();
+    // The curves a change gives the envelope graph, handed over once the
+    // lock is released (the graph may ask this object for its description).
+    struct Curves {
+        std::unique_ptr<float[]> raw;          // the loaded IR's level, kIRCapacityFrames values
+        std::unique_ptr<float[]> shapedLeft;   // the shaped IR, kShapedCapacity values each
+        std::unique_ptr<float[]> shapedRight;
+        bool redraw = false;
+    };
+    // Runs `change` and a rebuild under the lock, then publishes.
+    template <class Change>
+    int rebuildAfter(Change&& change)
+    {
+        Curves curves;
+        int result = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            change();
+            result = rebuildLocked(curves);
+        }
+        publish(curves);
+        return result;
+    }
+    int loadLocked(const char* path, Curves& curves);
+    int rebuildLocked(Curves& curves);
+    void rawCurve(Curves& curves) const;
+    void publish(const Curves& curves) const;
     void analyzeDecay();
     // Envelope multiplier and change key from the Decay setting and the
     // measured decay of the IR in force.
     void applyDecaySetting();
-    int publishRawEnvelope();
-    int shapeAndPublish(float* left, float* right);
     ShapeSettings shapeSettings() const;
     bool sameAsLastBuild() const;
     EnvelopeSink* sink() const;
