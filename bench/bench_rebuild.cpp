@@ -3,6 +3,7 @@
 // transforms. Two files alternate so that every load builds a new kernel.
 // And the rebuild alone, as a change of a shaping knob costs the effect's
 // worker: two Decay values alternate at 48 kHz.
+#include "params/ParameterRanges.h"
 #include "bench/BenchIRFile.h"
 #include "engine/ConvolutionEngine.h"
 #include "engine/Handover.h"
@@ -32,7 +33,7 @@ void BM_LoadAndRebuild(benchmark::State& state)
     engine::ConvolutionEngine engine(epoch);
     ir::IRData ir(nullptr, engine);
     ir.setDump(0.5f);
-    ir.setGate(2972.154296875f);
+    ir.setGate(static_cast<float>(param::kGateMaximumMs));
     int which = 0;
     for (auto _ : state) {
         if (ir.loadIR(paths[which].c_str()) != 0) {
@@ -59,7 +60,7 @@ void BM_Rebuild(benchmark::State& state)
     engine::ConvolutionEngine engine(epoch);
     ir::IRData ir(nullptr, engine, 48000.0f);
     ir.setDump(0.5f);
-    ir.setGate(2972.154296875f);
+    ir.setGate(static_cast<float>(param::kGateMaximumMs));
     if (ir.loadIR(path.c_str()) != 0)
         state.SkipWithError(ir.errorText());
     bool which = false;

@@ -10,6 +10,7 @@
 // sense; on x86-64 they cost the same as plain floats.
 #include "engine/Handover.h"
 #include "params/EffectConstants.h"
+#include "params/ParameterRanges.h"
 
 #include <atomic>
 #include <memory>
@@ -20,9 +21,12 @@ namespace engine {
 class PreDelayLine {
 public:
     static constexpr int kInitialCapacity = 57600;
-    // 200 ms at 768 kHz. Longer delays (only reachable above 768 kHz) are held
-    // at this length so that a bogus rate cannot ask for an unbounded store.
-    static constexpr int kMaxDelayFrames = 153600;
+    // The longest pre-delay at the highest rate it is sized for. Longer delays
+    // (only reachable above that rate) are held at this length so that a
+    // bogus rate cannot ask for an unbounded store.
+    static constexpr int kMaxDelayFrames =
+        static_cast<int>(param::kPreDelayMaximumMs * param::kHighestPreDelayRate / 1000.0);
+    static_assert(kMaxDelayFrames == 153600, "200 ms at 768 kHz");
 
     explicit PreDelayLine(ProcessEpoch& epoch, int sampleRate = effect::kDefaultSampleRate);
     PreDelayLine(const PreDelayLine&) = delete;

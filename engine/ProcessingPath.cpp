@@ -1,5 +1,7 @@
 #include "engine/ProcessingPath.h"
 
+#include "params/ParameterRanges.h"
+
 #include "params/EffectConstants.h"
 
 #include <algorithm>
@@ -35,7 +37,7 @@ ProcessingPath::ProcessingPath(ProcessEpoch& epoch)
 
 float ProcessingPath::levelGain(float dB)
 {
-    if (!(dB > -30.0f))
+    if (!(dB > param::kSilentLevelDb))
         return 0.0f;
     return static_cast<float>(std::min(std::pow(kDecibelBase, static_cast<double>(dB)), double(FLT_MAX)));
 }

@@ -1,5 +1,6 @@
 // The bundle binary's only exported symbols: lv2_descriptor for the plug-in
 // and lv2ui_descriptor for its editor. Nothing may escape into the host.
+#include "core/ExceptionBarrier.h"
 #include "lv2/PluginUris.h"
 #include "lv2/ReverbInstance.h"
 #include "lv2/ReverbUI.h"
@@ -23,67 +24,60 @@ ReverbInstance* instanceOf(LV2_Handle handle)
 
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
 {
-    return ReverbInstance::create(rate, features);
+    return core::guardedCall("instantiate", LV2_Handle{nullptr},
+                             [&]() -> LV2_Handle { return ReverbInstance::create(rate, features); });
 }
 
 void connectPort(LV2_Handle handle, uint32_t port, void* data)
 {
-    instanceOf(handle)->connectPort(port, data);
+    core::guardedCall("connect_port", [&] { instanceOf(handle)->connectPort(port, data); });
 }
 
 void activate(LV2_Handle handle)
 {
-    instanceOf(handle)->activate();
+    core::guardedCall("activate", [&] { instanceOf(handle)->activate(); });
 }
 
 void run(LV2_Handle handle, uint32_t frames)
 {
-    instanceOf(handle)->run(frames);
+    core::guardedCall("run", [&] { instanceOf(handle)->run(frames); });
 }
 
 void deactivate(LV2_Handle handle)
 {
-    instanceOf(handle)->deactivate();
+    core::guardedCall("deactivate", [&] { instanceOf(handle)->deactivate(); });
 }
 
 void cleanup(LV2_Handle handle)
 {
-    delete instanceOf(handle);
+    core::guardedCall("cleanup", [&] { delete instanceOf(handle); });
 }
 
 LV2_Worker_Status work(LV2_Handle handle, LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle respondHandle,
                        uint32_t size, const void* data)
 {
-    try {
-        return instanceOf(handle)->work(respond, respondHandle, size, data);
-    } catch (...) {
-        return LV2_WORKER_ERR_UNKNOWN;
-    }
+    return core::guardedCall("work", LV2_WORKER_ERR_UNKNOWN,
+                             [&] { return instanceOf(handle)->work(respond, respondHandle, size, data); });
 }
 
 LV2_Worker_Status workResponse(LV2_Handle handle, uint32_t size, const void* data)
 {
-    return instanceOf(handle)->workResponse(size, data);
+    return core::guardedCall("work_response", LV2_WORKER_ERR_UNKNOWN,
+                             [&] { return instanceOf(handle)->workResponse(size, data); });
 }
 
 LV2_State_Status save(LV2_Handle handle, LV2_State_Store_Function store, LV2_State_Handle stateHandle, uint32_t flags,
                       const LV2_Feature* const* features)
 {
-    try {
-        return instanceOf(handle)->save(store, stateHandle, flags, features);
-    } catch (...) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    return core::guardedCall("save", LV2_STATE_ERR_UNKNOWN,
+                             [&] { return instanceOf(handle)->save(store, stateHandle, flags, features); });
 }
 
 LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle stateHandle,
                          uint32_t flags, const LV2_Feature* const* features)
 {
-    try {
-        return instanceOf(handle)->restore(retrieve, stateHandle, flags, features);
-    } catch (...) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    return core::guardedCall("restore", LV2_STATE_ERR_UNKNOWN,
+                             [&] { return instanceOf(handle)->restore(retrieve, stateHandle, flags, features); });
 }
 
 const void* extensionData(const char* uri)
@@ -110,30 +104,24 @@ LV2UI_Handle instantiateUI(const LV2UI_Descriptor*, const char* pluginUri, const
 {
     if (!pluginUri || std::strcmp(pluginUri, lv2plugin::kPluginUri) != 0)
         return nullptr;
-    return ReverbUI::create(write, controller, widget, features);
+    return core::guardedCall("ui instantiate", LV2UI_Handle{nullptr},
+                             [&]() -> LV2UI_Handle { return ReverbUI::create(write, controller, widget, features); });
 }
 
 void cleanupUI(LV2UI_Handle handle)
 {
-    delete uiOf(handle);
+    core::guardedCall("ui cleanup", [&] { delete uiOf(handle); });
 }
 
 void portEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
-    try {
-        uiOf(handle)->portEvent(port, size, format, buffer);
-    } catch (...) {
-        // an event the editor could not take changes nothing
-    }
+    // an event the editor could not take changes nothing
+    core::guardedCall("port_event", [&] { uiOf(handle)->portEvent(port, size, format, buffer); });
 }
 
 int idleUI(LV2UI_Handle handle)
 {
-    try {
-        return uiOf(handle)->idle();
-    } catch (...) {
-        return 1;
-    }
+    return core::guardedCall("ui idle", 1, [&] { return uiOf(handle)->idle(); });
 }
 
 const void* uiExtensionData(const char* uri)

@@ -1,20 +1,10 @@
 #include "params/ParameterTable.h"
 
-#include "params/EffectConstants.h"
+#include "params/ParameterRanges.h"
 
 #include <cmath>
 
 namespace param {
-
-namespace {
-
-// The gate's top: 131072 samples at 44100 Hz, held as the nearest float. It is
-// also the default, so the gate is off until the user turns it down.
-constexpr double kGateMaximum = 2972.154296875;
-static_assert(static_cast<float>(effect::kIRCapacityFrames * 1000.0 / effect::kDefaultSampleRate) == kGateMaximum,
-              "the gate's top is the whole IR capacity at the default rate");
-
-} // namespace
 
 // Fields: id, name, formatter, default, minimum, maximum, curve.
 const ParameterRecord kParameterTable[kParameterRecordCount] = {
@@ -26,9 +16,10 @@ const ParameterRecord kParameterTable[kParameterRecordCount] = {
     {kBypassLocal, "Bypass (local)", nullptr, 1.0, 0.0, 1.0, Linear},
     {kStrech, "Strech", formatPercent, 1.0, 0.5, 2.0, Logarithmic},
     {kDecay, "Decay", formatDecay, 1.0, 0.01, 100.0, Logarithmic},
-    {kGate, "Gate", formatGate, kGateMaximum, 100.0, kGateMaximum, Logarithmic},
+    // The gate's top is also its default: off until the user turns it down.
+    {kGate, "Gate", formatGate, kGateMaximumMs, 100.0, kGateMaximumMs, Logarithmic},
     {kDump, "Dump", formatDump, 1.0, 0.0, 1.0, Linear},
-    {kPreDelay, "PreDelay", formatTime, 0.0, 0.0, 200.0, LinearHalfStep},
+    {kPreDelay, "PreDelay", formatTime, 0.0, 0.0, kPreDelayMaximumMs, LinearHalfStep},
     {kStWidth, "St.Width", formatWidth, 1.0, 0.0, 2.0, Linear},
     {kStBalance, "St.Balance", formatBalance, 0.0, -1.0, 1.0, Linear},
     {kStInputs, "St.Inputs", formatInputs, 0.5, -1.0, 1.0, Linear},

@@ -1,5 +1,7 @@
 #include "params/ValueFormatters.h"
 
+#include "params/ParameterRanges.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -53,7 +55,7 @@ void formatDecay(float value, char* text)
 
 void formatGate(float value, char* text)
 {
-    if (value >= 2972.154296875f) {
+    if (value >= static_cast<float>(param::kGateMaximumMs)) {
         writeText(text, "off");
         return;
     }
@@ -147,7 +149,7 @@ void formatTilt(float value, char* text)
 
 void formatLevel(float value, char* text)
 {
-    if (value <= -30.0f)
+    if (value <= param::kSilentLevelDb)
         writeText(text, "OFF");
     else
         write(text, "%.1fdB", static_cast<double>(value));

@@ -1,4 +1,5 @@
 // The plug-in's only exported symbols: VSTPluginMain and, for older hosts, main.
+#include "core/ExceptionBarrier.h"
 #include "platform/ModuleExport.h"
 #include "platform/ModulePath.h"
 #include "shell/DOvu.h"
@@ -17,13 +18,9 @@ vst::AEffect* createEffect(vst::HostCallback hostCallback)
     // The module stays loaded once an effect was made: see keepModuleLoaded.
     static const bool pinned = platform::keepModuleLoaded();
     (void)pinned;
-    try {
-        DOvu* effect = new DOvu(hostCallback);
-        return effect->getAeffect();
-    } catch (...) {
-        // nothing may escape into the host: a failed construction answers null
-        return nullptr;
-    }
+    // nothing may escape into the host: a failed construction answers null
+    return core::guardedCall("VSTPluginMain", static_cast<vst::AEffect*>(nullptr),
+                             [&] { return (new DOvu(hostCallback))->getAeffect(); });
 }
 
 } // namespace

@@ -19,7 +19,7 @@ constexpr int kTrackingWaitMs = 15;
 } // namespace
 
 CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
-    : CViewContainer(size), systemWindow_(systemWindow), owner_(owner), uiThread_(std::this_thread::get_id())
+    : CViewContainer(size), systemWindow_(systemWindow), owner_(owner)
 {
     setParents(this, nullptr);
     offscreen_ = std::make_unique<COffscreenContext>(size.right, size.bottom);
@@ -125,25 +125,12 @@ void CFrame::drawDirtyViews()
 
 void CFrame::draw()
 {
-    if (std::this_thread::get_id() != uiThread_) {
-        setDirty(true);
-        return;
-    }
     drawOffscreen();
     present(size_);
 }
 
 void CFrame::draw(CView* view)
 {
-    // From another thread only a mark, without a look at the view list, which
-    // the window's thread may be changing meanwhile.
-    if (std::this_thread::get_id() != uiThread_) {
-        if (view)
-            view->setDirty(true);
-        else
-            setDirty(true);
-        return;
-    }
     if (!view || !isChild(view) || !drawnOnce_) {
         draw();
         return;
@@ -160,7 +147,6 @@ bool CFrame::renderToPng(const std::string& path)
 
 void CFrame::drawOffscreen()
 {
-    // Cleared before drawing, so that a mark from another thread meanwhile survives.
     CView::setDirty(false);
     offscreen_->resetClipRect();
     CViewContainer::draw(offscreen_.get());

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 
 class CDragContainer;
 class CDropTarget;
@@ -40,8 +39,8 @@ public:
     // Draws the whole frame into the window now.
     void draw();
     // Draws one child view into the window now, or the whole frame when the
-    // view is not a child or nothing was drawn yet. Called from another thread
-    // than the frame's, it only marks the view dirty for the next idle.
+    // view is not a child or nothing was drawn yet. The window's thread only:
+    // other threads mark a view dirty (CView::setDirty) for the next idle.
     void draw(CView* view);
     void draw(CDrawContext* context) override { CViewContainer::draw(context); }
     // Draws the whole frame offscreen and saves it; works without a window.
@@ -111,7 +110,6 @@ private:
     std::unique_ptr<CDropTarget> dropTarget_;
     platform::EventSource* events_ = nullptr;
     std::unique_ptr<COffscreenContext> offscreen_;
-    std::thread::id uiThread_;
     bool open_ = false;
     bool drawnOnce_ = false;
     bool tracking_ = false;

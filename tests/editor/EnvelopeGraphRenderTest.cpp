@@ -1,5 +1,6 @@
 // The envelope graph drawn into a window-less frame and saved as PNG: scales,
 // frame, curves, gate marker and the info text in their colours.
+#include "params/ParameterRanges.h"
 #include "GraphTestKit.h"
 
 #include "editor/EnvelopeInfoText.h"
@@ -109,7 +110,7 @@ TEST(EnvelopeGraphRender, IROutsideTheDataFolderWithPreDelay)
     GraphBench bench(44100, data);
     CENVGRAP* graph = bench.addEnvelopeGraph();
     ir::IRData& ir = bench.effect().irData();
-    ir.setGate(2972.154296875f);
+    ir.setGate(static_cast<float>(param::kGateMaximumMs));
     ir.setDump(1.0f);
     bench.effect().setPreDelayMs(200.0);
     ASSERT_EQ(ir.loadIR(demoIRPath().c_str()), 0) << ir.errorText();

@@ -1,5 +1,6 @@
 // The envelope graph's geometry, its reduction of a curve to pixel columns,
 // the pre-delay shift and gate marker, and the gestures it hands on.
+#include "params/ParameterRanges.h"
 #include "GraphTestKit.h"
 
 #include "toolkit/MouseButtons.h"
@@ -181,7 +182,7 @@ TEST(EnvelopeGraph, PreDelayShiftsTheShapedCurveAndTheGateMarker)
     ir::IRData& ir = bench.effect().irData();
 
     EXPECT_EQ(graph->preDelayColumns(), 0);
-    ir.setGate(2972.154296875f);  // 131072 samples at 44100 Hz
+    ir.setGate(static_cast<float>(param::kGateMaximumMs));  // 131072 samples at 44100 Hz
     EXPECT_EQ(graph->gateMarkerColumn(), 83 + 479);
 
     bench.effect().setPreDelayMs(200.0);  // 8820 samples

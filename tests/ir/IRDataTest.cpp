@@ -1,5 +1,6 @@
 // The IR object end to end: WAV files on disk, a recording owner and envelope
 // graph, a fixed clock, and the convolution engine holding the kernel.
+#include "params/ParameterRanges.h"
 #include "IRDataTestKit.h"
 
 #include "ir/IRData.h"
@@ -18,7 +19,7 @@ namespace {
 
 using irdatatest::sample;
 
-constexpr float kGateOff = 2972.154296875f;
+constexpr float kGateOff = static_cast<float>(param::kGateMaximumMs);
 constexpr int kN = 131072;
 
 class IRDataTest : public ::testing::Test {

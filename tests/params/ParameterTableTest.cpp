@@ -1,3 +1,4 @@
+#include "params/ParameterRanges.h"
 #include "params/ParameterTable.h"
 
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ TEST(ValueMapping, LogarithmicMidpointsAndEnds)
     EXPECT_NEAR(toRealValue(1.0, kLPF), 20000.0, 1e-9);
     EXPECT_EQ(toNormalisedValue(20.0, kHPF), 0.0);
     EXPECT_EQ(toNormalisedValue(20000.0, kLPF), 1.0);
-    EXPECT_EQ(toNormalisedValue(2972.154296875, kGate), 1.0);
+    EXPECT_EQ(toNormalisedValue(kGateMaximumMs, kGate), 1.0);
 }
 
 TEST(ValueMapping, RoundTrips)

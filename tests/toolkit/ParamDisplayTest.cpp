@@ -1,3 +1,4 @@
+#include "params/ParameterRanges.h"
 #include "toolkit/CParamDisplay.h"
 #include "toolkit/COffscreenContext.h"
 #include "toolkit/CFrame.h"
@@ -37,7 +38,7 @@ TEST_F(ParamDisplayTest, TextComesFromTheConverterOrTheDefaultFormat)
 {
     display->setValue(3.14159f);
     EXPECT_EQ(text(), "3.14");
-    display->setValue(2972.154296875f);  // real units, never clamped
+    display->setValue(static_cast<float>(param::kGateMaximumMs));  // real units, never clamped
     EXPECT_EQ(text(), "2972.15");
     display->setStringConvert(formatMilliseconds);
     display->setValue(12.25f);
