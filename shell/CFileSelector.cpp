@@ -54,9 +54,11 @@ CFileSelector::CFileSelector(CFileSelectorOwner* owner) : owner_(owner) {}
 
 bool CFileSelector::choose(const platform::FileDialogRequest& request, std::string& chosenPath, int returnPathSize)
 {
+    // Cut to the field, always terminated.
     auto copyField = [](char* to, std::size_t capacity, const std::string& from) {
-        std::strncpy(to, from.c_str(), capacity - 1);
-        to[capacity - 1] = '\0';
+        const std::size_t n = std::min(from.size(), capacity - 1);
+        std::memcpy(to, from.data(), n);
+        to[n] = '\0';
     };
     std::vector<vst::VstFileType> types(request.types.size());
     for (std::size_t i = 0; i < types.size(); ++i) {
