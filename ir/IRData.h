@@ -76,8 +76,9 @@ public:
     // (then nothing is built; a load still waiting for its build gets its
     // highlight deadline).
     int rebuildKernel();
-    // Kernels handed to the engine since construction.
-    long kernelBuilds() const { return kernelBuilds_; }
+    // Kernels handed to the engine since construction; any thread may ask
+    // while the worker builds.
+    long kernelBuilds() const { return kernelBuilds_.load(); }
 
     // For an editor that has just opened: shows the raw and the shaped IR on
     // the graph without touching the kernel.
@@ -153,7 +154,7 @@ private:
     std::atomic<int> rebuildIndicator_{0};
 
     BuildKey lastBuild_;
-    long kernelBuilds_ = 0;
+    std::atomic<long> kernelBuilds_{0};
 };
 
 } // namespace ir

@@ -124,6 +124,7 @@ void ReverbInstance::connectPort(std::uint32_t port, void* data)
 void ReverbInstance::activate()
 {
     effect_->resume();
+    settleOnNextRun_ = true;
 }
 
 void ReverbInstance::deactivate()
@@ -139,6 +140,12 @@ void ReverbInstance::run(std::uint32_t frames)
     host_.setOffline(freeWheelPort_ && *freeWheelPort_ > 0.0f);
     applyParameterPorts();
     readControlMessages();
+    if (settleOnNextRun_) {
+        // Once per activation, before the first frame: a project that was
+        // just restored sounds restored at once. Later changes never wait.
+        settleOnNextRun_ = false;
+        effect_->settlePendingWork();
+    }
 
     if (frames > 0) {
         const float* in[2] = {audioIn_[0], audioIn_[1]};

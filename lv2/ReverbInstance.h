@@ -38,7 +38,10 @@ public:
     ReverbInstance& operator=(const ReverbInstance&) = delete;
 
     void connectPort(std::uint32_t port, void* data);
-    // Processing starts: every signal history is cleared, as a VST resume does.
+    // Processing starts: every signal history is cleared, as a VST resume
+    // does, and the work a restore left pending is finished (bounded); the
+    // port values a host restored are first seen by the next run(), which
+    // waits for what they set off before it processes.
     void activate();
     void deactivate();
     void run(std::uint32_t frames);
@@ -94,6 +97,9 @@ private:
     RememberedPathWatch pathWatch_;
     // The host is owed a report of the remembered path (audio thread).
     bool reportPath_ = false;
+    // The first run after activate() starts with the restored port values
+    // and IR in force.
+    bool settleOnNextRun_ = false;
 };
 
 } // namespace lv2plugin

@@ -68,9 +68,8 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     applying_ = true;
     resetToDefaults();
     setProgram(0);
-    resume();
     // A new instance starts with its defaults in force.
-    worker_.finish();
+    resume();
 }
 
 DOvu::~DOvu()
@@ -104,6 +103,15 @@ ir::EnvelopeSink* DOvu::envelopeSink()
 void DOvu::resume()
 {
     path_->reset();
+    // A host that restores a project and starts playing at once hears the
+    // restored IR and settings from the first frame, as an offline render does.
+    settlePendingWork();
+}
+
+vst::Int32 DOvu::startProcess()
+{
+    settlePendingWork();
+    return 0;
 }
 
 void DOvu::setSampleRate(float sampleRate)

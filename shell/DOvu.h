@@ -21,6 +21,7 @@
 #include "shell/ProgramRecord.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -43,11 +44,18 @@ class DOvu : public AudioEffectX,
 public:
     static constexpr int kNumPrograms = 8;
     static constexpr vst::Int32 kUniqueId = vst::fourCharCode('2', '9', '1', '3');
+    // Longer than shaping and preparing the longest IR at 192 kHz takes on a
+    // slow machine; a worker held up beyond it is not waited for.
+    static constexpr std::chrono::milliseconds kResumeWaitLimit{5000};
 
     explicit DOvu(vst::HostCallback hostCallback);
     ~DOvu() override;
 
+    // Clears every signal history, then waits (at most kResumeWaitLimit) for
+    // the work earlier calls left pending, so that the first process call
+    // after a restore sounds as restored whatever the host's process level.
     void resume() override;
+    vst::Int32 startProcess() override;
     void setSampleRate(float sampleRate) override;
     void processReplacing(float** inputs, float** outputs, vst::Int32 sampleFrames) override;
 
@@ -106,6 +114,8 @@ public:
     // Waits until the worker has done everything asked of it so far (not
     // from the audio thread, and not holding the application mutex).
     void finishPendingWork() { worker_.finish(); }
+    // The same, waiting at most kResumeWaitLimit: for a host starting to process.
+    bool settlePendingWork() { return worker_.finishWithin(kResumeWaitLimit); }
     bool workPending() const { return worker_.busy(); }
 
 private:

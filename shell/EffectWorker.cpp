@@ -80,17 +80,27 @@ void EffectWorker::wake()
 
 void EffectWorker::finish()
 {
+    finishWithin(std::chrono::milliseconds::max());
+}
+
+bool EffectWorker::finishWithin(std::chrono::milliseconds limit)
+{
     const std::uint64_t target = requested_.load(kOrdered);
     if (completed_.load() >= target)
-        return;
+        return true;
     if (!running_.load()) {
         while (completed_.load() < target)
             runPass();
-        return;
+        return true;
     }
     std::unique_lock<std::mutex> lock(mutex_);
     wakeUp_.notify_one();
-    done_.wait(lock, [&] { return completed_.load() >= target || stop_; });
+    const auto done = [&] { return completed_.load() >= target || stop_; };
+    if (limit == std::chrono::milliseconds::max())
+        done_.wait(lock, done);
+    else
+        done_.wait_for(lock, limit, done);
+    return completed_.load() >= target;
 }
 
 void EffectWorker::run()

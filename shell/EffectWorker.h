@@ -65,6 +65,8 @@ public:
     // running thread the work is done here. On the audio thread only when the
     // host renders offline. Never call it holding a lock that the work takes.
     void finish();
+    // The same, giving up after `limit`: answers whether everything was done.
+    bool finishWithin(std::chrono::milliseconds limit);
 
     // Passes run so far; each takes every mark pending when it starts.
     long passes() const { return passes_.load(); }
