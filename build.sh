@@ -3,6 +3,7 @@
 # ./build.sh test   build everything and run all tests (sanitizers included)
 # ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4) and ~/.lv2 (LV2)
 # ./build.sh windows  cross-build the Windows DLL and host (and their tests) into build/windows
+# ./build.sh screenshot  make the README's picture of the editor, docs/editor.png
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -71,8 +72,24 @@ case "${1:-}" in
     build_windows KestrelReverb rvbhost
     ls -l build/windows/KestrelReverb.dll build/windows/rvbhost.exe
     ;;
+  screenshot)
+    # The editor as an installed copy shows it (the demo IR in the plug-in's
+    # data folder), on an X server of its own. The copy lives at a fixed place
+    # so that the picture names the same folder on every machine.
+    configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
+    ninja -C build/release -j"$jobs" KestrelReverb rvbhost
+    stage=/tmp/KestrelReverb/.vst
+    rm -rf /tmp/KestrelReverb
+    mkdir -p "$stage/data" docs
+    cp build/release/KestrelReverb.so "$stage/"
+    cp resources/demo/demo_ir.wav "$stage/data/"
+    tools/with-display.sh --own build/release/rvbhost editor --plugin "$stage/KestrelReverb.so" \
+      --ir "$stage/data/demo_ir.wav" --set PreDelay=0.1 --set Enabled_HPF=1 --set HPF=0.3 \
+      --set Enabled_LPF=1 --set LPF=0.7 --set WetLevel=0.75 --seconds 2 --screenshot docs/editor.png
+    rm -rf /tmp/KestrelReverb
+    ;;
   *)
-    echo "usage: ./build.sh demo | test | install | windows" >&2
+    echo "usage: ./build.sh demo | test | install | windows | screenshot" >&2
     exit 2
     ;;
 esac

@@ -1,9 +1,8 @@
 #pragma once
-// The host's audio files: read as 32-bit float frames, written as 32-bit float WAV.
+// The host's input audio files, read as 32-bit float frames (the host writes
+// its own WAV files: host/WavFile.h).
 #include <memory>
 #include <string>
-
-class ReplacingFile;
 
 class AudioFileReader {
 public:
@@ -19,26 +18,6 @@ public:
     long long frames() const;
     // Up to `frames` interleaved frames; the count read (0 at the end or on failure).
     long long read(float* interleaved, long long frames);
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-};
-
-class AudioFileWriter {
-public:
-    AudioFileWriter();
-    ~AudioFileWriter();
-    AudioFileWriter(const AudioFileWriter&) = delete;
-    AudioFileWriter& operator=(const AudioFileWriter&) = delete;
-
-    // Writes a 32-bit float WAV file into the file being replaced, taking over
-    // its descriptor; false with the reason in error.
-    bool open(ReplacingFile& file, int sampleRate, int channels, std::string& error);
-    // Appends interleaved frames; false when not all of them could be written.
-    bool write(const float* interleaved, long long frames);
-    // Completes the file; false when it could not be finished.
-    bool close();
 
 private:
     struct Impl;

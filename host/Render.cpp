@@ -1,8 +1,9 @@
 #include "host/Render.h"
 
 #include "host/AudioFile.h"
+#include "host/OutputFile.h"
 #include "host/PluginHost.h"
-#include "host/ReplacingFile.h"
+#include "host/WavFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -47,24 +48,12 @@ private:
     int last_ = -1;
 };
 
-// Writes the interleaved stereo frames beside the target and renames the file
-// into place once every frame is in it.
+// The interleaved stereo frames as the file at path, which appears only once
+// every frame is in it.
 bool writeOutput(const std::string& path, int sampleRate, const float* frames, long long count, std::string& error)
 {
-    ReplacingFile file;
-    if (!file.create(path, error))
-        return false;
-    AudioFileWriter out;
-    if (!out.open(file, sampleRate, 2, error)) {
-        error = "cannot write " + path + ": " + error;
-        return false;
-    }
-    const bool written = out.write(frames, count);
-    if (!out.close() || !written) {
-        error = "cannot write all of " + path;
-        return false;
-    }
-    return file.commit(error);
+    OutputFile file;
+    return file.open(path, error) && writeFloatWav(file, sampleRate, 2, frames, count, error) && file.commit(error);
 }
 
 } // namespace

@@ -2,15 +2,12 @@
 
 #include "host/HostSystem.h"
 #include "host/InputChecks.h"
+#include "host/OutputFile.h"
 #include "host/PluginHost.h"
-#include "host/ReplacingFile.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
-#include <unistd.h>
 
 namespace statefile {
 
@@ -42,18 +39,7 @@ bool save(const std::string& path, const std::vector<float>& values, std::string
         std::snprintf(line, sizeof line, "%zu %.9g\n", i, static_cast<double>(values[i]));
         text += line;
     }
-    ReplacingFile file;
-    if (!file.create(path, error))
-        return false;
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t n = write(file.descriptor(), text.data() + done, text.size() - done);
-        if (n <= 0) {
-            error = "cannot write " + path + ": " + std::strerror(errno);
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return file.commit(error);
+    return writeWholeFile(path, text, error);
 }
 
 bool load(const std::string& path, std::vector<float>& values, std::string& error)

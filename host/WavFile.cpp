@@ -166,67 +166,54 @@ long long WavReader::read(float* interleaved, long long frames)
     return static_cast<long long>(got);
 }
 
-WavWriter::~WavWriter()
+bool writeFloatWav(OutputFile& out, int sampleRate, int channels, const float* interleaved, long long frames,
+                   std::string& error)
 {
-    close();
-}
-
-bool WavWriter::open(std::FILE* file, int sampleRate, int channels)
-{
-    file_ = file;
-    channels_ = channels;
-    dataBytes_ = 0;
-    failed_ = false;
-    if (!file_ || channels < 1 || sampleRate < 1)
+    if (channels < 1 || sampleRate < 1 || frames < 0) {
+        error = "cannot write " + out.target() + ": no WAV file has " + std::to_string(channels) + " channels at " +
+                std::to_string(sampleRate) + " Hz";
         return false;
+    }
+    const std::uint64_t frameBytes = 4u * static_cast<std::uint64_t>(channels);
+    const std::uint64_t dataBytes = static_cast<std::uint64_t>(frames) * frameBytes;
+    if (dataBytes > 0xFFFFFFFFu - kHeaderBytes) {
+        error = "cannot write " + out.target() + ": a WAV file holds at most " + std::to_string((0xFFFFFFFFu - kHeaderBytes) / frameBytes) +
+                " frames of " + std::to_string(channels) + " channels, not " + std::to_string(frames);
+        return false;
+    }
     unsigned char header[kHeaderBytes] = {};
     std::memcpy(header, "RIFF", 4);
+    put32(header + 4, static_cast<std::uint32_t>(dataBytes + kHeaderBytes - 8));
     std::memcpy(header + 8, "WAVEfmt ", 8);
     put32(header + 16, kFmtChunkBytes);
     put16(header + 20, kFormatFloat);
     put16(header + 22, static_cast<std::uint16_t>(channels));
     put32(header + 24, static_cast<std::uint32_t>(sampleRate));
-    put32(header + 28, static_cast<std::uint32_t>(sampleRate) * 4u * static_cast<std::uint32_t>(channels));
-    put16(header + 32, static_cast<std::uint16_t>(4 * channels));
+    put32(header + 28, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(frameBytes));
+    put16(header + 32, static_cast<std::uint16_t>(frameBytes));
     put16(header + 34, 32);
     // header + 36: the empty extension size
     std::memcpy(header + 38, "fact", 4);
     put32(header + 42, 4);
+    put32(header + 46, static_cast<std::uint32_t>(frames));
     std::memcpy(header + 50, "data", 4);
-    return std::fwrite(header, 1, sizeof header, file_) == sizeof header;
-}
-
-bool WavWriter::write(const float* interleaved, long long frames)
-{
-    if (!file_ || frames < 0)
+    put32(header + 54, static_cast<std::uint32_t>(dataBytes));
+    if (!out.write(header, sizeof header, error))
         return false;
-    const std::size_t count = static_cast<std::size_t>(frames) * channels_;
-    std::vector<unsigned char> bytes(count * 4);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &interleaved[i], 4);
-        put32(&bytes[i * 4], bits);
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-    failed_ = failed_ || !ok;
-    dataBytes_ += ok ? bytes.size() : 0;
-    return ok;
-}
 
-bool WavWriter::close()
-{
-    if (!file_)
-        return true;
-    // The sizes are known only now; a file too large for RIFF's 32-bit sizes is a failure.
-    bool ok = !failed_ && dataBytes_ <= 0xFFFFFFFFu - kHeaderBytes;
-    unsigned char size[4];
-    put32(size, static_cast<std::uint32_t>(dataBytes_ + kHeaderBytes - 8));
-    ok = ok && std::fseek(file_, 4, SEEK_SET) == 0 && std::fwrite(size, 1, 4, file_) == 4;
-    put32(size, static_cast<std::uint32_t>(dataBytes_ / (4u * static_cast<unsigned>(channels_))));
-    ok = ok && std::fseek(file_, 46, SEEK_SET) == 0 && std::fwrite(size, 1, 4, file_) == 4;
-    put32(size, static_cast<std::uint32_t>(dataBytes_));
-    ok = ok && std::fseek(file_, 54, SEEK_SET) == 0 && std::fwrite(size, 1, 4, file_) == 4;
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    return ok;
+    // The samples little-endian, a piece at a time.
+    const std::size_t total = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
+    constexpr std::size_t kPiece = 1 << 16;
+    std::vector<unsigned char> bytes(4 * std::min(total, kPiece));
+    for (std::size_t start = 0; start < total; start += kPiece) {
+        const std::size_t count = std::min(kPiece, total - start);
+        for (std::size_t i = 0; i < count; ++i) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &interleaved[start + i], 4);
+            put32(&bytes[i * 4], bits);
+        }
+        if (!out.write(bytes.data(), count * 4, error))
+            return false;
+    }
+    return true;
 }

@@ -1,8 +1,11 @@
 #pragma once
-// The host's own WAV reading and writing, for systems without libsndfile.
+// The host's own WAV reading (for systems without libsndfile) and writing.
 // Reads PCM (8, 16, 24 and 32 bits) and IEEE float (32 and 64 bits) WAVE files,
 // plain or extensible, into floats scaled as libsndfile scales them (integers
-// divided by 2^(bits-1), 8-bit data centred on 128). Writes 32-bit float WAVE.
+// divided by 2^(bits-1), 8-bit data centred on 128). Writes 32-bit float WAVE,
+// on every system.
+#include "host/OutputFile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -31,21 +34,10 @@ private:
     bool isFloat_ = false;
 };
 
-class WavWriter {
-public:
-    WavWriter() = default;
-    ~WavWriter();
-    WavWriter(const WavWriter&) = delete;
-    WavWriter& operator=(const WavWriter&) = delete;
-
-    // Takes the file and writes a header that close() completes.
-    bool open(std::FILE* file, int sampleRate, int channels);
-    bool write(const float* interleaved, long long frames);
-    bool close();
-
-private:
-    std::FILE* file_ = nullptr;
-    int channels_ = 0;
-    std::uint64_t dataBytes_ = 0;
-    bool failed_ = false;
-};
+// A complete 32-bit float WAVE file of `frames` interleaved frames, written
+// front to back: the header first, with the sizes it will hold, so that no
+// part is written twice and a device or pipe takes the file as a disk does.
+// False with the reason when a write fails or the file would be too large
+// for RIFF's 32-bit sizes (then before anything is written).
+bool writeFloatWav(OutputFile& out, int sampleRate, int channels, const float* interleaved, long long frames,
+                   std::string& error);

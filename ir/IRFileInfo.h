@@ -8,9 +8,9 @@
 
 namespace ir {
 
-// The kind of file: RIFF/WAVE (and RF64/BW64) or IFF AIFF/AIFF-C. Most WAV
-// samples are little-endian and most AIFF samples big-endian, but the sample
-// encoding below is what the converter follows.
+// The kind of file: RIFF/WAVE (and RIFX, RF64/BW64) or IFF AIFF/AIFF-C. Most
+// WAV samples are little-endian and most AIFF samples big-endian, but the
+// sample encoding below is what the converter follows.
 constexpr std::uint32_t kByteOrderWave = 0;
 constexpr std::uint32_t kByteOrderAiff = 1;
 

@@ -1,5 +1,6 @@
 #pragma once
-// Reading impulse responses from WAV (also WAVE_FORMAT_EXTENSIBLE and
+// Reading impulse responses from WAV (also WAVE_FORMAT_EXTENSIBLE, with the
+// usual and the ambisonic B-format sub-formats, big-endian RIFX and
 // RF64/BW64), AIFF, AIFF-C and split name.L / name.R files into two float
 // arrays whose largest magnitude is 1.0.
 //

@@ -22,10 +22,26 @@ constexpr std::uint16_t kTagUnknown = 0x0000;
 constexpr std::uint16_t kTagPcm = 0x0001;
 constexpr std::uint16_t kTagFloat = 0x0003;
 constexpr std::uint16_t kTagExtensible = 0xFFFE;
-// Every sub-format GUID that wraps an old format tag: the tag in its first two
-// bytes, then two zero bytes and these twelve.
+// Sub-format GUIDs as stored by a little-endian writer: the first field
+// (four bytes) carries a format tag, the other twelve bytes name the family.
+// The usual family wraps every old format tag (the tag in the first two
+// bytes, two zero bytes, then this tail)...
 const unsigned char kTagGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                         0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
+// ...and the ambisonic B-format family wraps PCM and float only, in the first
+// field's four bytes. Its one- and two-channel files (a W channel, or W and a
+// second component) are plain sample data to a convolution reverb.
+const unsigned char kBFormatGuidTail[12] = {0x21, 0x07, 0xd3, 0x11, 0x86, 0x44,
+                                            0xc8, 0xc1, 0xca, 0x00, 0x00, 0x00};
+
+// RIFF stores every number little-endian; RIFX, the same layout from
+// big-endian machines, stores them big-endian, samples included.
+struct NumberOrder {
+    bool big = false;
+    std::uint16_t u16(const unsigned char* p) const { return big ? loadBE16(p) : loadLE16(p); }
+    std::uint32_t u32(const unsigned char* p) const { return big ? loadBE32(p) : loadLE32(p); }
+    ChunkEndian chunks() const { return big ? ChunkEndian::Big : ChunkEndian::Little; }
+};
 
 struct WaveFormat {
     std::uint16_t tag = 0;
@@ -33,14 +49,31 @@ struct WaveFormat {
     std::uint32_t sampleRate = 0;
     std::uint32_t avgBytesPerSec = 0;
     std::uint16_t bitsPerSample = 0;
-    // WAVE_FORMAT_EXTENSIBLE only.
+    // WAVE_FORMAT_EXTENSIBLE only. The sub-format GUID in its little-endian
+    // storage form, whatever the file's byte order.
     std::uint16_t validBits = 0;
     unsigned char subFormat[16] = {};
 };
 
 bool isRiffMagic(const unsigned char* id)
 {
-    return std::memcmp(id, "RIFF", 4) == 0 || std::memcmp(id, "RF64", 4) == 0 || std::memcmp(id, "BW64", 4) == 0;
+    return std::memcmp(id, "RIFF", 4) == 0 || std::memcmp(id, "RIFX", 4) == 0 || std::memcmp(id, "RF64", 4) == 0 ||
+           std::memcmp(id, "BW64", 4) == 0;
+}
+
+// A GUID's first three fields follow the file's byte order, its last eight
+// bytes are a plain byte string: the storage form a little-endian writer uses.
+void storeGuidLittleEndian(const unsigned char* stored, NumberOrder order, unsigned char* guid)
+{
+    std::memcpy(guid, stored, 16);
+    if (!order.big)
+        return;
+    for (int i = 0; i < 4; ++i)
+        guid[i] = stored[3 - i];
+    guid[4] = stored[5];
+    guid[5] = stored[4];
+    guid[6] = stored[7];
+    guid[7] = stored[6];
 }
 
 // The data size of an RF64/BW64 file, whose data chunk says only "see ds64".
@@ -59,18 +92,18 @@ bool readDs64(ByteSource& source, std::uint64_t& dataSize, bool& oddSized)
 
 // Reads the format chunk body of `size` bytes, leaving the source behind it.
 // False (message in errorText) when it is too short for its fields.
-bool readFormat(ByteSource& source, std::uint32_t size, WaveFormat& format, IRErrorText& errorText)
+bool readFormat(ByteSource& source, std::uint32_t size, NumberOrder order, WaveFormat& format, IRErrorText& errorText)
 {
     unsigned char fields[kFormatFieldsSize + kExtensionSize];
     if (size < kFormatFieldsSize || source.read(fields, kFormatFieldsSize) != kFormatFieldsSize) {
         readFailed(errorText, "Format chunk is too short.");
         return false;
     }
-    format.tag = loadLE16(fields + 0);
-    format.channels = loadLE16(fields + 2);
-    format.sampleRate = loadLE32(fields + 4);
-    format.avgBytesPerSec = loadLE32(fields + 8);
-    format.bitsPerSample = loadLE16(fields + 14);
+    format.tag = order.u16(fields + 0);
+    format.channels = order.u16(fields + 2);
+    format.sampleRate = order.u32(fields + 4);
+    format.avgBytesPerSec = order.u32(fields + 8);
+    format.bitsPerSample = order.u16(fields + 14);
     std::uint32_t consumed = kFormatFieldsSize;
     if (format.tag == kTagExtensible) {
         // cbSize is not trusted: an odd one (a writer counting a pad byte) is
@@ -80,8 +113,8 @@ bool readFormat(ByteSource& source, std::uint32_t size, WaveFormat& format, IREr
             readFailed(errorText, "Format chunk is too short.");
             return false;
         }
-        format.validBits = loadLE16(fields + 18);
-        std::memcpy(format.subFormat, fields + 24, sizeof format.subFormat);
+        format.validBits = order.u16(fields + 18);
+        storeGuidLittleEndian(fields + 24, order, format.subFormat);
         consumed += kExtensionSize;
     }
     // Bytes past the fields (larger extensions) are not needed.
@@ -98,9 +131,17 @@ int sampleFormatTag(const WaveFormat& format, std::uint16_t& tag, IRErrorText& e
 {
     tag = format.tag;
     if (tag == kTagExtensible) {
-        if (std::memcmp(format.subFormat + 2, kTagGuidTail, sizeof kTagGuidTail) != 0)
-            return refuseWaveSubFormat(errorText, format.subFormat);
-        tag = loadLE16(format.subFormat);
+        const unsigned char* guid = format.subFormat;
+        if (std::memcmp(guid + 4, kBFormatGuidTail, sizeof kBFormatGuidTail) == 0) {
+            const std::uint32_t bFormatTag = loadLE32(guid);
+            if (bFormatTag != kTagPcm && bFormatTag != kTagFloat)
+                return refuseWaveSubFormat(errorText, guid);
+            tag = static_cast<std::uint16_t>(bFormatTag);
+            return 0;
+        }
+        if (std::memcmp(guid + 2, kTagGuidTail, sizeof kTagGuidTail) != 0)
+            return refuseWaveSubFormat(errorText, guid);
+        tag = loadLE16(guid);
         if (tag != kTagPcm && tag != kTagFloat)
             return refuseWaveFormat(errorText, tag);
     } else if (tag != kTagUnknown && tag != kTagPcm && tag != kTagFloat) {
@@ -111,7 +152,8 @@ int sampleFormatTag(const WaveFormat& format, std::uint16_t& tag, IRErrorText& e
 
 // The encoding, container and declared widths for the samples' format tag;
 // 0, or a refusal.
-int chooseEncoding(const WaveFormat& format, std::uint16_t tag, IRFileInfo& info, IRErrorText& errorText)
+int chooseEncoding(const WaveFormat& format, std::uint16_t tag, NumberOrder order, IRFileInfo& info,
+                   IRErrorText& errorText)
 {
     const bool extensible = format.tag == kTagExtensible;
     const int bytes = info.usedBits / 8;
@@ -124,11 +166,11 @@ int chooseEncoding(const WaveFormat& format, std::uint16_t tag, IRFileInfo& info
         // says what it holds and needs no such guess.
         floatSamples = tag == kTagFloat || format.bitsPerSample == 24;
     if (floatSamples) {
-        info.encoding = floatEncoding(bytes, true);
+        info.encoding = floatEncoding(bytes, !order.big);
         info.validBits = info.usedBits;
     } else {
-        // 8-bit WAV samples are offset binary, extensible or not.
-        info.encoding = bytes == 1 ? SampleEncoding::U8 : signedEncoding(bytes, true);
+        // 8-bit WAV samples are offset binary, extensible or not, RIFF or RIFX.
+        info.encoding = bytes == 1 ? SampleEncoding::U8 : signedEncoding(bytes, !order.big);
         // Older headers give no valid width: every stored bit counts, as it
         // always has. An extensible one may say that fewer bits carry sound.
         const bool validGiven = extensible && format.validBits > 0 && format.validBits < info.usedBits;
@@ -154,18 +196,20 @@ int readWaveHeader(ByteSource& source, IRFileInfo& info, IRErrorText& errorText)
     if (source.read(wave, 4) != 4 || std::memcmp(wave, "WAVE", 4) != 0)
         return readFailed(errorText, "Specified file is not WAVE file.");
 
+    NumberOrder order;
+    order.big = std::memcmp(riff, "RIFX", 4) == 0;
     // RF64 and BW64 keep the sizes that do not fit 32 bits in a ds64 chunk.
-    const bool sizesInDs64 = std::memcmp(riff, "RIFF", 4) != 0;
+    const bool sizesInDs64 = std::memcmp(riff, "RF64", 4) == 0 || std::memcmp(riff, "BW64", 4) == 0;
     std::uint64_t ds64DataSize = 0;
     bool afterOddChunk = false;
     if (sizesInDs64 && !readDs64(source, ds64DataSize, afterOddChunk))
         return readFailed(errorText, "Failed to find ds64 chunk.");
 
     std::uint32_t formatSize = 0;
-    if (!findChunk(source, "fmt ", ChunkEndian::Little, afterOddChunk, formatSize))
+    if (!findChunk(source, "fmt ", order.chunks(), afterOddChunk, formatSize))
         return readFailed(errorText, "Failed to find fmt chunk.");
     WaveFormat format;
-    if (!readFormat(source, formatSize, format, errorText))
+    if (!readFormat(source, formatSize, order, format, errorText))
         return -1;
 
     if (format.channels == 0 || format.channels > 0x7fff)
@@ -191,13 +235,13 @@ int readWaveHeader(ByteSource& source, IRFileInfo& info, IRErrorText& errorText)
     info.sampleRate = static_cast<std::int32_t>(format.sampleRate);
     info.usedBits = static_cast<std::int16_t>(usedBits);
     info.byteOrder = kByteOrderWave;
-    if (const int refused = chooseEncoding(format, sampleTag, info, errorText))
+    if (const int refused = chooseEncoding(format, sampleTag, order, info, errorText))
         return refused;
     if (format.channels > 2)
         return refuseChannels(errorText, format.channels);
 
     std::uint32_t dataSize = 0;
-    if (!findChunk(source, "data", ChunkEndian::Little, (formatSize & 1u) != 0, dataSize))
+    if (!findChunk(source, "data", order.chunks(), (formatSize & 1u) != 0, dataSize))
         return readFailed(errorText, "Failed to find data chunk.");
     if (sizesInDs64 && dataSize == 0xffffffffu && ds64DataSize < dataSize)
         dataSize = static_cast<std::uint32_t>(ds64DataSize);

@@ -70,12 +70,14 @@ void formatDump(float value, char* text)
 void formatTime(float value, char* text)
 {
     const double ms = value;
+    // Below a millisecond the value shows in microseconds, written "us": not
+    // every font the editor may fall back to has the micro sign.
     if (value < 0.01f)
-        write(text, "%.2fns", ms * 1000.0);
+        write(text, "%.2fus", ms * 1000.0);
     else if (value < 0.1f)
-        write(text, "%.1fns", ms * 1000.0);
+        write(text, "%.1fus", ms * 1000.0);
     else if (value < 1.0f)
-        write(text, "%.0fns", ms * 1000.0);
+        write(text, "%.0fus", ms * 1000.0);
     else if (value < 10.0f)
         write(text, "%.2fms", ms);
     else if (value < 100.0f)

@@ -1,6 +1,7 @@
 #include "host/EditorWindow.h"
 
 #include "host/EditorSize.h"
+#include "host/OutputFile.h"
 #include "host/PluginHost.h"
 
 #include <cairo.h>
@@ -52,6 +53,14 @@ void waitForMap(Display* display, Window window)
     }
 }
 
+// cairo hands the PNG over piece by piece; it is collected in memory and
+// written as one checked file.
+cairo_status_t appendPng(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
 // Our own window's events are of no interest; they are only taken off the queue.
 void drainEvents(Display* display)
 {
@@ -91,13 +100,14 @@ bool savePicture(Display* display, Window window, int width, int height, const s
     }
     cairo_surface_mark_dirty(surface);
     XDestroyImage(image);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    std::string png;
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendPng, &png);
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
-        error = "cannot write " + path + ": " + cairo_status_to_string(status);
+        error = "cannot make the picture for " + path + ": " + cairo_status_to_string(status);
         return false;
     }
-    return true;
+    return writeWholeFile(path, png, error);
 }
 
 } // namespace

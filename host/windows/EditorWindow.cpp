@@ -1,6 +1,7 @@
 #include "host/EditorWindow.h"
 
 #include "host/EditorSize.h"
+#include "host/OutputFile.h"
 #include "host/PluginHost.h"
 #include "host/windows/HostText.h"
 #include "platform/windows/GdiPlus.h"
@@ -45,6 +46,27 @@ void pumpMessages()
     }
 }
 
+// GDI+ encodes into a stream in memory; the bytes are then written as one
+// checked file, as every output of the host is.
+bool encodePng(Gdiplus::Bitmap& picture, const CLSID& png, std::string& bytes)
+{
+    IStream* stream = nullptr;
+    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK)
+        return false;
+    bool ok = picture.Save(stream, &png, nullptr) == Gdiplus::Ok;
+    ULARGE_INTEGER end {};
+    ok = ok && stream->Seek(LARGE_INTEGER {}, STREAM_SEEK_CUR, &end) == S_OK;
+    HGLOBAL memory = nullptr;
+    ok = ok && GetHGlobalFromStream(stream, &memory) == S_OK;
+    const void* data = ok ? GlobalLock(memory) : nullptr;
+    if (data) {
+        bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(end.QuadPart));
+        GlobalUnlock(memory);
+    }
+    stream->Release();
+    return data != nullptr;
+}
+
 // The client area as the screen shows it, saved as PNG through GDI+.
 bool savePicture(HWND window, int width, int height, const std::string& path, std::string& error)
 {
@@ -69,9 +91,11 @@ bool savePicture(HWND window, int width, int height, const std::string& path, st
             error = "no PNG encoder";
         } else {
             Gdiplus::Bitmap picture(bitmap, nullptr);
-            ok = picture.Save(toWide(path).c_str(), &png, nullptr) == Gdiplus::Ok;
-            if (!ok)
-                error = "cannot write " + path;
+            std::string bytes;
+            if (!encodePng(picture, png, bytes))
+                error = "cannot make the picture for " + path;
+            else
+                ok = writeWholeFile(path, bytes, error);
         }
         DeleteObject(bitmap);
         DeleteDC(memoryDc);

@@ -1,4 +1,5 @@
-// The RIFF/WAVE path from memory (RF64/BW64 and WAVE_FORMAT_EXTENSIBLE too):
+// The RIFF/WAVE path from memory (big-endian RIFX, RF64/BW64 and
+// WAVE_FORMAT_EXTENSIBLE too):
 // header, chunk walk, sample conversion and peak normalisation, with every
 // result checked against what the header says.
 #include "FuzzChecks.h"
@@ -36,15 +37,20 @@ int readAndCheck(const std::uint8_t* data, std::size_t size, ir::IRFileInfo& inf
     if (read.frames < 0)
         return read.frames;
     const bool riff = std::memcmp(data, "RIFF", 4) == 0;
-    fuzz::require((riff || std::memcmp(data, "RF64", 4) == 0 || std::memcmp(data, "BW64", 4) == 0) &&
+    const bool rifx = std::memcmp(data, "RIFX", 4) == 0;
+    fuzz::require((riff || rifx || std::memcmp(data, "RF64", 4) == 0 || std::memcmp(data, "BW64", 4) == 0) &&
                       std::memcmp(data + 8, "WAVE", 4) == 0,
                   "accepted a file without RIFF/WAVE codes");
+    // The samples follow the file's byte order (8-bit samples have none).
+    fuzz::require(info.encoding == ir::SampleEncoding::U8 || fuzz::layoutOf(info).bigEndian == rifx,
+                  "samples read in the other byte order than the file's");
     // The sample data starts right behind a "data" chunk header that carries
     // the size, or, in RF64, says it is in ds64.
     fuzz::require(info.dataPosition >= 44 && info.dataPosition <= size, "data position outside the file");
-    const std::uint32_t declared = ir::loadLE32(data + info.dataPosition - 4);
+    const unsigned char* sizeField = data + info.dataPosition - 4;
+    const std::uint32_t declared = rifx ? ir::loadBE32(sizeField) : ir::loadLE32(sizeField);
     fuzz::require(std::memcmp(data + info.dataPosition - 8, "data", 4) == 0 &&
-                      (declared == info.dataSize || (!riff && declared == 0xffffffffu)),
+                      (declared == info.dataSize || (!riff && !rifx && declared == 0xffffffffu)),
                   "data position not behind the data chunk header");
     if (static_cast<std::uint16_t>(info.formatTag) != 0xFFFE)
         checkOlderTag(info);
@@ -64,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // same file again with its sample data repeated past the capacity and the
     // data size set to "unknown": the cut at exactly the capacity. (An RF64
     // file would take its size from ds64 instead.)
-    if (frames <= 0 || std::memcmp(data, "RIFF", 4) != 0)
+    if (frames <= 0 || (std::memcmp(data, "RIFF", 4) != 0 && std::memcmp(data, "RIFX", 4) != 0))
         return 0;
     std::vector<unsigned char> image = fuzz::capacityProbe(data, size, info, fuzz::layoutOf(info), frames);
     if (!image.empty()) {

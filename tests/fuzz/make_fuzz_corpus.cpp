@@ -1,5 +1,6 @@
 // Writes the starter inputs of the fuzz targets: small valid WAV (also
-// extensible and RF64), AIFF and AIFF-C files of every converted width and
+// extensible with the usual and the ambisonic sub-formats, big-endian RIFX and
+// RF64), AIFF and AIFF-C files of every converted width and
 // layout, a few that are refused, split pairs in the split-pair
 // target's input form, named files for the dispatch target and paths and
 // parameter values for the path target.
@@ -83,17 +84,31 @@ Bytes samples(int frames, int channels, int bytes, bool bigEndian, bool asFloat,
     return out;
 }
 
-Bytes fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample)
+Bytes fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample, bool bigEndian = false)
 {
-    return le(static_cast<std::uint32_t>(tag), 2) + le(static_cast<std::uint32_t>(channels), 2) + le(rate, 4) +
-           le(rate * static_cast<std::uint32_t>(channels * bytesPerSample), 4) +
-           le(static_cast<std::uint32_t>(channels * bytesPerSample), 2) +
-           le(static_cast<std::uint32_t>(declaredBits), 2);
+    const auto number = bigEndian ? be : le;
+    return number(static_cast<std::uint32_t>(tag), 2) + number(static_cast<std::uint32_t>(channels), 2) + number(rate, 4) +
+           number(rate * static_cast<std::uint32_t>(channels * bytesPerSample), 4) +
+           number(static_cast<std::uint32_t>(channels * bytesPerSample), 2) +
+           number(static_cast<std::uint32_t>(declaredBits), 2);
 }
 
 Bytes riff(const Bytes& chunks)
 {
     return "RIFF" + le(static_cast<std::uint32_t>(4 + chunks.size()), 4) + "WAVE" + chunks;
+}
+
+// RIFX: RIFF's layout with every number big-endian.
+Bytes rifx(const Bytes& chunks)
+{
+    return "RIFX" + be(static_cast<std::uint32_t>(4 + chunks.size()), 4) + "WAVE" + chunks;
+}
+
+Bytes wavRifx(int tag, int channels, int declaredBits, int bytesPerSample, int frames)
+{
+    const bool isFloat = tag == 3;
+    return rifx(chunk("fmt ", fmtBody(tag, channels, 44100, declaredBits, bytesPerSample, true), true) +
+                chunk("data", samples(frames, channels, bytesPerSample, true, isFloat, bytesPerSample == 1), true));
 }
 
 Bytes wav(int tag, int channels, int declaredBits, int bytesPerSample, int frames)
@@ -109,17 +124,33 @@ Bytes tagGuid(int tag)
     return le(static_cast<std::uint32_t>(tag), 2) + Bytes("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
 }
 
+// The ambisonic B-format sub-format of format tag `tag` (1 PCM, 3 float), as
+// a little-endian writer stores it.
+Bytes bFormatGuid(int tag)
+{
+    return le(static_cast<std::uint32_t>(tag), 4) + Bytes("\x21\x07\xd3\x11\x86\x44\xc8\xc1\xca\x00\x00\x00", 12);
+}
+
 // WAVE_FORMAT_EXTENSIBLE: the 40-byte format chunk (plus `extra` bytes counted
 // in cbSize) with `validBits` of the container carrying the signal.
 Bytes wavExtensible(int channels, int containerBits, int validBits, const Bytes& guid, int frames,
                     const Bytes& extra = "")
 {
-    const bool isFloat = guid == tagGuid(3);
+    const bool isFloat = guid == tagGuid(3) || guid == bFormatGuid(3);
     const Bytes body = fmtBody(0xfffe, channels, 48000, containerBits, containerBits / 8) +
                        le(static_cast<std::uint32_t>(22 + extra.size()), 2) +
                        le(static_cast<std::uint32_t>(validBits), 2) + le(channels == 2 ? 3 : 4, 4) + guid + extra;
     return riff(chunk("fmt ", body, false) + chunk("fact", le(static_cast<std::uint32_t>(frames), 4), false) +
                 chunk("data", samples(frames, channels, containerBits / 8, false, isFloat, containerBits == 8), false));
+}
+
+// RIFX with WAVE_FORMAT_EXTENSIBLE and the B-format float sub-format: the
+// GUID's first three fields big-endian too.
+Bytes rifxExtensibleBFormatFloat(int channels, int frames)
+{
+    const Bytes guid = be(3, 4) + be(0x0721, 2) + be(0x11d3, 2) + Bytes("\x86\x44\xc8\xc1\xca\x00\x00\x00", 8);
+    const Bytes body = fmtBody(0xfffe, channels, 96000, 32, 4, true) + be(22, 2) + be(32, 2) + be(0, 4) + guid;
+    return rifx(chunk("fmt ", body, true) + chunk("data", samples(frames, channels, 4, true, true, false), true));
 }
 
 // RF64 (or BW64): the sizes in a ds64 chunk, the data chunk's size field "unknown".
@@ -225,11 +256,22 @@ int main(int argc, char** argv)
     ok &= put(w, "float64_mono.wav", wav(3, 1, 64, 8, 4));
     ok &= put(w, "rf64_stereo.wav", rf64("RF64", 2, 12));
     ok &= put(w, "bw64_mono.wav", rf64("BW64", 1, 12));
-    // Refused: three channels, mu-law, an ambisonic sub-format.
+    // Ambisonic B-format sub-formats, read as PCM and float.
+    ok &= put(w, "bformat_pcm16_mono.wav", wavExtensible(1, 16, 16, bFormatGuid(1), 8));
+    ok &= put(w, "bformat_pcm24_stereo.wav", wavExtensible(2, 24, 24, bFormatGuid(1), 12));
+    ok &= put(w, "bformat_float32_stereo.wav", wavExtensible(2, 32, 32, bFormatGuid(3), 12));
+    // Big-endian RIFX.
+    ok &= put(w, "rifx_pcm8_mono.wav", wavRifx(1, 1, 8, 1, 17));
+    ok &= put(w, "rifx_pcm16_stereo.wav", wavRifx(1, 2, 16, 2, 16));
+    ok &= put(w, "rifx_pcm24_mono.wav", wavRifx(1, 1, 24, 3, 15));
+    ok &= put(w, "rifx_pcm32_stereo.wav", wavRifx(1, 2, 32, 4, 12));
+    ok &= put(w, "rifx_float32_stereo.wav", wavRifx(3, 2, 32, 4, 12));
+    ok &= put(w, "rifx_float64_mono.wav", wavRifx(3, 1, 64, 8, 8));
+    ok &= put(w, "rifx_extensible_bformat_float_stereo.wav", rifxExtensibleBFormatFloat(2, 10));
+    // Refused: three channels, mu-law, a B-format sub-format that is neither PCM nor float.
     ok &= put(w, "refused_three_channels.wav", wav(1, 3, 16, 2, 8));
     ok &= put(w, "refused_mulaw.wav", wav(7, 1, 8, 1, 16));
-    ok &= put(w, "refused_bformat.wav",
-              wavExtensible(1, 16, 16, Bytes("\x01\x00\x00\x00\x21\x07\xd3\x11\x86\x44\xc8\xc1\xca\x00\x00\x00", 16), 8));
+    ok &= put(w, "refused_bformat_adpcm.wav", wavExtensible(1, 16, 16, bFormatGuid(2), 8));
     // Longer than one of the converters' read pieces (24576 bytes).
     ok &= put(w, "pcm8_mono_long.wav", wav(1, 1, 8, 1, 24600));
     ok &= put(w, "list_fact_odd.wav",
@@ -280,6 +322,7 @@ int main(int argc, char** argv)
     ok &= put(d, "txt", Bytes(1, '\13') + wav16);
     ok &= put(d, "WAV_extensible", Bytes(1, '\1') + wavExtensible(2, 24, 20, tagGuid(1), 8));
     ok &= put(d, "wav_rf64", Bytes(1, '\0') + rf64("RF64", 2, 8));
+    ok &= put(d, "wav_rifx", Bytes(1, '\0') + wavRifx(1, 2, 24, 3, 8));
     ok &= put(d, "aif_aifc", Bytes(1, '\3') + aifcSowt);
     ok &= put(d, "aifc", Bytes(1, '\16') + aifcSowt);
 

@@ -308,7 +308,7 @@ TEST_F(IRDataTest, FailedLoadsChangeNothingButTheErrorText)
 
     irdatatest::writeWavWithTag(file("adpcm.wav"), 2, 44100, {1.0f});
     irdatatest::writeWavWithTag(file("ext.wav"), 0xFFFE, 22050, {0.5f});
-    testsupport::writeFile(file("junk.wav"), "RIFX");
+    testsupport::writeFile(file("junk.wav"), "RIFZ");
     const std::string tooLong = dir_ + "/" + std::string(260, 'x') + ".wav";
     const struct {
         std::string path;

@@ -2,6 +2,7 @@
 
 #include "ir/IRFileReaders.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
@@ -96,11 +97,18 @@ std::string riffWave(const std::string& chunks)
     return "RIFF" + le32(static_cast<std::uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
 }
 
-std::string fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample)
+std::string rifxWave(const std::string& chunks)
 {
+    return "RIFX" + be32(static_cast<std::uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+std::string fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample, bool bigEndian)
+{
+    const auto n16 = bigEndian ? be16 : le16;
+    const auto n32 = bigEndian ? be32 : le32;
     const std::uint32_t block = static_cast<std::uint32_t>(channels * bytesPerSample);
-    return le16(static_cast<std::uint32_t>(tag)) + le16(static_cast<std::uint32_t>(channels)) + le32(rate) +
-           le32(rate * block) + le16(block) + le16(static_cast<std::uint32_t>(declaredBits));
+    return n16(static_cast<std::uint32_t>(tag)) + n16(static_cast<std::uint32_t>(channels)) + n32(rate) +
+           n32(rate * block) + n16(block) + n16(static_cast<std::uint32_t>(declaredBits));
 }
 
 std::string wavFile(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample,
@@ -115,13 +123,27 @@ std::string tagGuid(int tag)
     return le16(static_cast<std::uint32_t>(tag)) + std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
 }
 
-std::string extensibleFmtBody(int channels, std::uint32_t rate, int containerBits, int validBits,
-                              const std::string& guid, const std::string& extra)
+std::string bFormatGuid(int tag)
 {
+    return le32(static_cast<std::uint32_t>(tag)) + std::string("\x21\x07\xd3\x11\x86\x44\xc8\xc1\xca\x00\x00\x00", 12);
+}
+
+std::string extensibleFmtBody(int channels, std::uint32_t rate, int containerBits, int validBits,
+                              const std::string& guid, const std::string& extra, bool bigEndian)
+{
+    const auto n16 = bigEndian ? be16 : le16;
+    const auto n32 = bigEndian ? be32 : le32;
     const std::uint32_t mask = channels == 1 ? 0x4 : 0x3;
-    return fmtBody(0xFFFE, channels, rate, containerBits, containerBits / 8) +
-           le16(static_cast<std::uint32_t>(22 + extra.size())) + le16(static_cast<std::uint32_t>(validBits)) +
-           le32(mask) + guid + extra;
+    std::string storedGuid = guid;
+    if (bigEndian && guid.size() == 16) {
+        // Data1, Data2 and Data3 in the file's byte order; Data4 is a byte string.
+        std::reverse(storedGuid.begin(), storedGuid.begin() + 4);
+        std::swap(storedGuid[4], storedGuid[5]);
+        std::swap(storedGuid[6], storedGuid[7]);
+    }
+    return fmtBody(0xFFFE, channels, rate, containerBits, containerBits / 8, bigEndian) +
+           n16(static_cast<std::uint32_t>(22 + extra.size())) + n16(static_cast<std::uint32_t>(validBits)) +
+           n32(mask) + storedGuid + extra;
 }
 
 std::string extensibleWav(int channels, std::uint32_t rate, int containerBits, int validBits, const std::string& guid,

@@ -30,16 +30,22 @@ std::string riffChunkSized(const std::string& id, std::uint32_t size, const std:
 std::string iffChunk(const std::string& id, const std::string& body, bool pad = true);
 
 std::string riffWave(const std::string& chunks);
+// Big-endian RIFX: its chunks are iffChunk()s, its numbers big-endian.
+std::string rifxWave(const std::string& chunks);
 // The 16-byte format body; nAvgBytesPerSec = rate * channels * bytesPerSample.
-std::string fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample);
+std::string fmtBody(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample,
+                    bool bigEndian = false);
 std::string wavFile(int tag, int channels, std::uint32_t rate, int declaredBits, int bytesPerSample,
                     const std::string& samples);
 
 // WAVE_FORMAT_EXTENSIBLE: the GUID that wraps a format tag (1 PCM, 3 float),
-// and the 40-byte format body (plus `extra` bytes, counted in cbSize).
+// the ambisonic B-format GUID of a tag, both as a little-endian file stores
+// them, and the 40-byte format body (plus `extra` bytes, counted in cbSize).
+// A big-endian body stores the GUID's first three fields big-endian.
 std::string tagGuid(int tag);
+std::string bFormatGuid(int tag);
 std::string extensibleFmtBody(int channels, std::uint32_t rate, int containerBits, int validBits,
-                              const std::string& guid, const std::string& extra = "");
+                              const std::string& guid, const std::string& extra = "", bool bigEndian = false);
 std::string extensibleWav(int channels, std::uint32_t rate, int containerBits, int validBits, const std::string& guid,
                           const std::string& samples);
 

@@ -125,11 +125,23 @@ TEST(ReaderExtendedFormats, OlderHeadersKeepTheirReadingOfNarrowWidths)
 
 TEST(ReaderExtendedFormats, SubFormatsThatCannotBeUsedAreRefused)
 {
-    // Ambisonic B-format, a GUID outside the wrapped-tag family.
-    const std::string bFormat("\x01\x00\x00\x00\x21\x07\xd3\x11\x86\x44\xc8\xc1\xca\x00\x00\x00", 16);
-    const Decoded ambi = decodeImage(extensibleWav(1, 48000, 16, 16, bFormat, pcm({1, 2}, 2, false)), kWave);
+    // The ambisonic B-format family wraps PCM and float only: any other tag in
+    // it names nothing we know.
+    const Decoded ambi = decodeImage(extensibleWav(1, 48000, 16, 16, bFormatGuid(2), pcm({1, 2}, 2, false)), kWave);
     EXPECT_EQ(ambi.frames, ir::kIRRefused);
-    EXPECT_EQ(ambi.error, "sub-format {00000001-0721-11D3-8644-C8C1CA000000}: only PCM and float samples can be loaded");
+    EXPECT_EQ(ambi.error, "sub-format {00000002-0721-11D3-8644-C8C1CA000000}: only PCM and float samples can be loaded");
+    // A GUID of neither family.
+    const std::string foreign("\x01\x00\x00\x00\x21\x07\xd3\x11\x86\x44\xc8\xc1\xca\x00\x00\x01", 16);
+    const Decoded foreignGuid = decodeImage(extensibleWav(1, 48000, 16, 16, foreign, pcm({1, 2}, 2, false)), kWave);
+    EXPECT_EQ(foreignGuid.frames, ir::kIRRefused);
+    EXPECT_EQ(foreignGuid.error, "sub-format {00000001-0721-11D3-8644-C8C1CA000001}: only PCM and float samples can be loaded");
+    // In a big-endian file the GUID's fields are big-endian: the message names it as written.
+    const Decoded rifxAmbi = decodeImage(
+        rifxWave(iffChunk("fmt ", extensibleFmtBody(1, 48000, 16, 16, bFormatGuid(5), "", true)) +
+                 iffChunk("data", pcm({1, 2}, 2, true))),
+        kWave);
+    EXPECT_EQ(rifxAmbi.frames, ir::kIRRefused);
+    EXPECT_EQ(rifxAmbi.error, "sub-format {00000005-0721-11D3-8644-C8C1CA000000}: only PCM and float samples can be loaded");
 
     const Decoded alaw = decodeImage(extensibleWav(1, 8000, 8, 8, tagGuid(6), "abcd"), kWave);
     EXPECT_EQ(alaw.frames, ir::kIRRefused);
@@ -244,4 +256,26 @@ TEST(ReaderExtendedFormats, CompressedAiffCIsRefusedByName)
     // 'raw ' is offset binary and only known for bytes.
     expectValues(decodeImage(aifcFile(1, 8, 44100, "raw ", std::string("\x80\x00", 2), 1), kAiff), {0, -128}, 1);
     EXPECT_EQ(decodeImage(aifcFile(1, 16, 44100, "raw ", pcm({1, 2}, 2, true), 2), kAiff).frames, ir::kIRRefused);
+}
+
+TEST(ReaderExtendedFormats, RifxKeepsTheHeaderRulesWithEveryNumberBigEndian)
+{
+    // A 24-bit declaration over 4-byte samples is a float, as in RIFF, here big-endian.
+    const std::string floats = floats32BE({0.5f, -0.25f, 1.0f, 0.125f});
+    expectValues(decodeImage(rifxWave(iffChunk("fmt ", fmtBody(1, 2, 44100, 24, 4, true)) + iffChunk("data", floats)),
+                             kWave),
+                 {0.5, -0.25, 1.0, 0.125}, 2);
+    // An odd chunk without its pad byte before the data, and 8-bit samples
+    // that stay offset binary.
+    const Decoded u8 = decodeImage(rifxWave(iffChunk("fmt ", fmtBody(1, 1, 22050, 8, 1, true)) +
+                                            iffChunk("LIST", "INFOodd", false) + iffChunk("data", pcmU8({64, -128, 0}))),
+                                   kWave);
+    expectValues(u8, {64, -128, 0}, 1);
+    EXPECT_EQ(u8.info.sampleRate, 22050);
+    // The sizes are big-endian: read little-endian, this data chunk would claim 256 MB.
+    const Decoded s16 = decodeImage(rifxWave(iffChunk("fmt ", fmtBody(1, 1, 8000, 16, 2, true)) +
+                                             iffChunk("data", pcm({1000, -2000, 3000, -4000, 5000, -6000, 7000, -8000}, 2, true))),
+                                    kWave);
+    expectValues(s16, {1000, -2000, 3000, -4000, 5000, -6000, 7000, -8000}, 1);
+    EXPECT_EQ(s16.info.dataSize, 16u);
 }

@@ -135,7 +135,8 @@ TEST(ReaderMessages, WaveHeaderFailures)
 {
     EXPECT_EQ(waveError(""), "Specified file is not RIFF file.");
     EXPECT_EQ(waveError("RIF"), "Specified file is not RIFF file.");
-    EXPECT_EQ(waveError("RIFX" + kWav.substr(4)), "Specified file is not RIFF file.");
+    EXPECT_EQ(waveError("RIFZ" + kWav.substr(4)), "Specified file is not RIFF file.");
+    EXPECT_EQ(waveError("RIFX"), "Specified file is not WAVE file.");
     EXPECT_EQ(waveError("RIFF" + le32(4) + "AVI "), "Specified file is not WAVE file.");
     EXPECT_EQ(waveError("RIFF" + le32(4) + "WAV"), "Specified file is not WAVE file.");
     EXPECT_EQ(waveError(riffWave(riffChunk("data", "abcd"))), "Failed to find fmt chunk.");

@@ -48,6 +48,8 @@ TEST(ValueFormatters, GateIsOffOnlyAtTheTopOfItsRange)
     EXPECT_EQ(show(formatGate, 2972.0f), "2.97s");
     EXPECT_EQ(show(formatGate, 2972.1541f), "2.97s");
     EXPECT_EQ(show(formatGate, 100.0f), "100ms");
+    // Short gates share the time display's microseconds.
+    EXPECT_EQ(show(formatGate, 0.25f), "250us");
 }
 
 TEST(ValueFormatters, Dump)
@@ -58,10 +60,10 @@ TEST(ValueFormatters, Dump)
 
 TEST(ValueFormatters, TimeChoosesUnitAndPrecisionByMagnitude)
 {
-    EXPECT_EQ(show(formatTime, 0.0f), "0.00ns");
-    EXPECT_EQ(show(formatTime, 0.005f), "5.00ns");
-    EXPECT_EQ(show(formatTime, 0.05f), "50.0ns");
-    EXPECT_EQ(show(formatTime, 0.5f), "500ns");
+    EXPECT_EQ(show(formatTime, 0.0f), "0.00us");
+    EXPECT_EQ(show(formatTime, 0.005f), "5.00us");
+    EXPECT_EQ(show(formatTime, 0.05f), "50.0us");
+    EXPECT_EQ(show(formatTime, 0.5f), "500us");
     EXPECT_EQ(show(formatTime, 1.0f), "1.00ms");
     EXPECT_EQ(show(formatTime, 10.0f), "10.0ms");
     EXPECT_EQ(show(formatTime, 200.0f), "200ms");
@@ -69,8 +71,8 @@ TEST(ValueFormatters, TimeChoosesUnitAndPrecisionByMagnitude)
     EXPECT_EQ(show(formatTime, 12345.0f), "12.3s");
     EXPECT_EQ(show(formatTime, 100000.0f), "100s");
     // The thresholds are the float constants: 0.01f itself is no longer below 0.01.
-    EXPECT_EQ(show(formatTime, 0.01f), "10.0ns");
-    EXPECT_EQ(show(formatTime, 0.1f), "100ns");
+    EXPECT_EQ(show(formatTime, 0.01f), "10.0us");
+    EXPECT_EQ(show(formatTime, 0.1f), "100us");
 }
 
 TEST(ValueFormatters, Inputs)
@@ -150,7 +152,7 @@ TEST(ValueFormatters, HostileValuesStayInsideTheBuffer)
 TEST(ValueFormatters, EveryKnobShowsItsDefault)
 {
     const std::vector<std::pair<int, std::string>> expected = {
-        {kStrech, "100%"}, {kDecay, "0.0"}, {kGate, "off"}, {kDump, " 1.00"}, {kPreDelay, "0.00ns"},
+        {kStrech, "100%"}, {kDecay, "0.0"}, {kGate, "off"}, {kDump, " 1.00"}, {kPreDelay, "0.00us"},
         {kStInputs, "L-R Mix 50%"}, {kStWidth, "Stereo"}, {kStBalance, "Center"}, {kHPF, "20.0Hz"},
         {kLPF, "20.0kHz"}, {kBAL, "0.0dB"}, {kDryLevel, "0.0dB"}, {kWetLevel, "0.0dB"}};
     for (const auto& [id, text] : expected) {

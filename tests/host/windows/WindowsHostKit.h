@@ -33,10 +33,13 @@ inline std::string makeZFolder(const std::string& tag)
 
 inline void writeWav(const std::string& path, const std::vector<float>& interleaved, int channels, int rate)
 {
-    WavWriter writer;
-    ASSERT_TRUE(writer.open(std::fopen(path.c_str(), "wb"), rate, channels));
-    ASSERT_TRUE(writer.write(interleaved.data(), static_cast<long long>(interleaved.size()) / channels));
-    ASSERT_TRUE(writer.close());
+    OutputFile out;
+    std::string error;
+    ASSERT_TRUE(out.open(path, error)) << error;
+    ASSERT_TRUE(writeFloatWav(out, rate, channels, interleaved.data(),
+                              static_cast<long long>(interleaved.size()) / channels, error))
+        << error;
+    ASSERT_TRUE(out.commit(error)) << error;
 }
 
 inline std::vector<float> readWav(const std::string& path, int& channels)
