@@ -14,11 +14,12 @@ bool FileByteSource::open(const char* path)
     close();
     if (path == nullptr)
         return false;
-    std::uint64_t size = 0;
-    file_ = platform::openRegularFile(path, size);
+    platform::FileIdentity identity;
+    file_ = platform::openRegularFile(path, identity);
     if (file_ == nullptr)
         return false;
-    size_ = size;
+    identity_ = identity;
+    size_ = identity.size;
     position_ = 0;
     return true;
 }
@@ -28,6 +29,7 @@ void FileByteSource::close()
     if (file_ != nullptr)
         std::fclose(file_);
     file_ = nullptr;
+    identity_ = platform::FileIdentity{};
     size_ = 0;
     position_ = 0;
 }

@@ -2,6 +2,7 @@
 // A ByteSource over a file opened for buffered binary reading. Only regular
 // files are opened: a FIFO or device named like an IR would block or never end.
 #include "ir/ByteSource.h"
+#include "platform/FileOperations.h"
 
 #include <cstdio>
 
@@ -19,6 +20,8 @@ public:
     bool open(const char* path);
     void close();
     bool isOpen() const { return file_ != nullptr; }
+    // Of the file open now.
+    const platform::FileIdentity& identity() const { return identity_; }
 
     std::size_t read(void* destination, std::size_t n) override;
     bool skip(std::uint64_t n) override;
@@ -27,6 +30,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    platform::FileIdentity identity_;
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;
 };

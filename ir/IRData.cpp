@@ -50,8 +50,6 @@ IRData::IRData(IROwner* owner, float sampleRate) : IRData(owner, nullptr, sample
 IRData::IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate)
     : owner_(owner),
       engine_(engine),
-      rawLeft_(new float[kIRCapacityFrames]()),
-      rawRight_(new float[kIRCapacityFrames]()),
       sampleRate_(sampleRate)
 {
     // None of these builds anything yet: no path is set.
@@ -79,7 +77,7 @@ IRDescription IRData::description() const
     IRDescription d;
     std::memcpy(d.path, path_, sizeof d.path);
     d.fileInfo = fileInfo_;
-    d.rawFrameCount = rawFrameCount_;
+    d.rawFrameCount = rawFrameCount();
     d.gateMs = gate_;
     return d;
 }
@@ -109,23 +107,33 @@ int IRData::loadLocked(const char* path, Curves& curves)
     if (const int opened = openIRFile(path, info, file, errorText_))
         return opened;
 
+    // Another instance may hold this very file's samples already.
+    const RawIRCache::Key key{file.identity(), info};
+    std::shared_ptr<const RawIR> raw = RawIRCache::find(key);
+    if (!raw) {
+        auto made = std::make_shared<RawIR>();
+        made->left.reset(new (std::nothrow) float[kIRCapacityFrames]());
+        made->right.reset(new (std::nothrow) float[kIRCapacityFrames]());
+        if (!made->left || !made->right) {
+            setErrorText(errorText_, sizeof errorText_, "Not enough memory for [%s]\n", path);
+            return -1;
+        }
+        made->frames = std::max(convertSamples(file, info, made->left.get(), made->right.get()), 0);
+        trimLeadingSilence(made->left.get(), made->right.get(), made->frames);
+        raw = made;
+        RawIRCache::remember(key, raw);
+    }
+    file.close();
+
     if (owner_ != nullptr)
         owner_->setPseudoStereo(info.channels == 1);
-
     fileInfo_ = info;
     // The caller may hand back path() itself, to reload the current file. The
     // reader took the path, so it fits.
     std::memmove(path_, path, std::strlen(path) + 1);
-    rawFrameCount_ = 0;
     setRebuildIndicator(-1);
-    std::fill(rawLeft_.get(), rawLeft_.get() + kIRCapacityFrames, 0.0f);
-    std::fill(rawRight_.get(), rawRight_.get() + kIRCapacityFrames, 0.0f);
+    raw_ = std::move(raw);
 
-    const int frames = convertSamples(file, info, rawLeft_.get(), rawRight_.get());
-    rawFrameCount_ = std::max(frames, 0);
-    file.close();
-
-    trimLeadingSilence(rawLeft_.get(), rawRight_.get(), rawFrameCount_);
     analyzeDecay();
     rawCurve(curves);
     if (owner_ == nullptr || !owner_->buildKernelLater())
@@ -135,7 +143,7 @@ int IRData::loadLocked(const char* path, Curves& curves)
 
 void IRData::analyzeDecay()
 {
-    decayFactor_ = ir::analyzeDecay(rawLeft_.get(), rawRight_.get(), sampleRate_);
+    decayFactor_ = ir::analyzeDecay(raw().left.get(), raw().right.get(), sampleRate_);
     // The limit of a rising envelope follows the IR in force. Derived afresh
     // from the Decay setting, so that the shape depends on the setting and the
     // file alone, not on their order: a host restoring a project sets Decay
@@ -247,7 +255,7 @@ int IRData::rebuildLocked(Curves& curves)
     std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
     bool installed = false;
     if (left && right) {
-        const int samples = shapeIR(rawLeft_.get(), rawRight_.get(), shapeSettings(), left.get(), right.get());
+        const int samples = shapeIR(raw().left.get(), raw().right.get(), shapeSettings(), left.get(), right.get());
         installed = engine_ == nullptr || engine_->prepareKernel(left.get(), right.get(), samples);
         if (sink() != nullptr) {
             curves.shapedLeft = std::move(left);
@@ -278,7 +286,7 @@ void IRData::refreshEnvelopeCurves()
         std::unique_ptr<float[]> left = zeroedArray(kShapedCapacity);
         std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
         if (left && right) {
-            shapeIR(rawLeft_.get(), rawRight_.get(), shapeSettings(), left.get(), right.get());
+            shapeIR(raw().left.get(), raw().right.get(), shapeSettings(), left.get(), right.get());
             curves.shapedLeft = std::move(left);
             curves.shapedRight = std::move(right);
         }
@@ -294,6 +302,20 @@ bool IRData::clearRebuildIndicatorIfDue(std::uint32_t now)
     return rebuildIndicator_.compare_exchange_strong(seen, 0, std::memory_order_acq_rel);
 }
 
+const RawIR& IRData::raw() const
+{
+    if (raw_)
+        return *raw_;
+    // Before the first load the IR is silence, as long as the longest one.
+    static const RawIR silence = [] {
+        RawIR r;
+        r.left.reset(new float[kIRCapacityFrames]());
+        r.right.reset(new float[kIRCapacityFrames]());
+        return r;
+    }();
+    return silence;
+}
+
 EnvelopeSink* IRData::sink() const { return owner_ != nullptr ? owner_->envelopeSink() : nullptr; }
 
 ShapeSettings IRData::shapeSettings() const
@@ -301,7 +323,7 @@ ShapeSettings IRData::shapeSettings() const
     ShapeSettings s;
     s.sampleRate = sampleRate_;
     s.fileSampleRate = fileInfo_.sampleRate;
-    s.rawFrameCount = rawFrameCount_;
+    s.rawFrameCount = rawFrameCount();
     s.gateMs = gate_;
     s.stretch = stretch_;
     s.dump = dump_;
@@ -317,7 +339,7 @@ void IRData::rawCurve(Curves& curves) const
     if (!curves.raw)
         return;
     const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;
-    rawEnvelope(rawLeft_.get(), rawRight_.get(), ratio, curves.raw.get());
+    rawEnvelope(raw().left.get(), raw().right.get(), ratio, curves.raw.get());
 }
 
 void IRData::publish(const Curves& curves) const

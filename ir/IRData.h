@@ -17,6 +17,7 @@
 #include "ir/IRFileReaders.h"
 #include "ir/IROwner.h"
 #include "ir/IRShaping.h"
+#include "ir/RawIR.h"
 #include "params/EffectConstants.h"
 
 #include <atomic>
@@ -110,7 +111,7 @@ public:
     const char* path() const { return path_; }
     bool loaded() const { return path_[0] != '\0'; }
     const IRFileInfo& fileInfo() const { return fileInfo_; }
-    int rawFrameCount() const { return rawFrameCount_; }
+    int rawFrameCount() const { return raw_ ? raw_->frames : 0; }
     const char* errorText() const { return errorText_; }
     double decayFactor() const { return decayFactor_; }
     double envelopeMultiplier() const { return envelopeMultiplier_; }
@@ -119,9 +120,9 @@ public:
     float stretch() const { return stretch_; }
     float dump() const { return dump_; }
     float sampleRate() const { return sampleRate_; }
-    // kIRCapacityFrames samples each, at the file's rate.
-    const float* rawLeft() const { return rawLeft_.get(); }
-    const float* rawRight() const { return rawRight_.get(); }
+    // kIRCapacityFrames samples each, at the file's rate (silence before the first load).
+    const float* rawLeft() const { return raw().left.get(); }
+    const float* rawRight() const { return raw().right.get(); }
 
 private:
     IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate);
@@ -163,6 +164,7 @@ private:
     int loadLocked(const char* path, Curves& curves);
     int rebuildLocked(Curves& curves);
     void rawCurve(Curves& curves) const;
+    const RawIR& raw() const;
     void publish(const Curves& curves) const;
     void analyzeDecay();
     // Envelope multiplier and change key from the Decay setting and the
@@ -179,9 +181,8 @@ private:
     IRPathText path_ = {};
     IRFileInfo fileInfo_;
     IRErrorText errorText_ = {};
-    std::unique_ptr<float[]> rawLeft_;
-    std::unique_ptr<float[]> rawRight_;
-    int rawFrameCount_ = 0;
+    // Shared with every instance that loaded the same file.
+    std::shared_ptr<const RawIR> raw_;
 
     double decaySetting_ = 1.0;
     double decayFactor_ = 1.0;

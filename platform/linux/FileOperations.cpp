@@ -42,6 +42,14 @@ bool copyContents(int from, int to)
 
 std::FILE* openRegularFile(const std::string& path, std::uint64_t& size)
 {
+    FileIdentity identity;
+    std::FILE* file = openRegularFile(path, identity);
+    size = identity.size;
+    return file;
+}
+
+std::FILE* openRegularFile(const std::string& path, FileIdentity& identity)
+{
     // Non-blocking so that opening a FIFO cannot hang; cleared again below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -59,7 +67,10 @@ std::FILE* openRegularFile(const std::string& path, std::uint64_t& size)
         ::close(fd);
         return nullptr;
     }
-    size = static_cast<std::uint64_t>(info.st_size);
+    identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    identity.file = static_cast<std::uint64_t>(info.st_ino);
+    identity.size = static_cast<std::uint64_t>(info.st_size);
+    identity.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     return file;
 }
 

@@ -44,6 +44,14 @@ struct Released {
 
 std::FILE* openRegularFile(const std::string& path, std::uint64_t& size)
 {
+    FileIdentity identity;
+    std::FILE* file = openRegularFile(path, identity);
+    size = identity.size;
+    return file;
+}
+
+std::FILE* openRegularFile(const std::string& path, FileIdentity& identity)
+{
     const std::wstring wide = widen(path);
     if (wide.empty())
         return nullptr;
@@ -53,7 +61,9 @@ std::FILE* openRegularFile(const std::string& path, std::uint64_t& size)
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
     LARGE_INTEGER length {};
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &length) || length.QuadPart < 0) {
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &length) || length.QuadPart < 0 ||
+        !GetFileInformationByHandle(handle, &info)) {
         CloseHandle(handle);
         return nullptr;
     }
@@ -67,7 +77,11 @@ std::FILE* openRegularFile(const std::string& path, std::uint64_t& size)
         _close(fd); // closes the handle too
         return nullptr;
     }
-    size = static_cast<std::uint64_t>(length.QuadPart);
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.size = static_cast<std::uint64_t>(length.QuadPart);
+    identity.modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                                  info.ftLastWriteTime.dwLowDateTime);
     return file;
 }
 
