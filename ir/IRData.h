@@ -21,7 +21,7 @@
 #include <memory>
 
 namespace engine {
-class ConvolutionEngine;
+class Convolver;
 }
 
 namespace ir {
@@ -32,7 +32,7 @@ public:
 
     // owner may be null (then nothing is published and no switch is set).
     // The raw arrays are allocated here, once.
-    IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = effect::kDefaultSampleRate);
+    IRData(IROwner* owner, engine::Convolver& engine, float sampleRate = effect::kDefaultSampleRate);
     IRData(const IRData&) = delete;
     IRData& operator=(const IRData&) = delete;
 
@@ -133,7 +133,7 @@ private:
     EnvelopeSink* sink() const;
 
     IROwner* owner_;
-    engine::ConvolutionEngine& engine_;
+    engine::Convolver& engine_;
 
     IRPathText path_ = {};
     IRFileInfo fileInfo_;

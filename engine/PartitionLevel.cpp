@@ -1,0 +1,290 @@
+#include "engine/PartitionLevel.h"
+
+#include "engine/FadeCurve.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+namespace engine {
+
+namespace {
+
+// Frames per unit of the window load (both channels) and of the output store
+// (one channel), and positions per unit of the sums: small enough that no
+// unit is a large part of a short call, large enough to keep the loops long.
+constexpr int kLoadFrames = 512;
+constexpr int kStoreFrames = 512;
+constexpr int kSumPoints = 64;
+// Work items carry the channel, which of the two sums, and the transform's step.
+constexpr int kChannelIndex = 64;
+constexpr int kSumIndex = 32;
+
+int log2Of(int n)
+{
+    int l = 0;
+    while ((1 << l) < n)
+        ++l;
+    return l;
+}
+
+// What a unit of each kind of transform pass costs relative to the others,
+// per point (measured in place for the standard engine's transforms): the
+// 16-point leaf and the real split and join do the most per point.
+int passWeight(RealFft::StepKind kind, bool inverse)
+{
+    switch (kind) {
+    case RealFft::StepKind::Radix2:
+    case RealFft::StepKind::Radix4:
+        return 90;
+    case RealFft::StepKind::Leaf:
+        return 200;
+    case RealFft::StepKind::RealSplit:
+        return inverse ? 230 : 145;
+    }
+    return 90;
+}
+
+int hundredths(double ns) { return std::max(1, static_cast<int>(std::lround(ns * 100.0))); }
+
+} // namespace
+
+PartitionLevel::PartitionLevel(ProcessEpoch& epoch, const LiveLevel& level, VectorPath path,
+                               const LiveCostModel& costs, int log2FadeFrames, const float* input,
+                               std::size_t inputStride, int inputMask)
+    : level_(level),
+      fft_(log2Of(2 * level.blockFrames), path),
+      kernels_(vectorKernels(path)),
+      points_(level.blockFrames),
+      imOffset_(LevelKernel::imOffsetFor(level.blockFrames)),
+      slots_(level.offsetFrames / level.blockFrames),
+      input_(input),
+      inputStride_(inputStride),
+      inputMask_(inputMask),
+      fadePeriods_(std::max(1, (1 << log2FadeFrames) / level.blockFrames)),
+      fade_(FadeCurve::forLength(std::max(log2FadeFrames, log2Of(level.blockFrames)))),
+      kernel_(epoch),
+      slotSilent_(new bool[static_cast<std::size_t>(level.offsetFrames / level.blockFrames)])
+{
+    assert(slots_ >= 2 && level.offsetFrames % level.blockFrames == 0);
+    const int k = level_.partitions;
+    // Per channel: k window spectra and two sums of 2 * imOffset floats, then
+    // the output blocks.
+    channelStride_ = static_cast<std::size_t>(k + 2) * 2 * imOffset_ + static_cast<std::size_t>(slots_) * points_ + 16;
+    store_ = AlignedFloats(2 * channelStride_);
+    std::fill(slotSilent_.get(), slotSilent_.get() + slots_, true);
+
+    // The weights: the model's cost of the whole transform pair, spread over
+    // the passes' units by what each kind costs per point.
+    const int log2B = log2Of(level_.blockFrames);
+    const std::vector<RealFft::Step>& steps = fft_.steps();
+    long long relative = 0;
+    for (bool inverse : {false, true})
+        for (const RealFft::Step& s : steps)
+            relative += static_cast<long long>(passWeight(s.kind, inverse)) * s.units;
+    // Of a level's own cost, the transforms take about 85 %, the window's load
+    // 10 % and the output's store 5 %.
+    const double levelCost = costs.level[log2B] * level_.blockFrames;
+    const double pairCost = 0.85 * levelCost;
+    for (int inverse = 0; inverse < 2; ++inverse)
+        for (std::size_t s = 0; s < steps.size() && s < 16; ++s)
+            stepWeight_[inverse][s] = hundredths(pairCost * passWeight(steps[s].kind, inverse != 0) / relative);
+    loadUnitFrames_ = std::min(kLoadFrames, 2 * level_.blockFrames);
+    storeUnitFrames_ = std::min(kStoreFrames, level_.blockFrames);
+    sumUnitPoints_ = std::min(kSumPoints, points_);
+    loadWeight_ = hundredths(0.10 * levelCost * loadUnitFrames_ / level_.blockFrames);  // both channels
+    storeWeight_ = hundredths(0.05 * levelCost * storeUnitFrames_ / level_.blockFrames);
+    sumWeightPerTerm_ = hundredths(sumUnitPoints_ * costs.partition[log2B]);
+    sumWeightBase_ = hundredths(sumUnitPoints_ * 0.05);
+}
+
+float* PartitionLevel::spectrum(int which, int channel)
+{
+    return store_.data() + channel * channelStride_ + static_cast<std::size_t>(which) * 2 * imOffset_;
+}
+
+float* PartitionLevel::sum(int which, int channel) { return spectrum(level_.partitions + which, channel); }
+
+float* PartitionLevel::slot(int which, int channel)
+{
+    return store_.data() + channel * channelStride_ + static_cast<std::size_t>(level_.partitions + 2) * 2 * imOffset_ +
+           static_cast<std::size_t>(which) * points_;
+}
+
+const float* PartitionLevel::slot(int which, int channel) const
+{
+    return const_cast<PartitionLevel*>(this)->slot(which, channel);
+}
+
+void PartitionLevel::beginPeriod(std::int64_t period)
+{
+    period_ = period;
+    if (fading_ && fadePeriod_ == fadePeriods_) {
+        fading_ = false;
+        fadingFrom_ = nullptr;
+    }
+    if (!fading_ && kernel_.get() != current_) {
+        LevelKernel* taken = kernel_.hold();
+        const bool sounded = current_ != nullptr && current_->partitions() > 0;
+        if (!fresh_ && (sounded || (taken != nullptr && taken->partitions() > 0))) {
+            fading_ = true;
+            fadingFrom_ = sounded ? current_ : nullptr;
+            fadePeriod_ = 0;
+        }
+        current_ = taken;
+    }
+    fresh_ = false;
+
+    // The newest window takes the place of the oldest.
+    newest_ = (newest_ + 1) % level_.partitions;
+    termsNew_ = current_ != nullptr ? current_->partitions() : 0;
+    termsOld_ = fading_ && fadingFrom_ != nullptr ? fadingFrom_->partitions() : 0;
+    sumsThisPeriod_ = termsNew_ == 0 && termsOld_ == 0 && !fading_ ? 0 : (termsOld_ > 0 ? 2 : 1);
+    // The block computed now plays d/B - 1 periods on: in the slot that
+    // played in the last period.
+    writeSlot_ = static_cast<int>((period + slots_ - 1) % slots_);
+    slotSilent_[writeSlot_] = sumsThisPeriod_ == 0;
+
+    schedule_.clear();
+    const std::vector<RealFft::Step>& steps = fft_.steps();
+    const int stepCount = static_cast<int>(steps.size());
+    schedule_.add(Load, 0, 2 * level_.blockFrames / loadUnitFrames_, loadWeight_);
+    for (int c = 0; c < 2; ++c)
+        for (int s = 0; s < stepCount; ++s)
+            schedule_.add(Forward, c * kChannelIndex + s, steps[static_cast<std::size_t>(s)].units, stepWeight_[0][s]);
+    if (sumsThisPeriod_ == 0)
+        return;
+    const int terms = termsNew_ + termsOld_;
+    for (int c = 0; c < 2; ++c)
+        schedule_.add(Sums, c * kChannelIndex, points_ / sumUnitPoints_, sumWeightBase_ + terms * sumWeightPerTerm_);
+    for (int c = 0; c < 2; ++c)
+        for (int which = 0; which < sumsThisPeriod_; ++which)
+            for (int s = 0; s < stepCount; ++s) {
+                // The inverse runs the forward steps backward.
+                const int forwardStep = stepCount - 1 - s;
+                schedule_.add(Inverse, c * kChannelIndex + which * kSumIndex + s,
+                              steps[static_cast<std::size_t>(forwardStep)].units, stepWeight_[1][forwardStep]);
+            }
+    for (int c = 0; c < 2; ++c)
+        schedule_.add(Store, c * kChannelIndex, level_.blockFrames / storeUnitFrames_, storeWeight_);
+}
+
+void PartitionLevel::advance(int frames)
+{
+    schedule_.advance(frames, level_.blockFrames, [this](int work, int index, int from, int to) {
+        run(work, index, from, to);
+    });
+}
+
+void PartitionLevel::endPeriod()
+{
+    if (fading_)
+        ++fadePeriod_;
+}
+
+const float* PartitionLevel::output(int channel, std::int64_t frame) const
+{
+    const int which = static_cast<int>((frame / level_.blockFrames) % slots_);
+    if (slotSilent_[which])
+        return nullptr;
+    return slot(which, channel) + frame % level_.blockFrames;
+}
+
+void PartitionLevel::run(int work, int index, int from, int to)
+{
+    const int channel = index / kChannelIndex;
+    const int which = (index % kChannelIndex) / kSumIndex;
+    const int step = index % kSumIndex;
+    switch (work) {
+    case Load:
+        load(from * loadUnitFrames_, to * loadUnitFrames_);
+        break;
+    case Forward:
+        fft_.runForward(step, spectrum(newest_, channel), spectrum(newest_, channel) + imOffset_, from, to);
+        break;
+    case Sums:
+        sums(channel, from * sumUnitPoints_, to * sumUnitPoints_);
+        break;
+    case Inverse:
+        fft_.runInverse(step, sum(which, channel), sum(which, channel) + imOffset_, from, to);
+        break;
+    case Store:
+        store(channel, from * storeUnitFrames_, to * storeUnitFrames_);
+        break;
+    }
+}
+
+// Window frames [from, to) (frame 0 the first of block p - 2) into the newest
+// spectrum's buffer, both channels.
+void PartitionLevel::load(int from, int to)
+{
+    const std::int64_t first = (period_ - 2) * level_.blockFrames;
+    for (int c = 0; c < 2; ++c) {
+        float* re = spectrum(newest_, c);
+        for (int f = from; f < to;) {
+            // A run never crosses the end of the input ring.
+            const int at = static_cast<int>((first + f) & inputMask_);
+            const int n = std::min(to - f, inputMask_ + 1 - at);
+            kernels_.pointsFromFrames(input_ + c * inputStride_ + at, re + f / 2, re + imOffset_ + f / 2, n);
+            f += n;
+        }
+    }
+}
+
+// Positions [from, to) of the sums over j of X_j * H_j, X_j the spectrum of
+// the window j periods older than the newest: for the kernel taken, and while
+// fading from a sounding one, for that one too.
+void PartitionLevel::sums(int channel, int from, int to)
+{
+    const float* xRe[LivePartitionPlan::kMaxPartitions];
+    const float* xIm[LivePartitionPlan::kMaxPartitions];
+    const int k = level_.partitions;
+    const int terms = std::max(termsNew_, termsOld_);
+    for (int j = 0; j < terms; ++j) {
+        const float* x = spectrum((newest_ - j + k) % k, channel);
+        xRe[j] = x;
+        xIm[j] = x + imOffset_;
+    }
+    ProductSum s[2];
+    const LevelKernel* kernels[2] = {current_, fadingFrom_};
+    const int counts[2] = {termsNew_, termsOld_};
+    for (int which = 0; which < sumsThisPeriod_; ++which) {
+        s[which].outRe = sum(which, channel);
+        s[which].outIm = s[which].outRe + imOffset_;
+        s[which].terms = counts[which];
+        for (int j = 0; j < counts[which]; ++j) {
+            s[which].hRe[j] = kernels[which]->re(j, channel);
+            s[which].hIm[j] = kernels[which]->im(j, channel);
+        }
+    }
+    fft_.multiplySums(xRe, xIm, s, sumsThisPeriod_, from, to);
+}
+
+// Output frames [from, to) of the block: samples B + from .. B + to - 1 of the
+// transformed-back window(s), blended while fading.
+void PartitionLevel::store(int channel, int from, int to)
+{
+    const int half = points_ / 2;
+    const float* aRe = sum(0, channel) + half + from / 2;
+    const float* aIm = aRe + imOffset_;
+    const float* bRe = sumsThisPeriod_ == 2 ? sum(1, channel) + half + from / 2 : nullptr;
+    const float* bIm = bRe != nullptr ? bRe + imOffset_ : nullptr;
+    const float* w = fading_ ? fade_ + static_cast<std::size_t>(fadePeriod_) * level_.blockFrames + from : nullptr;
+    kernels_.framesFromPoints(aRe, aIm, bRe, bIm, w, slot(writeSlot_, channel) + from, to - from);
+}
+
+void PartitionLevel::reset()
+{
+    store_.clear();
+    std::fill(slotSilent_.get(), slotSilent_.get() + slots_, true);
+    newest_ = 0;
+    period_ = 0;
+    sumsThisPeriod_ = 0;
+    fading_ = false;
+    fadingFrom_ = nullptr;
+    fadePeriod_ = 0;
+    fresh_ = true;
+    schedule_.clear();
+}
+
+} // namespace engine
