@@ -91,7 +91,7 @@ public:
     double time(long calls, Part&& part)
     {
         float dry[2][kCall], wet[2][kCall];
-        unsigned long long ticks = 0;
+        std::vector<unsigned long long> ticks(static_cast<std::size_t>(calls));
         for (long i = 0; i < calls; ++i) {
             const std::int64_t frame = i * kCall;
             const std::size_t at = static_cast<std::size_t>(frame) & (kRingFrames - 1);
@@ -103,9 +103,20 @@ public:
             std::memcpy(ring_.data() + kRingStride + at, inR, sizeof(float) * kCall);
             const unsigned long long t0 = __rdtsc();
             part(frame);
-            ticks += __rdtsc() - t0;
+            ticks[static_cast<std::size_t>(i)] = __rdtsc() - t0;
         }
-        return static_cast<double>(ticks) * tick_ / (2.0 * static_cast<double>(calls) * kCall);
+        // Calls the system interrupted for long (far above the median) are
+        // left out, and the rest stand for all.
+        std::vector<unsigned long long> sorted(ticks);
+        std::nth_element(sorted.begin(), sorted.begin() + calls / 2, sorted.end());
+        const unsigned long long limit = 20 * std::max(sorted[static_cast<std::size_t>(calls / 2)], 1ULL);
+        double kept = 0.0, sum = 0.0;
+        for (unsigned long long t : ticks)
+            if (t <= limit) {
+                sum += static_cast<double>(t);
+                kept += 1.0;
+            }
+        return sum * tick_ / (2.0 * kept * kCall);
     }
 
 private:
@@ -152,7 +163,7 @@ double levelCost(Bench& bench, const Signals& s, int block, int partitions)
     const long calls = std::max(8L * block, 96000L) / kCall;
     return leastOfThree([&] {
         engine::PartitionLevel part(bench.epoch(), level, gPath, LiveCostModel::measured(), kFade, bench.ring(),
-                                    Bench::kRingStride, Bench::kRingFrames - 1);
+                                    Bench::kRingStride, Bench::kRingFrames);
         part.publish(part.prepare(s.irL.data(), s.irR.data(), extent));
         float out[2][kCall] = {};
         return bench.time(calls, [&](std::int64_t frame) {
@@ -252,23 +263,30 @@ int main(int argc, char** argv)
     }
     model.headPerTap = xy / xx;
     std::printf("headPerTap %.4f\n\n%8s", model.headPerTap, "block");
-    const int ks[] = {1, 2, 4, 6, 8};
+    const int ks[] = {1, 2, 3, 4, 6, 8};
     for (int k : ks)
         std::printf("   k=%d", k);
     std::printf("   level  partition\n");
     for (int b = LiveCostModel::kMinLog2Block; b <= LiveCostModel::kMaxLog2Block; ++b) {
         std::printf("%8d", 1 << b);
         double sk = 0, sc = 0, skk = 0, skc = 0;
+        int count = 0;
         for (int k : ks) {
+            // Only as many partitions as fit between 2B and the capacity.
+            if ((2 + k) << b > kCapacity) {
+                std::printf(" %6s", "-");
+                continue;
+            }
             const double c = levelCost(bench, s, 1 << b, k);
             std::printf(" %6.2f", c);
+            ++count;
             sk += k;
             sc += c;
             skk += k * k;
             skc += k * c;
             std::fflush(stdout);
         }
-        const double n = sizeof ks / sizeof ks[0];
+        const double n = count;
         model.partition[b] = (n * skc - sk * sc) / (n * skk - sk * sk);
         model.level[b] = (sc - model.partition[b] * sk) / n;
         std::printf("  %6.3f %6.3f\n", model.level[b], model.partition[b]);

@@ -10,14 +10,6 @@ namespace engine {
 
 namespace {
 
-int powerOfTwoAtLeast(int n)
-{
-    int p = 1;
-    while (p < n)
-        p *= 2;
-    return p;
-}
-
 int longestBlock(const LivePartitionPlan& plan)
 {
     int b = 1;
@@ -33,7 +25,7 @@ LiveConvolutionEngine::LiveConvolutionEngine(ProcessEpoch& epoch, VectorPath pat
       path_(vectorPathAvailable(path) ? path : VectorPath::Sse2),
       blockFrames_(plan.levelCount > 0 ? plan.levels[0].blockFrames : LivePartitionPlan::kHeadQuantum),
       // A level reads the two blocks before the one being written.
-      ringFrames_(powerOfTwoAtLeast(3 * longestBlock(plan))),
+      ringFrames_(3 * longestBlock(plan)),
       ringStride_(static_cast<std::size_t>(ringFrames_) + 16),
       ring_(2 * ringStride_),
       head_(epoch, plan.headFrames, blockFrames_, kLog2FadeFrames, vectorKernels(path_)),
@@ -44,7 +36,7 @@ LiveConvolutionEngine::LiveConvolutionEngine(ProcessEpoch& epoch, VectorPath pat
     for (int l = 0; l < plan_.levelCount; ++l) {
         assert(plan_.levels[l].blockFrames % blockFrames_ == 0);
         levels_[l] = std::make_unique<PartitionLevel>(epoch, plan_.levels[l], path_, LiveCostModel::measured(),
-                                                      kLog2FadeFrames, ring_.data(), ringStride_, ringFrames_ - 1);
+                                                      kLog2FadeFrames, ring_.data(), ringStride_, ringFrames_);
     }
 }
 
@@ -69,7 +61,7 @@ void LiveConvolutionEngine::exchange(const float* inL, const float* inR, float* 
         }
         // Every input frame is read before any output frame is written: the
         // host may pass the same arrays.
-        const int at = static_cast<int>(frame_ & (ringFrames_ - 1));
+        const int at = static_cast<int>(frame_ % ringFrames_);
         float* ringL = ring_.data() + at;
         float* ringR = ringL + ringStride_;
         for (int i = 0; i < n; ++i) {

@@ -29,8 +29,8 @@
 //   PartitionLevel). The first kernel, prepared before any input, needs no
 //   fade.
 //
-// Memory: the input of the last 4 longest blocks, each level's window
-// spectra, sums and output blocks, and the kernel (2 MiB for a full-length
+// Memory: the input of the last 3 longest blocks, each level's window
+// spectra, a sum for fades and output blocks, and the kernel (2 MiB for a full-length
 // stereo IR; while kernels change, up to twice that).
 #include "engine/AlignedFloats.h"
 #include "engine/Convolver.h"
@@ -84,7 +84,7 @@ private:
     const int blockFrames_;  // the shortest level's block
     std::atomic<double> routing_{0.5};
 
-    // Each channel's routed input, the last ring frames (a power of two).
+    // Each channel's routed input, the last three longest blocks.
     int ringFrames_;
     std::size_t ringStride_;
     AlignedFloats ring_;

@@ -19,6 +19,10 @@ constexpr int kSumPoints = 64;
 // Work items carry the channel, which of the two sums, and the transform's step.
 constexpr int kChannelIndex = 64;
 constexpr int kSumIndex = 32;
+// Up to this block, each transform (both channels, all its passes) is one
+// unit: the whole period's work is a few hundred nanoseconds, and cutting it
+// finer would cost more in bookkeeping than it spreads.
+constexpr int kWholeTransformBlock = 256;
 
 int log2Of(int n)
 {
@@ -51,7 +55,7 @@ int hundredths(double ns) { return std::max(1, static_cast<int>(std::lround(ns *
 
 PartitionLevel::PartitionLevel(ProcessEpoch& epoch, const LiveLevel& level, VectorPath path,
                                const LiveCostModel& costs, int log2FadeFrames, const float* input,
-                               std::size_t inputStride, int inputMask)
+                               std::size_t inputStride, int inputFrames)
     : level_(level),
       fft_(log2Of(2 * level.blockFrames), path),
       kernels_(vectorKernels(path)),
@@ -60,7 +64,7 @@ PartitionLevel::PartitionLevel(ProcessEpoch& epoch, const LiveLevel& level, Vect
       slots_(level.offsetFrames / level.blockFrames),
       input_(input),
       inputStride_(inputStride),
-      inputMask_(inputMask),
+      inputFrames_(inputFrames),
       fadePeriods_(std::max(1, (1 << log2FadeFrames) / level.blockFrames)),
       fade_(FadeCurve::forLength(std::max(log2FadeFrames, log2Of(level.blockFrames)))),
       kernel_(epoch),
@@ -68,9 +72,9 @@ PartitionLevel::PartitionLevel(ProcessEpoch& epoch, const LiveLevel& level, Vect
 {
     assert(slots_ >= 2 && level.offsetFrames % level.blockFrames == 0);
     const int k = level_.partitions;
-    // Per channel: k window spectra and two sums of 2 * imOffset floats, then
-    // the output blocks.
-    channelStride_ = static_cast<std::size_t>(k + 2) * 2 * imOffset_ + static_cast<std::size_t>(slots_) * points_ + 16;
+    // Per channel: k window spectra and the old kernel's sum, each of
+    // 2 * imOffset floats, then the output blocks.
+    channelStride_ = static_cast<std::size_t>(k + 1) * 2 * imOffset_ + static_cast<std::size_t>(slots_) * points_ + 16;
     store_ = AlignedFloats(2 * channelStride_);
     std::fill(slotSilent_.get(), slotSilent_.get() + slots_, true);
 
@@ -103,11 +107,18 @@ float* PartitionLevel::spectrum(int which, int channel)
     return store_.data() + channel * channelStride_ + static_cast<std::size_t>(which) * 2 * imOffset_;
 }
 
-float* PartitionLevel::sum(int which, int channel) { return spectrum(level_.partitions + which, channel); }
+// The new kernel's sum takes the place of the oldest window's spectrum, whose
+// last product it is (every input at a position is read before the output
+// there is written); the next period's window goes there once the sum has
+// been transformed back and stored. The old kernel's sum has a place of its own.
+float* PartitionLevel::sum(int which, int channel)
+{
+    return spectrum(which == 0 ? (newest_ + 1) % level_.partitions : level_.partitions, channel);
+}
 
 float* PartitionLevel::slot(int which, int channel)
 {
-    return store_.data() + channel * channelStride_ + static_cast<std::size_t>(level_.partitions + 2) * 2 * imOffset_ +
+    return store_.data() + channel * channelStride_ + static_cast<std::size_t>(level_.partitions + 1) * 2 * imOffset_ +
            static_cast<std::size_t>(which) * points_;
 }
 
@@ -148,8 +159,17 @@ void PartitionLevel::beginPeriod(std::int64_t period)
     schedule_.clear();
     const std::vector<RealFft::Step>& steps = fft_.steps();
     const int stepCount = static_cast<int>(steps.size());
+    const bool whole = level_.blockFrames <= kWholeTransformBlock;
+    auto wholeWeight = [&](int inverse) {
+        int w = 0;
+        for (int s = 0; s < stepCount; ++s)
+            w += stepWeight_[inverse][s] * steps[static_cast<std::size_t>(s)].units;
+        return w;
+    };
     schedule_.add(Load, 0, 2 * level_.blockFrames / loadUnitFrames_, loadWeight_);
-    for (int c = 0; c < 2; ++c)
+    if (whole)
+        schedule_.add(WholeForward, 0, 1, 2 * wholeWeight(0));
+    for (int c = 0; c < 2 && !whole; ++c)
         for (int s = 0; s < stepCount; ++s)
             schedule_.add(Forward, c * kChannelIndex + s, steps[static_cast<std::size_t>(s)].units, stepWeight_[0][s]);
     if (sumsThisPeriod_ == 0)
@@ -157,7 +177,9 @@ void PartitionLevel::beginPeriod(std::int64_t period)
     const int terms = termsNew_ + termsOld_;
     for (int c = 0; c < 2; ++c)
         schedule_.add(Sums, c * kChannelIndex, points_ / sumUnitPoints_, sumWeightBase_ + terms * sumWeightPerTerm_);
-    for (int c = 0; c < 2; ++c)
+    if (whole)
+        schedule_.add(WholeInverse, 0, 1, 2 * sumsThisPeriod_ * wholeWeight(1));
+    for (int c = 0; c < 2 && !whole; ++c)
         for (int which = 0; which < sumsThisPeriod_; ++which)
             for (int s = 0; s < stepCount; ++s) {
                 // The inverse runs the forward steps backward.
@@ -202,6 +224,15 @@ void PartitionLevel::run(int work, int index, int from, int to)
     case Forward:
         fft_.runForward(step, spectrum(newest_, channel), spectrum(newest_, channel) + imOffset_, from, to);
         break;
+    case WholeForward:
+        for (int c = 0; c < 2; ++c)
+            fft_.forward(spectrum(newest_, c), spectrum(newest_, c) + imOffset_);
+        break;
+    case WholeInverse:
+        for (int c = 0; c < 2; ++c)
+            for (int w = 0; w < sumsThisPeriod_; ++w)
+                fft_.inverse(sum(w, c), sum(w, c) + imOffset_);
+        break;
     case Sums:
         sums(channel, from * sumUnitPoints_, to * sumUnitPoints_);
         break;
@@ -223,8 +254,8 @@ void PartitionLevel::load(int from, int to)
         float* re = spectrum(newest_, c);
         for (int f = from; f < to;) {
             // A run never crosses the end of the input ring.
-            const int at = static_cast<int>((first + f) & inputMask_);
-            const int n = std::min(to - f, inputMask_ + 1 - at);
+            const int at = static_cast<int>(((first + f) % inputFrames_ + inputFrames_) % inputFrames_);
+            const int n = std::min(to - f, inputFrames_ - at);
             kernels_.pointsFromFrames(input_ + c * inputStride_ + at, re + f / 2, re + imOffset_ + f / 2, n);
             f += n;
         }
@@ -258,6 +289,21 @@ void PartitionLevel::sums(int channel, int from, int to)
         }
     }
     fft_.multiplySums(xRe, xIm, s, sumsThisPeriod_, from, to);
+
+    // The next unit runs in a later call, after other work has passed
+    // through the caches: ask for its lines now, while the memory is idle.
+    const int next = std::min(to + (to - from), points_);
+    for (int k = to; k < next; k += 16) {
+        for (int j = 0; j < terms; ++j) {
+            __builtin_prefetch(xRe[j] + k);
+            __builtin_prefetch(xIm[j] + k);
+        }
+        for (int which = 0; which < sumsThisPeriod_; ++which)
+            for (int j = 0; j < counts[which]; ++j) {
+                __builtin_prefetch(s[which].hRe[j] + k);
+                __builtin_prefetch(s[which].hIm[j] + k);
+            }
+    }
 }
 
 // Output frames [from, to) of the block: samples B + from .. B + to - 1 of the

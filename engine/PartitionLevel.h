@@ -36,11 +36,11 @@ namespace engine {
 class PartitionLevel {
 public:
     // `input` holds each channel's routed input frames (frame t of channel c
-    // at input[c * inputStride + (t & inputMask)]); the engine writes a
+    // at input[c * inputStride + t mod inputFrames]); the engine writes a
     // period's frames before the level's work of that period runs and keeps
     // at least the last 3B frames. `log2FadeFrames` within FadeCurve's range.
     PartitionLevel(ProcessEpoch& epoch, const LiveLevel& level, VectorPath path, const LiveCostModel& costs,
-                   int log2FadeFrames, const float* input, std::size_t inputStride, int inputMask);
+                   int log2FadeFrames, const float* input, std::size_t inputStride, int inputFrames);
     PartitionLevel(const PartitionLevel&) = delete;
     PartitionLevel& operator=(const PartitionLevel&) = delete;
 
@@ -74,7 +74,7 @@ public:
     std::int64_t periodCost() const { return schedule_.totalCost(); }
 
 private:
-    enum Work { Load, Forward, Sums, Inverse, Store };
+    enum Work { Load, Forward, WholeForward, Sums, Inverse, WholeInverse, Store };
 
     void run(int work, int index, int from, int to);
     void load(int from, int to);
@@ -94,7 +94,7 @@ private:
     const int slots_;     // output blocks kept: d / B
     const float* input_;
     const std::size_t inputStride_;
-    const int inputMask_;
+    const int inputFrames_;  // a multiple of B
     const int fadePeriods_;
     const float* fade_;
 
@@ -106,8 +106,8 @@ private:
     int fadePeriod_ = 0;
 
     // Per channel: the spectra of the last k windows in turns (newest_ the
-    // newest), the two sums (the new kernel's, the old one's while fading)
-    // and the output blocks, in that order in one allocation.
+    // newest; the oldest takes the new kernel's sum), the old kernel's sum
+    // while fading, and the output blocks, in that order in one allocation.
     AlignedFloats store_;
     std::size_t channelStride_ = 0;
     int newest_ = 0;
