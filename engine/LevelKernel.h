@@ -28,6 +28,12 @@ public:
     const float* re(int partition, int channel) const { return spectra_.data() + offset(partition, channel); }
     const float* im(int partition, int channel) const { return re(partition, channel) + imOffset_; }
 
+    // A partition's storage, for the engine to compute in once the kernel is
+    // being replaced and that partition has taken its last product. A kernel
+    // with no partitions still has storage for partition 0.
+    float* spentRe(int partition, int channel) { return spectra_.data() + offset(partition, channel); }
+    float* spentIm(int partition, int channel) { return spentRe(partition, channel) + imOffset_; }
+
     // A spectrum's imaginary parts start one cache line after the space its
     // real parts take, so that arrays a power of two apart do not all share
     // cache sets.

@@ -23,6 +23,8 @@ constexpr int kSumIndex = 32;
 // unit: the whole period's work is a few hundred nanoseconds, and cutting it
 // finer would cost more in bookkeeping than it spreads.
 constexpr int kWholeTransformBlock = 256;
+// The spectral blend works on whole units of the transform.
+constexpr int kSpectralFadeBlock = 256;
 
 int log2Of(int n)
 {
@@ -66,15 +68,17 @@ PartitionLevel::PartitionLevel(ProcessEpoch& epoch, const LiveLevel& level, Vect
       inputStride_(inputStride),
       inputFrames_(inputFrames),
       fadePeriods_(std::max(1, (1 << log2FadeFrames) / level.blockFrames)),
+      spectralFade_(fadePeriods_ == 1 && level.blockFrames >= kSpectralFadeBlock),
       fade_(FadeCurve::forLength(std::max(log2FadeFrames, log2Of(level.blockFrames)))),
       kernel_(epoch),
       slotSilent_(new bool[static_cast<std::size_t>(level.offsetFrames / level.blockFrames)])
 {
     assert(slots_ >= 2 && level.offsetFrames % level.blockFrames == 0);
     const int k = level_.partitions;
-    // Per channel: k window spectra and the old kernel's sum, each of
-    // 2 * imOffset floats, then the output blocks.
-    channelStride_ = static_cast<std::size_t>(k + 1) * 2 * imOffset_ + static_cast<std::size_t>(slots_) * points_ + 16;
+    // Per channel: k window spectra and (for fades over several periods) the
+    // old kernel's sum, each of 2 * imOffset floats, then the output blocks.
+    channelStride_ = static_cast<std::size_t>(k + (spectralFade_ ? 0 : 1)) * 2 * imOffset_ +
+                     static_cast<std::size_t>(slots_) * points_ + 16;
     store_ = AlignedFloats(2 * channelStride_);
     std::fill(slotSilent_.get(), slotSilent_.get() + slots_, true);
 
@@ -118,7 +122,7 @@ float* PartitionLevel::sum(int which, int channel)
 
 float* PartitionLevel::slot(int which, int channel)
 {
-    return store_.data() + channel * channelStride_ + static_cast<std::size_t>(level_.partitions + 1) * 2 * imOffset_ +
+    return store_.data() + channel * channelStride_ + static_cast<std::size_t>(level_.partitions + (spectralFade_ ? 0 : 1)) * 2 * imOffset_ +
            static_cast<std::size_t>(which) * points_;
 }
 
@@ -150,7 +154,11 @@ void PartitionLevel::beginPeriod(std::int64_t period)
     newest_ = (newest_ + 1) % level_.partitions;
     termsNew_ = current_ != nullptr ? current_->partitions() : 0;
     termsOld_ = fading_ && fadingFrom_ != nullptr ? fadingFrom_->partitions() : 0;
-    sumsThisPeriod_ = termsNew_ == 0 && termsOld_ == 0 && !fading_ ? 0 : (termsOld_ > 0 ? 2 : 1);
+    // A fade from a sounding kernel over one period is blended on the
+    // spectrum: the change's difference goes where the old kernel kept its
+    // first partition, which no period reads again.
+    difference_ = spectralFade_ && termsOld_ > 0;
+    sumsThisPeriod_ = termsNew_ == 0 && termsOld_ == 0 && !fading_ ? 0 : (termsOld_ > 0 && !difference_ ? 2 : 1);
     // The block computed now plays d/B - 1 periods on: in the slot that
     // played in the last period.
     writeSlot_ = static_cast<int>((period + slots_ - 1) % slots_);
@@ -177,6 +185,8 @@ void PartitionLevel::beginPeriod(std::int64_t period)
     const int terms = termsNew_ + termsOld_;
     for (int c = 0; c < 2; ++c)
         schedule_.add(Sums, c * kChannelIndex, points_ / sumUnitPoints_, sumWeightBase_ + terms * sumWeightPerTerm_);
+    for (int c = 0; c < 2 && difference_; ++c)
+        schedule_.add(BlendSpectra, c * kChannelIndex, fft_.blendUnits(), stepWeight_[1][0]);
     if (whole)
         schedule_.add(WholeInverse, 0, 1, 2 * sumsThisPeriod_ * wholeWeight(1));
     for (int c = 0; c < 2 && !whole; ++c)
@@ -239,6 +249,10 @@ void PartitionLevel::run(int work, int index, int from, int to)
     case Inverse:
         fft_.runInverse(step, sum(which, channel), sum(which, channel) + imOffset_, from, to);
         break;
+    case BlendSpectra:
+        fft_.blendSpectra(sum(0, channel), sum(0, channel) + imOffset_, fadingFrom_->spentRe(0, channel),
+                          fadingFrom_->spentIm(0, channel), from, to);
+        break;
     case Store:
         store(channel, from * storeUnitFrames_, to * storeUnitFrames_);
         break;
@@ -288,7 +302,22 @@ void PartitionLevel::sums(int channel, int from, int to)
             s[which].hIm[j] = kernels[which]->im(j, channel);
         }
     }
-    fft_.multiplySums(xRe, xIm, s, sumsThisPeriod_, from, to);
+    TermChanges* changes = nullptr;
+    if (difference_) {
+        // Every term changes: d = the sum of X_j (new H_j - old H_j).
+        changes_.count = std::max(termsNew_, termsOld_);
+        for (int j = 0; j < changes_.count; ++j) {
+            changes_.term[j] = j;
+            changes_.newRe[j] = j < termsNew_ ? current_->re(j, channel) : nullptr;
+            changes_.newIm[j] = j < termsNew_ ? current_->im(j, channel) : nullptr;
+            changes_.oldRe[j] = j < termsOld_ ? fadingFrom_->re(j, channel) : nullptr;
+            changes_.oldIm[j] = j < termsOld_ ? fadingFrom_->im(j, channel) : nullptr;
+        }
+        changes_.dRe = fadingFrom_->spentRe(0, channel);
+        changes_.dIm = fadingFrom_->spentIm(0, channel);
+        changes = &changes_;
+    }
+    fft_.multiplySums(xRe, xIm, s, sumsThisPeriod_, from, to, changes);
 
     // The next unit runs in a later call, after other work has passed
     // through the caches: ask for its lines now, while the memory is idle.
@@ -315,7 +344,8 @@ void PartitionLevel::store(int channel, int from, int to)
     const float* aIm = aRe + imOffset_;
     const float* bRe = sumsThisPeriod_ == 2 ? sum(1, channel) + half + from / 2 : nullptr;
     const float* bIm = bRe != nullptr ? bRe + imOffset_ : nullptr;
-    const float* w = fading_ ? fade_ + static_cast<std::size_t>(fadePeriod_) * level_.blockFrames + from : nullptr;
+    const bool weigh = fading_ && !difference_;
+    const float* w = weigh ? fade_ + static_cast<std::size_t>(fadePeriod_) * level_.blockFrames + from : nullptr;
     kernels_.framesFromPoints(aRe, aIm, bRe, bIm, w, slot(writeSlot_, channel) + from, to - from);
 }
 
@@ -326,6 +356,7 @@ void PartitionLevel::reset()
     newest_ = 0;
     period_ = 0;
     sumsThisPeriod_ = 0;
+    difference_ = false;
     fading_ = false;
     fadingFrom_ = nullptr;
     fadePeriod_ = 0;

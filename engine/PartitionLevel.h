@@ -16,9 +16,14 @@
 // takes the newest kernel published for it. All its terms change at once, the
 // past input included (so the change is heard at once, not only on new
 // input): for the next fadeFrames of output (whole periods), the level
-// computes the sums of both kernels, transforms both back, and blends the
-// output blocks from the old to the new with the raised-cosine FadeCurve. A
-// level whose kernels have no partitions (an IR that ends before it) only
+// blends its output blocks from the old kernel's to the new one's with the
+// raised-cosine FadeCurve. Where the fade spans several periods (short
+// blocks) the level computes both kernels' sums and transforms both back;
+// where it is one period (blocks as long as the fade or longer) it computes
+// the new sum and the change's difference (kept where the old kernel kept its
+// first partition), blends them on the spectrum (RealFft::blendSpectra, whose
+// curve over the output half of the window is the same raised cosine) and
+// transforms back once. A level whose kernels have no partitions (an IR that ends before it) only
 // keeps its window spectra up to date, ready for a longer IR.
 #include "engine/AlignedFloats.h"
 #include "engine/Handover.h"
@@ -74,7 +79,7 @@ public:
     std::int64_t periodCost() const { return schedule_.totalCost(); }
 
 private:
-    enum Work { Load, Forward, WholeForward, Sums, Inverse, WholeInverse, Store };
+    enum Work { Load, Forward, WholeForward, Sums, BlendSpectra, Inverse, WholeInverse, Store };
 
     void run(int work, int index, int from, int to);
     void load(int from, int to);
@@ -96,6 +101,7 @@ private:
     const std::size_t inputStride_;
     const int inputFrames_;  // a multiple of B
     const int fadePeriods_;
+    const bool spectralFade_;  // fades over one period, blended on the spectrum
     const float* fade_;
 
     Handover<LevelKernel, 2> kernel_;
@@ -115,6 +121,8 @@ private:
     int sumsThisPeriod_ = 0;  // 0 silent, 1, or 2 while fading from a sounding kernel
     int termsNew_ = 0;
     int termsOld_ = 0;
+    bool difference_ = false;  // this period blends a change's difference on the spectrum
+    TermChanges changes_;
     int writeSlot_ = 0;
     std::unique_ptr<bool[]> slotSilent_;
 

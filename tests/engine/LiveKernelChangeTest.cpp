@@ -110,6 +110,69 @@ TEST(LiveKernelChange, NewKernelIsHeardWithin480FramesAndAloneOnceEveryLevelFade
     }
 }
 
+// Kernels that differ only within one part of the engine (the head, the
+// shortest level, the longest level), with a louder impulse on the right so
+// that every kernel is normalised alike: the left output is then the old
+// kernel's stream crossfaded into the new one's by exactly that part's fade,
+// the raised cosine from the frame its first new output plays, over its
+// fade's length. (The longest level blends on the spectrum, the shortest in
+// time over several periods.)
+TEST(LiveKernelChange, EachPartFadesFromTheOldKernelToTheNewOverItsOwnFade)
+{
+    ProcessEpoch epoch;
+    const LiveConvolutionEngine probe(epoch);
+    const engine::LivePartitionPlan& plan = probe.plan();
+    const engine::LiveLevel& first = plan.levels[0];
+    const engine::LiveLevel& last = plan.levels[plan.levelCount - 1];
+    const int fadeFrames = 1 << LiveConvolutionEngine::kLog2FadeFrames;
+    const double pi = 3.14159265358979323846;
+    struct Part {
+        int from, to;        // the IR frames that differ
+        long block;          // the part's block: when it takes a kernel
+        long delay;          // from taking it to playing its first output
+        long fade;
+    };
+    const long capacity = 131072;
+    const Part parts[] = {
+        {0, plan.headFrames, probe.blockFrames(), 0, fadeFrames},
+        {first.offsetFrames, first.offsetFrames + first.partitions * first.blockFrames, first.blockFrames,
+         first.offsetFrames - first.blockFrames, std::max(first.blockFrames, fadeFrames)},
+        {last.offsetFrames, static_cast<int>(capacity), last.blockFrames, last.offsetFrames - last.blockFrames,
+         std::max(last.blockFrames, fadeFrames)},
+    };
+    const int change = 50000 + 37;
+    const int frames = 200000;
+    const std::vector<float> inL = convtest::randomSignal(frames, 23u), inR = convtest::randomSignal(frames, 24u);
+    std::vector<float> impulse(capacity, 0.0f);
+    impulse[0] = 1.0f;
+    const std::vector<float> base = convtest::randomSignal(static_cast<int>(capacity), 25u, 0.001f);
+    for (const Part& part : parts) {
+        std::vector<float> other(base);
+        const std::vector<float> noise = convtest::randomSignal(part.to - part.from, 26u, 0.001f);
+        std::copy(noise.begin(), noise.end(), other.begin() + part.from);
+        const Ir a{base, impulse}, b{other, impulse};
+        const Output oldStream = stream(inL, inR, a, nullptr, 0, 100);
+        const Output newStream = stream(inL, inR, b, nullptr, 0, 100);
+        const Output out = stream(inL, inR, a, &b, change, 100);
+
+        const long start = (change + part.block - 1) / part.block * part.block + part.delay;
+        double worst = 0.0;
+        for (long t = change; t < start + part.fade + 1000; ++t) {
+            const size_t i = static_cast<size_t>(t);
+            const double g = static_cast<double>(t - start);
+            const double w = g < 0.0 ? 0.0 : g >= part.fade ? 1.0 : std::pow(std::sin(pi * g / (2.0 * part.fade)), 2.0);
+            const double want = oldStream.wetL[i] + w * (static_cast<double>(newStream.wetL[i]) - oldStream.wetL[i]);
+            worst = std::max(worst, std::fabs(out.wetL[i] - want));
+        }
+        EXPECT_LE(worst, 1e-6) << "IR frames " << part.from << " to " << part.to;
+        double moved = 0.0;
+        for (long t = start; t < start + part.fade; ++t)
+            moved = std::max(moved, std::fabs(static_cast<double>(newStream.wetL[static_cast<size_t>(t)]) -
+                                              oldStream.wetL[static_cast<size_t>(t)]));
+        EXPECT_GT(moved, 1e-3) << "the kernels must differ there, IR frames " << part.from << " to " << part.to;
+    }
+}
+
 double largestStep(const std::vector<float>& v, size_t from, size_t to)
 {
     double step = 0.0;
