@@ -179,6 +179,48 @@ TEST(LiveConvolution, AnyCallSizesGiveTheSameStreamAndTheDryIsTheInput)
     EXPECT_TRUE(again.wetL == whole.wetL && again.wetR == whole.wetR);
 }
 
+// A routing change between calls applies to the input from that call on, as
+// it enters: the output is the convolution of the input routed one way up to
+// the change and the other way after it, the tail of the earlier input
+// ringing on with its own routing.
+TEST(LiveConvolution, RoutingChangeAppliesToTheInputFromTheNextCallOn)
+{
+    const int frames = 60000, change = 20011;
+    const Stereo in = noise(frames, 91u);
+    Stereo ir{std::vector<float>(40000, 0.0f), std::vector<float>(40000, 0.0f)};
+    for (const int at : {0, 5, 700, 9000, 39999}) {
+        ir.l[static_cast<size_t>(at)] = 0.3f;
+        ir.r[static_cast<size_t>(at)] = -0.2f;
+    }
+    ProcessEpoch epoch;
+    LiveConvolutionEngine live(epoch);
+    live.setInputRouting(1.0);
+    ASSERT_TRUE(convtest::prepare(live, ir.l, ir.r));
+    const Stereo first{std::vector<float>(in.l.begin(), in.l.begin() + change),
+                       std::vector<float>(in.r.begin(), in.r.begin() + change)};
+    const Stereo second{std::vector<float>(in.l.begin() + change, in.l.end()),
+                        std::vector<float>(in.r.begin() + change, in.r.end())};
+    Output out = convtest::run(live, epoch, first.l, first.r, {333});
+    live.setInputRouting(-0.5);
+    const Output after = convtest::run(live, epoch, second.l, second.r, {333});
+    out.wetL.insert(out.wetL.end(), after.wetL.begin(), after.wetL.end());
+    out.wetR.insert(out.wetR.end(), after.wetR.begin(), after.wetR.end());
+
+    const Stereo straight = convtest::routed(in, 1.0), crossed = convtest::routed(in, -0.5);
+    Stereo x = straight;
+    std::copy(crossed.l.begin() + change, crossed.l.end(), x.l.begin() + change);
+    std::copy(crossed.r.begin() + change, crossed.r.end(), x.r.begin() + change);
+    const double gain = convtest::normalisation(ir);
+    const std::vector<double> wantL = convtest::directSparse(x.l, ir.l, gain, 0);
+    const std::vector<double> wantR = convtest::directSparse(x.r, ir.r, gain, 0);
+    double worst = 0.0;
+    for (size_t t = 0; t < static_cast<size_t>(frames); ++t) {
+        worst = std::max(worst, std::fabs(out.wetL[t] - wantL[t]));
+        worst = std::max(worst, std::fabs(out.wetR[t] - wantR[t]));
+    }
+    EXPECT_LE(worst, kTolerance);
+}
+
 // The same normalised IR as the standard engine, at zero latency: the live
 // output at frame t is the standard output at t + kLatency, for the lengths a
 // 1.5 s IR has at four rates (the two higher ones cut at the capacity).
