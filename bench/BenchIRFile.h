@@ -53,3 +53,39 @@ inline std::string writeIR(const std::string& path, unsigned state)
 }
 
 } // namespace benchir
+
+namespace benchir {
+
+// A stereo 32-bit float WAVE file of the given channels at `rate`; false if it
+// could not be written.
+inline bool writeStereoWav(const std::string& path, const float* left, const float* right, int frames, int rate)
+{
+    std::string data;
+    data.reserve(static_cast<std::size_t>(frames) * 8);
+    for (int i = 0; i < frames; ++i)
+        for (const float v : {left[i], right[i]}) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            put(data, bits, 4);
+        }
+    std::string wav = "RIFF";
+    put(wav, static_cast<std::uint32_t>(36 + data.size()), 4);
+    wav += "WAVEfmt ";
+    put(wav, 16, 4);
+    put(wav, 3, 2);
+    put(wav, 2, 2);
+    put(wav, static_cast<std::uint32_t>(rate), 4);
+    put(wav, static_cast<std::uint32_t>(rate) * 8, 4);
+    put(wav, 8, 2);
+    put(wav, 32, 2);
+    wav += "data";
+    put(wav, static_cast<std::uint32_t>(data.size()), 4);
+    wav += data;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        return false;
+    const bool written = std::fwrite(wav.data(), 1, wav.size(), f) == wav.size();
+    return std::fclose(f) == 0 && written;
+}
+
+} // namespace benchir

@@ -57,6 +57,7 @@
 // reset() while processing is stopped. The audio thread never allocates,
 // locks, waits or starts threads here, and never sees a half-built kernel.
 #include "engine/AlignedFloats.h"
+#include "engine/Convolver.h"
 #include "engine/Handover.h"
 #include "engine/PartitionKernel.h"
 #include "engine/RealFft.h"
@@ -68,7 +69,7 @@
 
 namespace engine {
 
-class ConvolutionEngine {
+class ConvolutionEngine final : public Convolver {
 public:
     static constexpr int kLatencyFrames = effect::kLatencyFrames;
     static constexpr int kCapacityFrames = effect::kIRCapacityFrames;
@@ -87,11 +88,11 @@ public:
     // Audio thread. For each of `frames` frames in order: takes the input frame
     // and writes the dry and wet frames. Inputs and outputs may be the same arrays.
     void exchange(const float* inL, const float* inR, float* dryL, float* dryR, float* wetL, float* wetR,
-                  int frames);
+                  int frames) override;
 
     // Any thread. r = 1 keeps the channels, -1 swaps them, 0 feeds the mono
     // sum to both; values between cross-feed.
-    void setInputRouting(double r) { routing_.store(r, std::memory_order_relaxed); }
+    void setInputRouting(double r) override { routing_.store(r, std::memory_order_relaxed); }
 
     // Non-audio thread, concurrently with exchange(). `left` and `right` each
     // hold the `frames` samples of one channel of the shaped IR (only the first
@@ -100,15 +101,17 @@ public:
     // kLatencyFrames frames has an energy of 1 there (a silent start leaves the
     // IR unscaled). Returns false, leaving the kernel in force, when the new
     // kernel's memory cannot be had.
-    bool prepareKernel(const float* left, const float* right, int frames);
+    bool prepareKernel(const float* left, const float* right, int frames) override;
 
     // While processing is stopped: drops all stored input, the work in progress
     // and all tails. The kernel stays.
-    void reset();
+    void reset() override;
 
     // Non-audio thread, from time to time: frees replaced kernels that no
     // window uses any more (no later prepareKernel() may come to free them).
-    void releaseUnused() { kernel_.collect(); }
+    void releaseUnused() override { kernel_.collect(); }
+
+    int latencyFrames() const override { return kLatencyFrames; }
 
     VectorPath vectorPath() const { return fft_.path(); }
 

@@ -1,35 +1,15 @@
 #include "engine/PartitionKernel.h"
 
 #include <algorithm>
-#include <cmath>
 #include <new>
 
 namespace engine {
 
-namespace {
-
-double leadingEnergy(const float* ir, int frames)
-{
-    double sum = 0.0;
-    for (int i = 0; i < std::min(frames, PartitionKernel::kEnergyFrames); ++i)
-        sum += static_cast<double>(ir[i]) * ir[i];
-    return sum;
-}
-
-// Frames up to and including the last nonzero one in either channel.
-int soundingFrames(const float* left, const float* right, int frames)
-{
-    while (frames > 0 && left[frames - 1] == 0.0f && right[frames - 1] == 0.0f)
-        --frames;
-    return frames;
-}
-
-} // namespace
-
 std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, const float* right, int frames,
                                                           const RealFft& fft)
 {
-    frames = soundingFrames(left, right, std::clamp(frames, 0, kCapacityFrames));
+    const NormalisedExtent extent = KernelNormalisation::of(left, right, frames);
+    frames = extent.frames;
     const int partitions = (frames + kPartitionFrames - 1) / kPartitionFrames;
     std::unique_ptr<PartitionKernel> kernel;
     try {
@@ -40,9 +20,7 @@ std::unique_ptr<PartitionKernel> PartitionKernel::prepare(const float* left, con
     }
     kernel->partitions_ = partitions;
 
-    const float w =
-        static_cast<float>(std::max(std::sqrt(leadingEnergy(left, frames)), std::sqrt(leadingEnergy(right, frames))));
-    const double gain = (w != 0.0f ? 1.0 / w : 1.0) / fft.size();
+    const double gain = extent.gain / fft.size();
 
     const float* channels[2] = {left, right};
     for (int j = 0; j < partitions; ++j) {

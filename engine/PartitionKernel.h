@@ -4,11 +4,10 @@
 // twice its length and transformed (RealFft layout). Only the partitions up to
 // the IR's last nonzero frame are kept, so a short IR costs less to run.
 //
-// Both channels are scaled together so that the channel with more energy in
-// its first kEnergyFrames frames has an energy of 1 there (a silent start
-// leaves the IR unscaled). The factor 1/N of the inverse transform is folded
-// in too.
+// Both channels are scaled together as KernelNormalisation says; the factor
+// 1/N of the inverse transform is folded in too.
 #include "engine/AlignedFloats.h"
+#include "engine/KernelNormalisation.h"
 #include "engine/RealFft.h"
 #include "params/EffectConstants.h"
 
@@ -34,7 +33,7 @@ public:
     static constexpr int kMaxPartitions = kCapacityFrames / kPartitionFrames;
     static_assert(kMaxPartitions * kPartitionFrames == kCapacityFrames, "whole partitions cover the capacity");
     // The normalisation measures this many frames from the start of each channel.
-    static constexpr int kEnergyFrames = effect::kLatencyFrames;
+    static constexpr int kEnergyFrames = KernelNormalisation::kEnergyFrames;
 
     // Non-audio thread. `left` and `right` hold `frames` samples each (at most
     // kCapacityFrames are used); `fft` transforms 2 * kPartitionFrames samples.

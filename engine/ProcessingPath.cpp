@@ -20,9 +20,10 @@ static_assert(ProcessingPath::kChunkFrames <= GrowableBufferPair::kInitialCapaci
               "the scratch pair must hold a whole chunk from the start");
 } // namespace
 
-ProcessingPath::ProcessingPath(ProcessEpoch& epoch)
+ProcessingPath::ProcessingPath(ProcessEpoch& epoch, Edition edition)
     : epoch_(epoch),
-      convolution_(epoch),
+      edition_(edition),
+      convolution_(makeConvolver(edition, epoch)),
       highPass_(epoch, FilterPair::Kind::HighPass),
       lowPass_(epoch, FilterPair::Kind::LowPass),
       balanceFilter_(epoch, FilterPair::Kind::Balance),
@@ -52,7 +53,7 @@ void ProcessingPath::setWetLevel(float dB) { wetGain_.store(levelGain(dB), kRela
 void ProcessingPath::setDryLevel(float dB) { dryGain_.store(levelGain(dB), kRelaxed); }
 void ProcessingPath::setWetBoost(float value) { wetBoost_.store(value != 0.0f ? 1 : 0, kRelaxed); }
 void ProcessingPath::setBalance(double balance) { balance_.store(balance, kRelaxed); }
-void ProcessingPath::setInputRouting(double routing) { convolution_.setInputRouting(routing); }
+void ProcessingPath::setInputRouting(double routing) { convolution_->setInputRouting(routing); }
 bool ProcessingPath::setPreDelay(float ms) { return preDelay_.setDelay(ms); }
 void ProcessingPath::setWidth(float width) { width_.setWidth(width); }
 void ProcessingPath::setHighPassFrequency(float hz) { highPass_.setFrequency(hz); }
@@ -78,7 +79,7 @@ void ProcessingPath::reset()
     highPass_.reset();
     lowPass_.reset();
     balanceFilter_.reset();
-    convolution_.reset();
+    convolution_->reset();
     scratch_.clear();
     preDelay_.clear();
     width_.reset();
@@ -106,7 +107,7 @@ void ProcessingPath::processChunk(const float* inL, const float* inR, float* out
     float* scratchR = scratch_.right();
 
     // The whole chunk of input is read here, before any output is written.
-    convolution_.exchange(inL, inR, dryL, dryR, wetL, wetR, frames);
+    convolution_->exchange(inL, inR, dryL, dryR, wetL, wetR, frames);
     preDelay_.process(wetL, wetR, frames);
 
     // The filters ping-pong between the wet and scratch arrays; the balance

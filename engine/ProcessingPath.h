@@ -2,6 +2,8 @@
 // The effect's per-call audio path: the frame exchange with the convolution
 // engine, then on the wet signal the pre-delay, the three tone-filter pairs, the
 // channel gains and the width stage, mixed with the equally delayed dry signal.
+// The edition chooses the convolution: the standard one with its fixed latency,
+// or the live one at zero latency; everything after it is the same.
 //
 // process() is real-time safe: it never allocates, locks or waits. It works in
 // chunks of at most kChunkFrames through buffers allocated here, so a host
@@ -10,6 +12,8 @@
 // Settings arrive from other threads as atomics or as designs and stores handed
 // over through the ProcessEpoch.
 #include "engine/ConvolutionEngine.h"
+#include "engine/Convolver.h"
+#include "engine/Edition.h"
 #include "engine/FilterPair.h"
 #include "engine/GrowableBufferPair.h"
 #include "engine/Handover.h"
@@ -24,12 +28,13 @@ namespace engine {
 class ProcessingPath {
 public:
     static constexpr int kChunkFrames = 4096;
+    // The standard edition's latency; latencyFrames() gives the edition's own.
     static constexpr int kLatencyFrames = ConvolutionEngine::kLatencyFrames;
 
     // Inactive, wet and dry gains 1, balance 0, +12 dB off, width 0, pseudo-stereo
     // off, 44100 Hz, filters enabled at their construction designs. The effect
     // applies its parameter defaults on top of this.
-    explicit ProcessingPath(ProcessEpoch& epoch);
+    explicit ProcessingPath(ProcessEpoch& epoch, Edition edition = Edition::Standard);
     ProcessingPath(const ProcessingPath&) = delete;
     ProcessingPath& operator=(const ProcessingPath&) = delete;
 
@@ -71,7 +76,12 @@ public:
     int wetBoost() const { return wetBoost_.load(std::memory_order_relaxed); }
     double balance() const { return balance_.load(std::memory_order_relaxed); }
 
-    ConvolutionEngine& convolution() { return convolution_; }
+    Edition edition() const { return edition_; }
+    // How late the output (wet and dry) is against the input, in frames: what
+    // the host is told to compensate.
+    int latencyFrames() const { return convolution_->latencyFrames(); }
+
+    Convolver& convolution() { return *convolution_; }
     FilterPair& highPass() { return highPass_; }
     FilterPair& lowPass() { return lowPass_; }
     FilterPair& balanceFilter() { return balanceFilter_; }
@@ -82,7 +92,8 @@ private:
     void processChunk(const float* inL, const float* inR, float* outL, float* outR, int frames);
 
     ProcessEpoch& epoch_;
-    ConvolutionEngine convolution_;
+    const Edition edition_;
+    std::unique_ptr<Convolver> convolution_;
     FilterPair highPass_;
     FilterPair lowPass_;
     FilterPair balanceFilter_;

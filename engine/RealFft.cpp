@@ -7,7 +7,8 @@ namespace engine {
 
 namespace {
 
-constexpr int kMinLog2Size = 9;
+// Below 64 samples the real split's vector loop has no whole block to work on.
+constexpr int kMinLog2Size = 6;
 constexpr int kMaxLog2Size = 25;
 // Pairs below this index sit in blocks narrower than a vector: done one by one.
 constexpr int kVectorPairs = 8;
@@ -18,9 +19,10 @@ RealFft::RealFft(int log2Size, VectorPath path)
     : points_(1 << (std::clamp(log2Size, kMinLog2Size, kMaxLog2Size) - 1)),
       path_(path),
       tables_(&FftTables::forPoints(std::clamp(log2Size, kMinLog2Size, kMaxLog2Size) - 1)),
-      kernels_(&vectorKernels(path))
+      kernels_(&vectorKernels(path)),
+      unitPoints_(std::min(kUnitPoints, points_))
 {
-    const int units = points_ / kUnitPoints;
+    const int units = points_ / unitPoints_;
     if (tables_->radix2.data() != nullptr)
         steps_.push_back({StepKind::Radix2, units});
     for (std::size_t i = 0; i < tables_->radix4.size(); ++i)
@@ -62,25 +64,25 @@ void RealFft::runStep(bool forward, int step, float* re, float* im, int from, in
     const int half = points_ / 2;
     switch (steps_[static_cast<std::size_t>(step)].kind) {
     case StepKind::Radix2: {
-        const int a = from * (kUnitPoints / 2), b = to * (kUnitPoints / 2);
+        const int a = from * (unitPoints_ / 2), b = to * (unitPoints_ / 2);
         (forward ? k.radix2Forward : k.radix2Inverse)(re, im, half, tables_->radix2.data(), a, b);
         break;
     }
     case StepKind::Radix4: {
         const int first = tables_->radix2.data() != nullptr ? 1 : 0;
         const FftTables::Radix4& pass = tables_->radix4[static_cast<std::size_t>(step - first)];
-        const int a = from * (kUnitPoints / 4), b = to * (kUnitPoints / 4);
+        const int a = from * (unitPoints_ / 4), b = to * (unitPoints_ / 4);
         (forward ? k.radix4Forward : k.radix4Inverse)(re, im, pass.q, pass.w.data(), a, b);
         break;
     }
     case StepKind::Leaf: {
-        const int a = from * (kUnitPoints / 32), b = to * (kUnitPoints / 32);
+        const int a = from * (unitPoints_ / 32), b = to * (unitPoints_ / 32);
         (forward ? k.leaf16Forward : k.leaf16Inverse)(re, im, a, b);
         break;
     }
     case StepKind::RealSplit: {
-        int a = from * (kUnitPoints / 2);
-        const int b = to * (kUnitPoints / 2);
+        int a = from * (unitPoints_ / 2);
+        const int b = to * (unitPoints_ / 2);
         if (a < kVectorPairs) {
             if (forward)
                 splitLowPairs(re, im, std::min(b, kVectorPairs));

@@ -1,6 +1,6 @@
 #pragma once
 // The engine's one discrete Fourier transform: real input of N = 2^n samples
-// (512 <= N <= 2^25), single precision, split-complex, in place.
+// (64 <= N <= 2^25), single precision, split-complex, in place.
 //
 // Layout. A signal of N samples is held as M = N/2 complex points in two float
 // arrays of M values (64-byte aligned): sample 2i in re[i], sample 2i+1 in
@@ -17,9 +17,10 @@
 // The transform is a radix-4 decimation in frequency (one radix-2 pass first
 // when log2 M is odd) of M complex points, followed by the split that turns it
 // into the spectrum of the real signal; the inverse runs the same steps
-// backward. Every step is cut into units of 256 points, so that the work can
-// be spread over many process calls: runForward/runInverse do any range of
-// units of any step, in order, and never allocate. Twiddles come from tables
+// backward. Every step is cut into units of 256 points (a transform of fewer
+// points is one unit per step), so that the work can be spread over many
+// process calls: runForward/runInverse do any range of units of any step, in
+// order, and never allocate. Twiddles come from tables
 // shared by all transforms of a size (FftTables).
 #include "engine/FftTables.h"
 #include "engine/VectorKernels.h"
@@ -77,7 +78,7 @@ public:
     // the product in time is a three-tap sum over neighbouring bins, and one
     // inverse transform gives the blended signal. Over the window's second
     // half, t = N/2 + f, w rises from 0 as sin^2(pi f / N). Units [from, to)
-    // of blendUnits(); D is only read and may not be S.
+    // of blendUnits(); D is only read and may not be S. Needs N >= 512.
     int blendUnits() const { return points_ / kUnitPoints; }
     void blendSpectra(float* sRe, float* sIm, const float* dRe, const float* dIm, int from, int to) const;
 
@@ -91,6 +92,7 @@ private:
     VectorPath path_;
     const FftTables* tables_;
     const VectorKernels* kernels_;
+    int unitPoints_;
     std::vector<Step> steps_;
     int totalUnits_ = 0;
 };

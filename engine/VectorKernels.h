@@ -83,6 +83,23 @@ struct VectorKernels {
     void (*routeIntoPoints)(const float* left, const float* right, float e, float f, float* reL, float* imL,
                             float* reR, float* imR, int count);
 
+    // The direct-form convolution of the live engine's head: for i < frames,
+    // out[i] = sum over m < taps of kernel[m] * history[i + m], the kernel
+    // time-reversed (`taps` a multiple of 32, `kernel` aligned, `history` not).
+    // Each frame's sum is formed in the same order however many frames one
+    // call computes, so that the output never depends on the host's call sizes.
+    void (*directForm)(const float* history, const float* kernel, int taps, float* out, int frames);
+
+    // Frames [0, count) of one channel into the transform's layout (frame 2i
+    // at re[i], 2i+1 at im[i]); `frames` needs no alignment.
+    void (*pointsFromFrames)(const float* frames, float* re, float* im, int count);
+
+    // The other way, points [0, count / 2) into `count` frames, blended with
+    // a second signal where one is given: frames[t] = b[t] + w[t] (a[t] - b[t]),
+    // with a the signal in (aRe, aIm) and b the one in (bRe, bIm); without b
+    // (null), frames[t] = w[t] a[t]; without w (null), frames[t] = a[t].
+    void (*framesFromPoints)(const float* aRe, const float* aIm, const float* bRe, const float* bIm, const float* w,
+                             float* frames, int count);
 };
 
 // The loops built for `path`, which must be available on this machine.

@@ -1,6 +1,6 @@
 #include "ir/IRData.h"
 
-#include "engine/ConvolutionEngine.h"
+#include "engine/Convolver.h"
 #include "ir/DecayAnalysis.h"
 #include "ir/ErrorText.h"
 #include "params/EffectConstants.h"
@@ -40,14 +40,14 @@ std::unique_ptr<float[]> zeroedArray(int count)
 
 } // namespace
 
-IRData::IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate)
+IRData::IRData(IROwner* owner, engine::Convolver& engine, float sampleRate)
     : IRData(owner, &engine, sampleRate)
 {
 }
 
 IRData::IRData(IROwner* owner, float sampleRate) : IRData(owner, nullptr, sampleRate) {}
 
-IRData::IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate)
+IRData::IRData(IROwner* owner, engine::Convolver* engine, float sampleRate)
     : owner_(owner),
       engine_(engine),
       sampleRate_(sampleRate)

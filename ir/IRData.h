@@ -27,7 +27,7 @@
 #include <string>
 
 namespace engine {
-class ConvolutionEngine;
+class Convolver;
 }
 
 namespace ir {
@@ -38,7 +38,7 @@ public:
 
     // owner may be null (then nothing is published and no switch is set).
     // The raw arrays are allocated here, once.
-    IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = effect::kDefaultSampleRate);
+    IRData(IROwner* owner, engine::Convolver& engine, float sampleRate = effect::kDefaultSampleRate);
     // For display only: loads, shapes and publishes, but builds no kernel.
     IRData(IROwner* owner, float sampleRate);
     IRData(const IRData&) = delete;
@@ -125,7 +125,7 @@ public:
     const float* rawRight() const { return raw().right.get(); }
 
 private:
-    IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate);
+    IRData(IROwner* owner, engine::Convolver* engine, float sampleRate);
 
     // What the shape depends on: the envelope multiplier rather than the
     // Decay setting, since the same setting shapes differently after the
@@ -176,7 +176,7 @@ private:
 
     mutable std::mutex mutex_;
     IROwner* owner_;
-    engine::ConvolutionEngine* engine_;
+    engine::Convolver* engine_;
 
     IRPathText path_ = {};
     IRFileInfo fileInfo_;

@@ -7,7 +7,10 @@ packages=(build-essential cmake ninja-build pkg-config
           fonts-liberation fonts-ipafont-gothic fonts-ipafont-mincho xvfb x11-utils imagemagick sox
           clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix googletest wine wine64
-          lv2-dev liblilv-dev lilv-utils lv2file sordi)
+          lv2-dev liblilv-dev lilv-utils lv2file sordi
+          lsp-plugins-vst)
+# lsp-plugins-vst: LSP Impulse Reverb, a peer the live edition's cost is
+# measured against (bench_live_cost loads it at run time; nothing links it).
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

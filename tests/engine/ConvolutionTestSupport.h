@@ -3,6 +3,7 @@
 // given sizes, and the independent reference it is held to, a time-domain
 // linear convolution in double precision.
 #include "engine/ConvolutionEngine.h"
+#include "engine/Convolver.h"
 #include "engine/Handover.h"
 
 #include <algorithm>
@@ -23,7 +24,7 @@ struct Stereo {
     std::vector<float> l, r;
 };
 
-inline bool prepare(engine::ConvolutionEngine& engine, const std::vector<float>& irL, const std::vector<float>& irR)
+inline bool prepare(engine::Convolver& engine, const std::vector<float>& irL, const std::vector<float>& irR)
 {
     // The engine takes one length for both channels; the shorter one is padded.
     const size_t frames = std::max(irL.size(), irR.size());
@@ -54,7 +55,7 @@ inline std::vector<float> decayingNoise(int frames, unsigned stream, double endL
 
 // Feeds the whole input through the engine in calls of the given sizes (used
 // in turn), each call inside a process scope as the effect makes it.
-inline Output run(engine::ConvolutionEngine& engine, engine::ProcessEpoch& epoch, const std::vector<float>& inL,
+inline Output run(engine::Convolver& engine, engine::ProcessEpoch& epoch, const std::vector<float>& inL,
                   const std::vector<float>& inR, const std::vector<int>& callSizes = {512})
 {
     const int total = static_cast<int>(inL.size());
@@ -100,10 +101,11 @@ inline double normalisation(const Stereo& ir)
     return w == 0.0f ? 1.0 : 1.0 / w;
 }
 
-// Frame t of gain * (x convolved with h), delayed by kLatency, in double.
-inline double directAt(const std::vector<float>& x, const std::vector<float>& h, double gain, int t)
+// Frame t of gain * (x convolved with h), delayed by `latency`, in double.
+inline double directAt(const std::vector<float>& x, const std::vector<float>& h, double gain, int t,
+                       int latency = kLatency)
 {
-    const int n = t - kLatency;  // the newest input frame that reaches t
+    const int n = t - latency;  // the newest input frame that reaches t
     if (n < 0)
         return 0.0;
     // Raw pointers: this loop dominates the tests in unoptimised builds.
@@ -118,15 +120,16 @@ inline double directAt(const std::vector<float>& x, const std::vector<float>& h,
 }
 
 // The whole wet stream of a sparse IR (only its nonzero taps cost anything).
-inline std::vector<double> directSparse(const std::vector<float>& x, const std::vector<float>& h, double gain)
+inline std::vector<double> directSparse(const std::vector<float>& x, const std::vector<float>& h, double gain,
+                                        int latency = kLatency)
 {
     std::vector<double> y(x.size(), 0.0);
     for (int k = 0; k < static_cast<int>(h.size()); ++k) {
         if (h[k] == 0.0f)
             continue;
         const double a = static_cast<double>(h[k]) * gain;
-        for (int t = kLatency + k; t < static_cast<int>(x.size()); ++t)
-            y[t] += a * x[t - kLatency - k];
+        for (int t = latency + k; t < static_cast<int>(x.size()); ++t)
+            y[t] += a * x[t - latency - k];
     }
     return y;
 }

@@ -105,7 +105,7 @@ double binTolerance(const std::vector<double>& x) { return 3e-6 * rms(x) * std::
 TEST(RealFft, ForwardMatchesTheDefiningSum)
 {
     for (const VectorPath path : availablePaths()) {
-        for (const int log2n : {9, 10, 12, 13, 16}) {
+        for (const int log2n : {6, 7, 8, 9, 10, 12, 13, 16}) {
             const RealFft fft(log2n, path);
             const int n = fft.size();
             ASSERT_EQ(n, 1 << log2n);
@@ -127,7 +127,7 @@ TEST(RealFft, ForwardMatchesTheDefiningSum)
 TEST(RealFft, InverseMatchesTheDefiningSum)
 {
     for (const VectorPath path : availablePaths()) {
-        for (const int log2n : {9, 11, 14}) {
+        for (const int log2n : {6, 7, 9, 11, 14}) {
             const RealFft fft(log2n, path);
             const int n = fft.size();
             const int m = fft.points();
@@ -165,7 +165,7 @@ TEST(RealFft, InverseMatchesTheDefiningSum)
 TEST(RealFft, RoundTripReturnsTheInputTimesTheSize)
 {
     for (const VectorPath path : availablePaths()) {
-        for (const int log2n : {9, 12, 17}) {
+        for (const int log2n : {6, 8, 9, 12, 17}) {
             const RealFft fft(log2n, path);
             const int n = fft.size();
             const std::vector<double> x = randomSamples(n, 30u + log2n);
