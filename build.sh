@@ -57,11 +57,11 @@ case "${1:-}" in
     ;;
   install)
     configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
-    ninja -C build/release -j"$jobs" KestrelReverb KestrelReverb_lv2
+    ninja -C build/release -j"$jobs" KestrelReverb KestrelReverbLive KestrelReverb_lv2
     mkdir -p ~/.vst/data
-    cp build/release/KestrelReverb.so ~/.vst/
+    cp build/release/KestrelReverb.so build/release/KestrelReverbLive.so ~/.vst/
     cp resources/demo/demo_ir.wav ~/.vst/data/
-    echo "installed ~/.vst/KestrelReverb.so and its IR folder ~/.vst/data"
+    echo "installed ~/.vst/KestrelReverb.so, ~/.vst/KestrelReverbLive.so and their IR folder ~/.vst/data"
     # The bundle's files are replaced; IR files copied into its data folder stay.
     mkdir -p ~/.lv2/KestrelReverb.lv2/data
     cp build/release/KestrelReverb.lv2/*.ttl build/release/KestrelReverb.lv2/KestrelReverb.so ~/.lv2/KestrelReverb.lv2/
@@ -69,8 +69,8 @@ case "${1:-}" in
     echo "installed ~/.lv2/KestrelReverb.lv2 and its IR folder ~/.lv2/KestrelReverb.lv2/data"
     ;;
   windows)
-    build_windows KestrelReverb rvbhost
-    ls -l build/windows/KestrelReverb.dll build/windows/rvbhost.exe
+    build_windows KestrelReverb KestrelReverbLive rvbhost
+    ls -l build/windows/KestrelReverb.dll build/windows/KestrelReverbLive.dll build/windows/rvbhost.exe
     ;;
   screenshot)
     # The editor as an installed copy shows it (the demo IR in the plug-in's

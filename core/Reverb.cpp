@@ -26,14 +26,15 @@ void copyText(char* to, std::size_t capacity, const char* from)
 
 } // namespace
 
-Reverb::Reverb(ReverbHost& host, const platform::ModuleLocation& location)
+Reverb::Reverb(ReverbHost& host, const platform::ModuleLocation& location, engine::Edition edition)
     : host_(host),
       location_(location),
+      edition_(edition),
       intSampleRate_(effect::kDefaultSampleRate),
       hostRate_(static_cast<float>(effect::kDefaultSampleRate))
 {
     // filters, pre-delay line, scratch pair and width stage, all at the default rate
-    path_ = std::make_unique<engine::ProcessingPath>(epoch_);
+    path_ = std::make_unique<engine::ProcessingPath>(epoch_, edition);
 
     programs_ = std::make_unique<ProgramRecord[]>(kNumPrograms);
     for (int p = 0; p < kNumPrograms; ++p) {
@@ -62,6 +63,16 @@ Reverb::~Reverb()
 {
     // Nothing works on the reverb any more once it goes.
     work_.stop();
+}
+
+int Reverb::latencyFrames() const
+{
+    return path_->latencyFrames();
+}
+
+const effect::EditionIdentity& Reverb::identity() const
+{
+    return edition_ == engine::Edition::Live ? effect::kLiveIdentity : effect::kStandardIdentity;
 }
 
 bool Reverb::buildKernelLater()

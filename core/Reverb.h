@@ -17,12 +17,14 @@
 #include "core/ReverbHost.h"
 #include "core/ReverbModel.h"
 #include "core/WorkQueue.h"
+#include "engine/Edition.h"
 #include "engine/Handover.h"
 #include "ir/EnvelopeRecording.h"
 #include "ir/FileActionHost.h"
 #include "ir/IRDescription.h"
 #include "ir/IROwner.h"
 #include "params/EffectConstants.h"
+#include "params/EffectIdentity.h"
 #include "params/ParameterTable.h"
 #include "platform/ModuleLocation.h"
 
@@ -56,8 +58,10 @@ public:
     static constexpr std::chrono::milliseconds kResumeWaitLimit{5000};
 
     // Built with its defaults in force and program 0 current, at the default
-    // rate; `host` hears its events for its whole life.
-    Reverb(ReverbHost& host, const platform::ModuleLocation& location);
+    // rate, with the convolution of `edition`; `host` hears its events for
+    // its whole life.
+    Reverb(ReverbHost& host, const platform::ModuleLocation& location,
+           engine::Edition edition = engine::Edition::Standard);
     ~Reverb() override;
     Reverb(const Reverb&) = delete;
     Reverb& operator=(const Reverb&) = delete;
@@ -75,6 +79,11 @@ public:
     bool settlePendingWork();
     void setSampleRate(float rate);
     float sampleRate() const { return hostRate_.load(); }
+    // The edition, and how late its output comes (65536 frames, or 0 live).
+    engine::Edition edition() const { return edition_; }
+    int latencyFrames() const;
+    // How it names itself to a host.
+    const effect::EditionIdentity& identity() const;
 
     // Normalised values; any thread, the audio thread included (ids 1..4
     // are actions: they run on the calling thread and are never stored).
@@ -156,6 +165,7 @@ private:
 
     ReverbHost& host_;
     const platform::ModuleLocation location_;
+    const engine::Edition edition_;
     engine::ProcessEpoch epoch_;
     std::unique_ptr<engine::ProcessingPath> path_;
     std::unique_ptr<engine::ResponseAnalyser> analyser_;

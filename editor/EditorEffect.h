@@ -64,4 +64,7 @@ public:
     // analysis of the current settings, which may run later on another thread.
     virtual engine::ResponseAnalyser& responseAnalyser() = 0;
     virtual void runResponseAnalysis() = 0;
+
+    // A word that tells this edition apart in the title block ("LIVE"), or null.
+    virtual const char* editionMark() const { return nullptr; }
 };

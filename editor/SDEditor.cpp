@@ -5,6 +5,7 @@
 
 #include "editor/CENVGRAP.h"
 #include "editor/ControlLayout.h"
+#include "editor/EditionMark.h"
 #include "editor/CFRGRAP.h"
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeInfoText.h"
@@ -83,6 +84,8 @@ bool SDEditor::open(void* parentWindow)
     frame->setBackgroundColor(kPanelColour);
     Graphs graphs;
     buildViews(frame, graphs);
+    if (const char* mark = effect_->editionMark())
+        frame->addView(new EditionMark(mark));
     frame_ = frame;
     envelopeGraph_ = graphs.envelope;
     frequencyGraph_ = graphs.frequency;

@@ -22,10 +22,17 @@ ReverbInstance* instanceOf(LV2_Handle handle)
     return static_cast<ReverbInstance*>(handle);
 }
 
-LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
+engine::Edition editionOf(const char* pluginUri)
 {
+    return pluginUri && std::strcmp(pluginUri, lv2plugin::kLivePluginUri) == 0 ? engine::Edition::Live
+                                                                                : engine::Edition::Standard;
+}
+
+LV2_Handle instantiate(const LV2_Descriptor* descriptor, double rate, const char*, const LV2_Feature* const* features)
+{
+    const engine::Edition edition = editionOf(descriptor ? descriptor->URI : nullptr);
     return core::guardedCall("instantiate", LV2_Handle{nullptr},
-                             [&]() -> LV2_Handle { return ReverbInstance::create(rate, features); });
+                             [&]() -> LV2_Handle { return ReverbInstance::create(rate, features, edition); });
 }
 
 void connectPort(LV2_Handle handle, uint32_t port, void* data)
@@ -91,8 +98,10 @@ const void* extensionData(const char* uri)
     return nullptr;
 }
 
-const LV2_Descriptor kPluginDescriptor = {lv2plugin::kPluginUri, instantiate, connectPort, activate, run,
-                                          deactivate, cleanup, extensionData};
+const LV2_Descriptor kPluginDescriptors[] = {
+    {lv2plugin::kPluginUri, instantiate, connectPort, activate, run, deactivate, cleanup, extensionData},
+    {lv2plugin::kLivePluginUri, instantiate, connectPort, activate, run, deactivate, cleanup, extensionData},
+};
 
 ReverbUI* uiOf(LV2UI_Handle handle)
 {
@@ -102,10 +111,13 @@ ReverbUI* uiOf(LV2UI_Handle handle)
 LV2UI_Handle instantiateUI(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
                            LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
-    if (!pluginUri || std::strcmp(pluginUri, lv2plugin::kPluginUri) != 0)
+    if (!pluginUri || (std::strcmp(pluginUri, lv2plugin::kPluginUri) != 0 &&
+                       std::strcmp(pluginUri, lv2plugin::kLivePluginUri) != 0))
         return nullptr;
     return core::guardedCall("ui instantiate", LV2UI_Handle{nullptr},
-                             [&]() -> LV2UI_Handle { return ReverbUI::create(write, controller, widget, features); });
+                             [&]() -> LV2UI_Handle {
+                                 return ReverbUI::create(write, controller, widget, features, editionOf(pluginUri));
+                             });
 }
 
 void cleanupUI(LV2UI_Handle handle)
@@ -132,7 +144,10 @@ const void* uiExtensionData(const char* uri)
     return nullptr;
 }
 
-const LV2UI_Descriptor kUiDescriptor = {lv2plugin::kUiUri, instantiateUI, cleanupUI, portEvent, uiExtensionData};
+const LV2UI_Descriptor kUiDescriptors[] = {
+    {lv2plugin::kUiUri, instantiateUI, cleanupUI, portEvent, uiExtensionData},
+    {lv2plugin::kLiveUiUri, instantiateUI, cleanupUI, portEvent, uiExtensionData},
+};
 
 } // namespace
 
@@ -140,11 +155,11 @@ extern "C" {
 
 LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
 {
-    return index == 0 ? &kPluginDescriptor : nullptr;
+    return index < 2 ? &kPluginDescriptors[index] : nullptr;
 }
 
 LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
 {
-    return index == 0 ? &kUiDescriptor : nullptr;
+    return index < 2 ? &kUiDescriptors[index] : nullptr;
 }
 }

@@ -24,7 +24,8 @@ constexpr std::uint32_t kReportOverhead = 128;
 
 } // namespace
 
-ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* const* features)
+ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* const* features,
+                                       engine::Edition edition)
 {
     auto* map = feature<LV2_URID_Map>(features, LV2_URID__map);
     if (!map || !map->map)
@@ -41,7 +42,7 @@ ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* con
     static const bool pinned = platform::keepModuleLoaded();
     (void)pinned;
     try {
-        return new ReverbInstance(sampleRate, *map, urids, schedule, log);
+        return new ReverbInstance(sampleRate, *map, urids, schedule, log, edition);
     } catch (...) {
         // nothing may escape into the host
         return nullptr;
@@ -49,7 +50,7 @@ ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* con
 }
 
 ReverbInstance::ReverbInstance(double sampleRate, LV2_URID_Map& map, const Urids& urids,
-                               LV2_Worker_Schedule* schedule, LV2_Log_Log* log)
+                               LV2_Worker_Schedule* schedule, LV2_Log_Log* log, engine::Edition edition)
     : urids_(urids), schedule_(schedule)
 {
     lv2_atom_forge_init(&forge_, &map);
@@ -58,7 +59,7 @@ ReverbInstance::ReverbInstance(double sampleRate, LV2_URID_Map& map, const Urids
         value = std::nanf("");
     const std::string module = platform::modulePath();
     reverb_ = std::make_unique<core::Reverb>(static_cast<core::ReverbHost&>(*this),
-                                             platform::ModuleLocation::fromModulePath(module.c_str()));
+                                             platform::ModuleLocation::fromModulePath(module.c_str()), edition);
     reverb_->setSampleRate(static_cast<float>(sampleRate));
 }
 
@@ -164,7 +165,7 @@ void ReverbInstance::run(std::uint32_t frames)
     if (frames > 0 && audioIn_[0] && audioIn_[1] && audioOut_[0] && audioOut_[1])
         reverb_->process(audioIn_[0], audioIn_[1], audioOut_[0], audioOut_[1], static_cast<int>(frames), offline);
     if (latencyPort_)
-        *latencyPort_ = static_cast<float>(effect::kLatencyFrames);
+        *latencyPort_ = static_cast<float>(reverb_->latencyFrames());
 
     if (pathWatch_.poll(*reverb_))
         reportPath_ = true;

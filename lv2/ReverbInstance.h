@@ -12,6 +12,7 @@
 // save on any thread but the instantiation one; restore, activate and
 // deactivate with the instance to themselves.
 #include "core/ReverbHost.h"
+#include "engine/Edition.h"
 #include "lv2/PortLayout.h"
 #include "lv2/RememberedPathWatch.h"
 #include "lv2/Urids.h"
@@ -37,7 +38,8 @@ namespace lv2plugin {
 class ReverbInstance final : private core::ReverbHost {
 public:
     // Null when the host lacks urid:map or the effect could not be made.
-    static ReverbInstance* create(double sampleRate, const LV2_Feature* const* features);
+    static ReverbInstance* create(double sampleRate, const LV2_Feature* const* features,
+                                  engine::Edition edition = engine::Edition::Standard);
     ~ReverbInstance() override;
     ReverbInstance(const ReverbInstance&) = delete;
     ReverbInstance& operator=(const ReverbInstance&) = delete;
@@ -76,7 +78,7 @@ public:
 
 private:
     ReverbInstance(double sampleRate, LV2_URID_Map& map, const Urids& urids, LV2_Worker_Schedule* schedule,
-                   LV2_Log_Log* log);
+                   LV2_Log_Log* log, engine::Edition edition);
 
     // core::ReverbHost
     void irLoadFailed(const std::string& path, const std::string& reason) override;

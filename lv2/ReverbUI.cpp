@@ -10,6 +10,7 @@
 #include "lv2/PortValues.h"
 #include "lv2/ReverbInstance.h"
 #include "platform/Dialogs.h"
+#include "params/EffectIdentity.h"
 #include "platform/ModulePath.h"
 #include "toolkit/CFrame.h"
 
@@ -28,7 +29,7 @@ constexpr std::size_t kMessageOverhead = 256;
 } // namespace
 
 ReverbUI* ReverbUI::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
-                           const LV2_Feature* const* features)
+                           const LV2_Feature* const* features, engine::Edition edition)
 {
     void* parent = featureData(features, LV2_UI__parent);
     auto* map = feature<LV2_URID_Map>(features, LV2_URID__map);
@@ -44,7 +45,7 @@ ReverbUI* ReverbUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
 
     auto* instance = feature<ReverbInstance>(features, LV2_INSTANCE_ACCESS_URI);
     try {
-        std::unique_ptr<ReverbUI> ui(new ReverbUI(write, controller, *map, urids, touch));
+        std::unique_ptr<ReverbUI> ui(new ReverbUI(write, controller, *map, urids, touch, edition));
         if (!ui->open(parent, instance))
             return nullptr;
         *widget = ui->editor().getFrame()->getWindowHandle();
@@ -58,8 +59,9 @@ ReverbUI* ReverbUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
 }
 
 ReverbUI::ReverbUI(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map& map, const Urids& urids,
-                   const LV2UI_Touch* touch)
-    : write_(write), controller_(controller), touch_(touch), urids_(urids)
+                   const LV2UI_Touch* touch, engine::Edition edition)
+    : edition_(edition),
+      write_(write), controller_(controller), touch_(touch), urids_(urids)
 {
     lv2_atom_forge_init(&forge_, &map);
 }
@@ -191,6 +193,11 @@ bool ReverbUI::clearRebuildIndicatorIfDue(std::uint32_t now) { return model_->cl
 const ir::EnvelopeRecording* ReverbUI::envelopeCurves() { return model_->envelopeCurves(); }
 engine::ResponseAnalyser& ReverbUI::responseAnalyser() { return model_->responseAnalyser(); }
 void ReverbUI::runResponseAnalysis() { model_->runResponseAnalysis(); }
+
+const char* ReverbUI::editionMark() const
+{
+    return (edition_ == engine::Edition::Live ? effect::kLiveIdentity : effect::kStandardIdentity).editorMark;
+}
 void ReverbUI::envelopeGraphClicked() { model_->envelopeGraphClicked(); }
 
 void ReverbUI::envelopeGraphDropped(const char* item, bool isFileName)

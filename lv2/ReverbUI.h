@@ -12,6 +12,7 @@
 // events, which may come from any thread and are only noted.
 #include "core/ReverbHost.h"
 #include "editor/EditorEffect.h"
+#include "engine/Edition.h"
 #include "editor/EnvelopeGraphActions.h"
 #include "lv2/Urids.h"
 
@@ -42,7 +43,7 @@ public:
     // Null when the host lacks ui:parent or urid:map, or the editor's
     // window could not be made in the parent.
     static ReverbUI* create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
-                            const LV2_Feature* const* features);
+                            const LV2_Feature* const* features, engine::Edition edition = engine::Edition::Standard);
     ~ReverbUI() override;
     ReverbUI(const ReverbUI&) = delete;
     ReverbUI& operator=(const ReverbUI&) = delete;
@@ -76,6 +77,7 @@ public:
     const ir::EnvelopeRecording* envelopeCurves() override;
     engine::ResponseAnalyser& responseAnalyser() override;
     void runResponseAnalysis() override;
+    const char* editionMark() const override;
 
     // EnvelopeGraphActions
     void envelopeGraphClicked() override;
@@ -83,7 +85,7 @@ public:
 
 private:
     ReverbUI(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map& map, const Urids& urids,
-             const LV2UI_Touch* touch);
+             const LV2UI_Touch* touch, engine::Edition edition);
 
     bool open(void* parent, ReverbInstance* instance);
     // core::ReverbHost: the reverb's events, kept for the next idle.
@@ -100,6 +102,7 @@ private:
     void askForIRFile();
     void sendAtom(const LV2_Atom& atom);
 
+    const engine::Edition edition_;
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     const LV2UI_Touch* touch_;

@@ -34,20 +34,21 @@ private:
 
 } // namespace
 
-DOvu::DOvu(vst::HostCallback hostCallback)
+DOvu::DOvu(vst::HostCallback hostCallback, engine::Edition edition)
     : AudioEffectX(hostCallback, kNumPrograms, param::kNumParams)
 {
-    setNumInputs(2);
-    setNumOutputs(2);
-    setUniqueID(kUniqueId);
-    setInitialDelay(effect::kLatencyFrames);
     // The editor registers itself with the base part, which deletes it; it
     // exists before the reverb, which shows it its defaults.
     sdEditor_ = new SDEditor(this);
     sdEditor_->setEnvelopeGraphActions(this);
     const std::string module = platform::modulePath();
     reverb_ = std::make_unique<core::Reverb>(static_cast<core::ReverbHost&>(*this),
-                                             platform::ModuleLocation::fromModulePath(module.c_str()));
+                                             platform::ModuleLocation::fromModulePath(module.c_str()), edition);
+    setNumInputs(2);
+    setNumOutputs(2);
+    const char* id = reverb_->identity().uniqueId;
+    setUniqueID(vst::fourCharCode(id[0], id[1], id[2], id[3]));
+    setInitialDelay(reverb_->latencyFrames());
 }
 
 DOvu::~DOvu()
@@ -133,7 +134,7 @@ void DOvu::getParameterName(vst::Int32 index, char* text)
 
 bool DOvu::getEffectName(char* name)
 {
-    std::strcpy(name, effect::kEffectName);
+    std::strcpy(name, reverb_->identity().effectName);
     return true;
 }
 
@@ -145,7 +146,7 @@ bool DOvu::getVendorString(char* text)
 
 bool DOvu::getProductString(char* text)
 {
-    std::strcpy(text, effect::kProductString);
+    std::strcpy(text, reverb_->identity().productString);
     return true;
 }
 

@@ -19,9 +19,10 @@ class DOvu : public AudioEffectX,
 public:
     static constexpr int kNumPrograms = core::Reverb::kNumPrograms;
     static constexpr vst::Int32 kUniqueId = vst::fourCharCode('2', '9', '1', '3');
+    static constexpr vst::Int32 kLiveUniqueId = vst::fourCharCode('2', '9', '1', 'L');
     static constexpr std::chrono::milliseconds kResumeWaitLimit = core::Reverb::kResumeWaitLimit;
 
-    explicit DOvu(vst::HostCallback hostCallback);
+    explicit DOvu(vst::HostCallback hostCallback, engine::Edition edition = engine::Edition::Standard);
     ~DOvu() override;
 
     // Clears every signal history, then waits (at most kResumeWaitLimit) for
@@ -69,6 +70,7 @@ public:
     const ir::EnvelopeRecording* envelopeCurves() override { return reverb_->envelopeCurves(); }
     engine::ResponseAnalyser& responseAnalyser() override { return reverb_->responseAnalyser(); }
     void runResponseAnalysis() override { reverb_->runResponseAnalysis(); }
+    const char* editionMark() const override { return reverb_->identity().editorMark; }
 
     // EnvelopeGraphActions
     void envelopeGraphClicked() override { reverb_->envelopeGraphClicked(); }

@@ -8,6 +8,13 @@
 
 namespace {
 
+// Each edition is a module of its own, built from this file (RVB_LIVE_EDITION).
+#if defined(RVB_LIVE_EDITION)
+constexpr engine::Edition kEdition = engine::Edition::Live;
+#else
+constexpr engine::Edition kEdition = engine::Edition::Standard;
+#endif
+
 vst::AEffect* createEffect(vst::HostCallback hostCallback)
 {
     if (!hostCallback)
@@ -20,7 +27,7 @@ vst::AEffect* createEffect(vst::HostCallback hostCallback)
     (void)pinned;
     // nothing may escape into the host: a failed construction answers null
     return core::guardedCall("VSTPluginMain", static_cast<vst::AEffect*>(nullptr),
-                             [&] { return (new DOvu(hostCallback))->getAeffect(); });
+                             [&] { return (new DOvu(hostCallback, kEdition))->getAeffect(); });
 }
 
 } // namespace

@@ -147,13 +147,26 @@ void writeParameterPort(std::ostream& out, const ParameterPort& port)
     out << "\n    ]";
 }
 
-void writeFixedPorts(std::ostream& out)
+// The two plug-ins of the bundle: the same ports and editor, each edition
+// with its own names and latency.
+struct Edition {
+    const char* pluginUri;
+    const char* uiUri;
+    const char* name;
+    int latencyFrames;
+};
+constexpr Edition kEditions[] = {
+    {kPluginUri, kUiUri, effect::kStandardIdentity.effectName, effect::kLatencyFrames},
+    {kLivePluginUri, kLiveUiUri, effect::kLiveIdentity.effectName, 0},
+};
+
+void writeFixedPorts(std::ostream& out, int latencyFrames)
 {
     out << "    [\n        a lv2:OutputPort, lv2:ControlPort ;\n"
         << "        lv2:index " << kLatencyPort << " ;\n        lv2:symbol \"latency\" ;\n"
         << "        lv2:name \"Latency\" ;\n        lv2:designation lv2:latency ;\n"
         << "        lv2:portProperty lv2:reportsLatency, lv2:integer, pprops:notOnGUI ;\n"
-        << "        lv2:minimum 0 ;\n        lv2:maximum " << effect::kLatencyFrames << " ;\n"
+        << "        lv2:minimum 0 ;\n        lv2:maximum " << latencyFrames << " ;\n"
         << "        units:unit units:frame\n    ] , [\n"
         << "        a lv2:InputPort, lv2:ControlPort ;\n"
         << "        lv2:index " << kFreeWheelPort << " ;\n        lv2:symbol \"freewheel\" ;\n"
@@ -170,22 +183,17 @@ void writeFixedPorts(std::ostream& out)
         << "        lv2:name \"Notify\"\n    ]";
 }
 
-std::string pluginTurtle()
+void writePlugin(std::ostream& out, const Edition& edition)
 {
-    std::ostringstream out;
-    out << kPrefixes;
-    out << uri(kIRFileUri) << "\n    a lv2:Parameter ;\n    rdfs:label " << quoted(kIRFileLabel)
-        << " ;\n    rdfs:range atom:Path .\n\n";
-
-    out << uri(kPluginUri) << "\n    a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
-        << "    doap:name " << quoted(effect::kEffectName) << " ;\n"
+    out << uri(edition.pluginUri) << "\n    a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
+        << "    doap:name " << quoted(edition.name) << " ;\n"
         << "    doap:maintainer [ foaf:name " << quoted(effect::kVendorString) << " ] ;\n"
         << "    lv2:minorVersion 0 ;\n    lv2:microVersion 1 ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable, work:schedule, log:log, opts:options ;\n"
         << "    lv2:extensionData state:interface, work:interface ;\n"
         << "    patch:writable " << uri(kIRFileUri) << " ;\n"
-        << "    ui:ui " << uri(kUiUri) << " ;\n"
+        << "    ui:ui " << uri(edition.uiUri) << " ;\n"
         << "    lv2:port\n";
     writeAudioPort(out, kInLeftPort, true, "in_l", "In L");
     out << " , ";
@@ -199,20 +207,30 @@ std::string pluginTurtle()
         writeParameterPort(out, port);
     }
     out << " , ";
-    writeFixedPorts(out);
+    writeFixedPorts(out, edition.latencyFrames);
     out << " .\n\n";
 
-    out << uri(kUiUri) << "\n    a ui:X11UI ;\n"
+    out << uri(edition.uiUri) << "\n    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:parent, ui:idleInterface, urid:map ;\n"
         << "    lv2:optionalFeature <http://lv2plug.in/ns/ext/instance-access>, ui:resize, ui:touch, "
            "ui:noUserResize ;\n"
         << "    lv2:extensionData ui:idleInterface ;\n"
-        << "    ui:portNotification [\n        ui:plugin " << uri(kPluginUri)
+        << "    ui:portNotification [\n        ui:plugin " << uri(edition.pluginUri)
         << " ;\n        lv2:symbol \"notify\" ;\n        ui:protocol atom:eventTransfer\n    ]";
     for (const ParameterPort& port : kParameterPorts)
-        out << " , [\n        ui:plugin " << uri(kPluginUri) << " ;\n        lv2:symbol " << quoted(port.symbol)
-            << " ;\n        ui:protocol ui:floatProtocol\n    ]";
-    out << " .\n";
+        out << " , [\n        ui:plugin " << uri(edition.pluginUri) << " ;\n        lv2:symbol "
+            << quoted(port.symbol) << " ;\n        ui:protocol ui:floatProtocol\n    ]";
+    out << " .\n\n";
+}
+
+std::string pluginTurtle()
+{
+    std::ostringstream out;
+    out << kPrefixes;
+    out << uri(kIRFileUri) << "\n    a lv2:Parameter ;\n    rdfs:label " << quoted(kIRFileLabel)
+        << " ;\n    rdfs:range atom:Path .\n\n";
+    for (const Edition& edition : kEditions)
+        writePlugin(out, edition);
     return out.str();
 }
 
@@ -221,11 +239,13 @@ std::string manifestTurtle()
     std::ostringstream out;
     out << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
         << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
-        << "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n\n"
-        << uri(kPluginUri) << "\n    a lv2:Plugin ;\n    lv2:binary <" << kBinaryName << "> ;\n"
-        << "    rdfs:seeAlso <" << kTurtleName << "> .\n\n"
-        << uri(kUiUri) << "\n    a ui:X11UI ;\n    ui:binary <" << kBinaryName << "> ;\n"
-        << "    rdfs:seeAlso <" << kTurtleName << "> .\n";
+        << "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n";
+    for (const Edition& edition : kEditions)
+        out << "\n"
+            << uri(edition.pluginUri) << "\n    a lv2:Plugin ;\n    lv2:binary <" << kBinaryName << "> ;\n"
+            << "    rdfs:seeAlso <" << kTurtleName << "> .\n\n"
+            << uri(edition.uiUri) << "\n    a ui:X11UI ;\n    ui:binary <" << kBinaryName << "> ;\n"
+            << "    rdfs:seeAlso <" << kTurtleName << "> .\n";
     return out.str();
 }
 

@@ -10,6 +10,7 @@
 #include "lv2/PortLayout.h"
 #include "lv2/PortValues.h"
 #include "core/Reverb.h"
+#include "lv2/PluginUris.h"
 #include "lv2/ReverbInstance.h"
 #include "lv2/ReverbUI.h"
 #include "shell/DOvu.h"
@@ -289,8 +290,13 @@ TEST_F(Lv2EditorTest, TheBundleBinaryOpensItsEditorForAHostWithAndWithoutInstanc
     const LV2UI_Descriptor* editor = uiEntry(0);
     ASSERT_NE(plugin, nullptr);
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(pluginEntry(1), nullptr);
-    EXPECT_EQ(uiEntry(1), nullptr);
+    // The Live edition is the bundle's second plug-in, with its own editor entry.
+    ASSERT_NE(pluginEntry(1), nullptr);
+    ASSERT_NE(uiEntry(1), nullptr);
+    EXPECT_STREQ(pluginEntry(1)->URI, lv2plugin::kLivePluginUri);
+    EXPECT_STREQ(uiEntry(1)->URI, lv2plugin::kLiveUiUri);
+    EXPECT_EQ(pluginEntry(2), nullptr);
+    EXPECT_EQ(uiEntry(2), nullptr);
 
     const LV2_Feature map = {LV2_URID__map, urids.mapFeatureData()};
     const LV2_Feature* pluginFeatures[] = {&map, nullptr};
