@@ -47,7 +47,7 @@ DOvu::DOvu(vst::HostCallback hostCallback)
     sdEditor_->setEnvelopeGraphActions(this);
     const std::string module = platform::modulePath();
     reverb_ = std::make_unique<core::Reverb>(static_cast<core::ReverbHost&>(*this),
-                                             platform::ModuleLocation::fromModulePath(module.c_str()));
+                                             platform::ModuleLocation::ofLoadedModule(module.c_str()));
 }
 
 DOvu::~DOvu()

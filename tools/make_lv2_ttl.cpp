@@ -180,7 +180,8 @@ std::string pluginTurtle()
     out << uri(kPluginUri) << "\n    a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
         << "    doap:name " << quoted(effect::kEffectName) << " ;\n"
         << "    doap:maintainer [ foaf:name " << quoted(effect::kVendorString) << " ] ;\n"
-        << "    lv2:minorVersion 0 ;\n    lv2:microVersion 1 ;\n"
+        << "    lv2:minorVersion " << effect::kMinorVersion << " ;\n    lv2:microVersion " << effect::kMicroVersion
+        << " ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable, work:schedule, log:log, opts:options ;\n"
         << "    lv2:extensionData state:interface, work:interface ;\n"
