@@ -4,7 +4,8 @@
 # ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4) and ~/.lv2 (LV2)
 # ./build.sh windows  cross-build the Windows DLL and host (and their tests) into build/windows
 # ./build.sh screenshot  make the README's picture of the editor, docs/editor.png
-# ./build.sh package  release builds -> build/dist/kestrel-reverb_<version>_amd64.deb and KestrelReverb-<version>-win64.zip
+# ./build.sh package  release builds -> build/dist/kestrel-reverb_<version>_amd64.deb and
+#                     KestrelReverb-<version>-win64.zip (tools/test-packages.sh tests them)
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)

@@ -18,8 +18,9 @@ rm -rf "$stage"
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 # Stripped as Debian's own packages are (dh_strip): no symbols beyond what
 # linking needs, no compiler notes.
-find "$stage/usr" -type f -name '*.so' -exec strip --remove-section=.comment --remove-section=.note --strip-unneeded {} +
-find "$stage/usr/bin" -type f -exec strip --remove-section=.comment --remove-section=.note {} +
+notes=(--remove-section=.comment --remove-section=.note)
+find "$stage/usr" -type f -name '*.so' -exec strip "${notes[@]}" --strip-unneeded {} +
+find "$stage/usr/bin" -type f -exec strip "${notes[@]}" {} +
 gzip -9n "$stage"/usr/share/man/man1/*.1
 
 # The changelog of a package without a Debian revision, dated by the commit built.

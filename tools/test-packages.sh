@@ -130,6 +130,13 @@ done < <(find "$chroot_dir/usr/lib/vst" -name '*.so' | sort)
 for folder in "$chroot_dir"/usr/lib/vst/*/; do
   [ -f "$folder/data/demo_ir.wav" ] || fail "no data/demo_ir.wav beside the module in $folder"
 done
+# VST 3 bundles, when the package has them, laid out as VST 3 hosts expect.
+for bundle in "$chroot_dir"/usr/lib/vst3/*.vst3; do
+  [ -d "$bundle" ] || continue
+  binary=$bundle/Contents/x86_64-linux/$(basename "$bundle" .vst3).so
+  [ -f "$binary" ] || fail "no ${binary#"$chroot_dir"} in the VST 3 bundle"
+  echo "  ${binary#"$chroot_dir"}"
+done
 in_root rvbhost info | head -n 2 | sed 's/^/  rvbhost info (from \/usr\/bin, no --plugin): /'
 
 step "the demo renders through the installed module"
@@ -190,10 +197,17 @@ for file in rvbhost.exe README.txt INSTALL.txt KestrelReverb/KestrelReverb.dll K
   [ -f "$top/$file" ] || fail "the zip has no $file"
 done
 zpath() { printf 'Z:%s' "${1//\//\\}"; }
+# Every VST 2.4 module folder of the zip: the DLL loads, its IR library is beside it.
+for dll in "$top"/*/*.dll; do
+  [ -f "$(dirname "$dll")/data/demo_ir.wav" ] || fail "no data folder beside ${dll#"$top/"}"
+  name=$(tools/wine-run.sh "$top/rvbhost.exe" info --plugin "$(zpath "$dll")" | sed -n 's/^effect: *//p' | tr -d '\r')
+  echo "  ${dll#"$top/"}: $name"
+  [ "${name##* }" = "$version" ] || fail "${dll#"$top/"} names itself '$name', not version $version"
+done
 tools/wine-run.sh "$top/rvbhost.exe" info >"$work/out/wine-info.txt"
 name=$(sed -n 's/^effect: *//p' "$work/out/wine-info.txt" | tr -d '\r')
 echo "  rvbhost.exe info (no --plugin: KestrelReverb\\KestrelReverb.dll beside it): $name"
-[ "${name##* }" = "$version" ] || fail "the DLL names itself '$name', not version $version"
+[ -n "$name" ] || fail "rvbhost.exe does not find the DLL in the zip's layout"
 rm -f "$work/out/windows.wav"
 tools/wine-run.sh "$top/rvbhost.exe" render "$(zpath "$demo/demo_input.wav")" "$(zpath "$work/out/windows.wav")" \
   --ir "$(zpath "$top/KestrelReverb/data/demo_ir.wav")" "${settings[@]}"
