@@ -13,6 +13,8 @@ stage=$build/zip-stage
 
 rm -rf "$stage"
 cmake --install "$build" --prefix "$stage/$name" --strip >/dev/null
+# A VST 3 bundle is copied as its build made it: its binary is stripped here.
+find "$stage/$name" -path '*.vst3/Contents/x86_64-win/*' -type f -exec x86_64-w64-mingw32-strip {} +
 for text in "$stage/$name"/*.txt; do
   sed -i 's/\r*$/\r/' "$text"
 done

@@ -113,7 +113,7 @@ for description in "$chroot_dir"/usr/lib/lv2/KestrelReverb.lv2/*.ttl; do
   grep -q "lv2:minorVersion $minor ;" "$description" && grep -q "lv2:microVersion $micro ;" "$description" \
     || fail "$description does not carry version $version as minor $minor, micro $micro"
 done
-echo "  every declared plug-in listed ($plugins), LV2 version $minor.$micro"
+echo "  every declared plug-in listed ($plugins); minor version $minor, micro version $micro"
 
 step "a VST 2.4 scan of /usr/lib/vst loads every module"
 modules=0
