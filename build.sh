@@ -4,12 +4,14 @@
 # ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4) and ~/.lv2 (LV2)
 # ./build.sh windows  cross-build the Windows DLL and host (and their tests) into build/windows
 # ./build.sh screenshot  make the README's picture of the editor, docs/editor.png
+# ./build.sh package  release builds -> build/dist/kestrel-reverb_<version>_amd64.deb and
+#                     KestrelReverb-<version>-win64.zip (tools/test-packages.sh tests them)
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-tools/install-deps.sh
+if [ "${1:-}" = "package" ]; then tools/install-deps.sh --packaging; else tools/install-deps.sh; fi
 
 configure() { # folder, extra cmake args...
   local dir=$1; shift
@@ -72,6 +74,14 @@ case "${1:-}" in
     build_windows KestrelReverb KestrelReverbLive rvbhost
     ls -l build/windows/KestrelReverb.dll build/windows/KestrelReverbLive.dll build/windows/rvbhost.exe
     ;;
+  package)
+    # What packaging/CMakeLists.txt lists, built in release mode and packaged
+    # (the .deb checked by lintian on the way).
+    configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
+    ninja -C build/release -j"$jobs" package_deb
+    build_windows package_zip
+    ls -l build/dist
+    ;;
   screenshot)
     # The editor as an installed copy shows it (the demo IR in the plug-in's
     # data folder), on an X server of its own. The copy lives at a fixed place
@@ -89,7 +99,7 @@ case "${1:-}" in
     rm -rf /tmp/KestrelReverb
     ;;
   *)
-    echo "usage: ./build.sh demo | test | install | windows | screenshot" >&2
+    echo "usage: ./build.sh demo | test | install | windows | package | screenshot" >&2
     exit 2
     ;;
 esac

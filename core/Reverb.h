@@ -141,6 +141,7 @@ private:
     bool editorOpen() const override { return editorIsOpen(); }
     bool buildKernelLater() override;
     // ir::FileActionHost
+    const char* bundledDataFolder() const override { return location_.bundledDataFolder; }
     void storePathParams(const float* values80) override;
     void showCopyButton(bool show) override { host_.copyButtonChanged(show); }
     bool chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath) override;

@@ -58,6 +58,7 @@ private:
     bool editorOpen() const override { return editorOpen_; }
     // ir::FileActionHost
     ir::IRData& irData() override { return *ir_; }
+    const char* bundledDataFolder() const override { return location_.bundledDataFolder; }
     void storePathParams(const float* values80) override;
     void showCopyButton(bool show) override { host_.copyButtonChanged(show); }
     bool chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath) override;

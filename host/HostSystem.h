@@ -7,7 +7,8 @@
 
 // The command line's arguments after the program name, as UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
-// The plug-in built beside this host.
+// The plug-in loaded when none is named: built or installed with this host
+// (host/DefaultPlugin.h).
 std::string defaultPluginPath();
 // Sets a variable of this process's environment, which the plug-in reads too.
 void setEnvironmentVariable(const std::string& name, const std::string& value);

@@ -14,8 +14,11 @@ class FileActionHost {
 public:
     virtual ~FileActionHost() = default;
 
-    // The plug-in's own IR library, "<module folder>/data".
+    // The plug-in's local IR library: "<module folder>/data", or the user's
+    // own folder when that one cannot be written (platform/LocalLibrary.h).
     virtual const char* dataFolder() const = 0;
+    // The data folder beside the module, with the IRs installed with it.
+    virtual const char* bundledDataFolder() const { return dataFolder(); }
     // The reverb's IR object (it locks itself).
     virtual IRData& irData() = 0;
     // Puts the 80 path values into the current parameter values 23..102,

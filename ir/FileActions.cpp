@@ -93,7 +93,7 @@ int FileActions::selectIRFile()
     std::string folder;
     splitPath(current.c_str(), &folder, nullptr);
     if (folder.empty())
-        folder = host_.dataFolder();
+        folder = libraryToBrowse();
     std::string chosen;
     if (runIRFileDialog(folder, chosen) != 0)
         return 0;
@@ -140,6 +140,10 @@ void FileActions::copyToLocal(const std::string& currentPath)
                                  + platform::kPathSeparator + "\n";
     if (!platform::dialogs().askYesNo(kCopyCaption, question))
         return;
+    // The user's own library is made by the first copy into it; the one
+    // beside the module is never made here.
+    if (dataFolder != host_.bundledDataFolder() && !platform::makeFolders(dataFolder))
+        return;
     // A failed copy may leave an older file of that name in the folder; loading
     // it would switch to the wrong IR.
     if (!platform::copyFile(currentPath, destination))
@@ -147,6 +151,15 @@ void FileActions::copyToLocal(const std::string& currentPath)
     loadOrExplain(
         destination, [&] { host_.showCopyButton(!isInLocalFolder(destination.c_str(), dataFolder.c_str())); },
         Report::Refusals);
+}
+
+std::string FileActions::libraryToBrowse()
+{
+    // The user's own library before anything was copied into it does not
+    // exist: the IRs installed with the module are the ones to show then.
+    const std::string library = host_.dataFolder();
+    const std::string bundled = host_.bundledDataFolder();
+    return library == bundled || platform::isFolder(library) ? library : bundled;
 }
 
 void FileActions::webSearch()

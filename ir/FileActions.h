@@ -32,15 +32,17 @@ public:
 
     explicit FileActions(FileActionHost& host);
 
-    // The dialog in the current IR's folder (the data folder when none is
-    // loaded), then the chosen file. 0 when loaded or cancelled, -1 when it
+    // The dialog in the current IR's folder (when none is loaded, the local
+    // library, or the IRs installed with the module while the user's own
+    // library does not exist yet), then the chosen file. 0 when loaded or cancelled, -1 when it
     // was refused or failed to load.
     int selectIRFile();
     // The file-select request: 0 with the chosen path (shorter than 260
     // bytes), or -1 with an empty path when cancelled.
     int runIRFileDialog(const std::string& initialFolder, std::string& chosenPath);
-    // Asks, copies the file into the data folder and switches to the copy;
-    // the path parameters keep the original path. Nothing for an empty path.
+    // Asks, copies the file into the local library (making the user's own
+    // library when it is that and missing) and switches to the copy; the path
+    // parameters keep the original path. Nothing for an empty path.
     void copyToLocal(const std::string& currentPath);
     void webSearch();
     // The first item of a drop on the envelope graph: a file's name (links
@@ -62,6 +64,8 @@ private:
     // Loads and runs whenLoaded when the file loaded; has the host tell the
     // user why a file in an unusable format was refused. 0 or -1.
     int loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded, Report report);
+    // Where the dialog opens when no IR is loaded.
+    std::string libraryToBrowse();
     // True when the path has at most maxBytes bytes; else the host tells the user.
     bool fits(const std::string& path, std::size_t maxBytes, const char* purpose);
 

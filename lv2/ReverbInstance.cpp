@@ -59,7 +59,7 @@ ReverbInstance::ReverbInstance(double sampleRate, LV2_URID_Map& map, const Urids
         value = std::nanf("");
     const std::string module = platform::modulePath();
     reverb_ = std::make_unique<core::Reverb>(static_cast<core::ReverbHost&>(*this),
-                                             platform::ModuleLocation::fromModulePath(module.c_str()), edition);
+                                             platform::ModuleLocation::ofLoadedModule(module.c_str()), edition);
     reverb_->setSampleRate(static_cast<float>(sampleRate));
 }
 

@@ -75,7 +75,7 @@ bool ReverbUI::open(void* parent, ReverbInstance* instance)
     } else {
         const std::string module = platform::modulePath();
         view_ = std::make_unique<core::ReverbView>(static_cast<core::ReverbHost&>(*this),
-                                                   platform::ModuleLocation::fromModulePath(module.c_str()),
+                                                   platform::ModuleLocation::ofLoadedModule(module.c_str()),
                                                    effect::kDefaultSampleRate);
         model_ = view_.get();
     }

@@ -44,6 +44,14 @@ bool seekForward(std::FILE* file, std::uint64_t n);
 
 // Byte copy that overwrites the destination; false on any failure.
 bool copyFile(const std::string& from, const std::string& to);
+// True when the path names a folder (a link to one included).
+bool isFolder(const std::string& path);
+// True when this process may create files in the folder: false for one that
+// does not exist, is read-only to this user, or lies on a read-only volume.
+bool canCreateFilesIn(const std::string& folder);
+// Makes the folder and any missing folders above it; true when it is a folder afterwards.
+bool makeFolders(const std::string& path);
+
 // The file a shortcut stands for (a symbolic link, or a shell link file on
 // systems that have them); false when the path is no shortcut or does not resolve.
 bool resolveShortcut(const std::string& path, std::string& target);

@@ -43,7 +43,7 @@ DOvu::DOvu(vst::HostCallback hostCallback, engine::Edition edition)
     sdEditor_->setEnvelopeGraphActions(this);
     const std::string module = platform::modulePath();
     reverb_ = std::make_unique<core::Reverb>(static_cast<core::ReverbHost&>(*this),
-                                             platform::ModuleLocation::fromModulePath(module.c_str()), edition);
+                                             platform::ModuleLocation::ofLoadedModule(module.c_str()), edition);
     setNumInputs(2);
     setNumOutputs(2);
     const char* id = reverb_->identity().uniqueId;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need, when missing.
+#   tools/install-deps.sh --packaging   also what making and testing the packages needs
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           libcairo2-dev libx11-dev libfontconfig1-dev libsndfile1-dev
@@ -11,6 +12,12 @@ packages=(build-essential cmake ninja-build pkg-config
           lsp-plugins-vst)
 # lsp-plugins-vst: LSP Impulse Reverb, a peer the live edition's cost is
 # measured against (bench_live_cost loads it at run time; nothing links it).
+if [ "${1:-}" = "--packaging" ]; then
+  # dpkg-dev: dpkg-shlibdeps declares the .deb's dependencies; lintian checks
+  # the .deb; zip makes the Windows zip (unzip unpacks it in the test);
+  # debootstrap makes the clean Debian root tools/test-packages.sh installs into.
+  packages+=(dpkg-dev lintian zip unzip debootstrap)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

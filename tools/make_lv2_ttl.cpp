@@ -188,7 +188,8 @@ void writePlugin(std::ostream& out, const Edition& edition)
     out << uri(edition.pluginUri) << "\n    a lv2:Plugin, lv2:ReverbPlugin, doap:Project ;\n"
         << "    doap:name " << quoted(edition.name) << " ;\n"
         << "    doap:maintainer [ foaf:name " << quoted(effect::kVendorString) << " ] ;\n"
-        << "    lv2:minorVersion 0 ;\n    lv2:microVersion 1 ;\n"
+        << "    lv2:minorVersion " << effect::kMinorVersion << " ;\n    lv2:microVersion " << effect::kMicroVersion
+        << " ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable, work:schedule, log:log, opts:options ;\n"
         << "    lv2:extensionData state:interface, work:interface ;\n"

@@ -1,5 +1,8 @@
 #include "host/HostSystem.h"
 
+#include "host/DefaultPlugin.h"
+
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -11,7 +14,12 @@ std::vector<std::string> commandLineArguments(int argc, char** argv)
 
 std::string defaultPluginPath()
 {
-    return RVB_DEFAULT_PLUGIN;
+    char self[PATH_MAX] = {};
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string folder = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string(".");
+    folder = folder.substr(0, folder.rfind('/'));
+    return choosePluginPath(folder, "KestrelReverb.so", '/',
+                            [](const std::string& path) { return access(path.c_str(), F_OK) == 0; });
 }
 
 void setEnvironmentVariable(const std::string& name, const std::string& value)

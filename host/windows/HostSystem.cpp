@@ -1,5 +1,6 @@
 #include "host/HostSystem.h"
 
+#include "host/DefaultPlugin.h"
 #include "host/windows/HostText.h"
 
 #include <windows.h>
@@ -30,8 +31,10 @@ std::string defaultPluginPath()
     const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self, n);
     const std::size_t cut = path.find_last_of(L"\\/");
-    path = (cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1)) + L"KestrelReverb.dll";
-    return toUtf8(path);
+    path = cut == std::wstring::npos ? std::wstring(L".") : path.substr(0, cut);
+    return choosePluginPath(toUtf8(path), "KestrelReverb.dll", '\\', [](const std::string& file) {
+        return GetFileAttributesW(toWide(file).c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 void setEnvironmentVariable(const std::string& name, const std::string& value)

@@ -113,6 +113,33 @@ bool copyFile(const std::string& from, const std::string& to)
     return ok;
 }
 
+bool isFolder(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool canCreateFilesIn(const std::string& folder)
+{
+    // The kernel's own answer for this user: the mode bits, access lists and a
+    // read-only mount all count (the last even for root).
+    return isFolder(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool makeFolders(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    for (std::size_t end = path.find('/', 1); ; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (!part.empty() && mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        if (end == std::string::npos)
+            break;
+    }
+    return isFolder(path);
+}
+
 bool resolveShortcut(const std::string& path, std::string& target)
 {
     struct stat info {};

@@ -104,6 +104,55 @@ bool copyFile(const std::string& from, const std::string& to)
     return !source.empty() && !target.empty() && CopyFileW(source.c_str(), target.c_str(), FALSE) != 0;
 }
 
+bool isFolder(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    if (wide.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool canCreateFilesIn(const std::string& folder)
+{
+    // Access lists decide, and no attribute tells them (C:\Program Files is
+    // not read-only, only closed to users): a file is made and removed again.
+    if (!isFolder(folder))
+        return false;
+    const std::wstring base =
+        widen(folder) + L"\\.kestrel-write-check-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (unsigned attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring probe = base + std::to_wstring(GetTickCount64() + attempt);
+        HANDLE handle = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                    nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+bool makeFolders(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    if (wide.empty())
+        return false;
+    // Each folder from the top down; a drive or share (or a folder there
+    // already) refuses to be made, and only the whole path's outcome counts.
+    for (std::size_t end = wide.find_first_of(L"\\/"); ; end = wide.find_first_of(L"\\/", end + 1)) {
+        const std::wstring part = wide.substr(0, end);
+        if (!part.empty())
+            CreateDirectoryW(part.c_str(), nullptr);
+        if (end == std::wstring::npos)
+            break;
+    }
+    return isFolder(path);
+}
+
 bool resolveShortcut(const std::string& path, std::string& target)
 {
     const std::wstring link = widen(path);

@@ -58,12 +58,16 @@ struct SelectorCall {
 
 class FakeHost final : public ir::FileActionHost {
 public:
-    explicit FakeHost(std::string dataFolder) : dataFolder_(std::move(dataFolder))
+    // `bundled`: the data folder beside the module when the library is
+    // another (a per-user one); empty when the two are the same.
+    explicit FakeHost(std::string dataFolder, std::string bundled = "")
+        : dataFolder_(std::move(dataFolder)), bundled_(std::move(bundled))
     {
         ir = std::make_unique<ir::IRData>(&owner_, engine_);
     }
 
     const char* dataFolder() const override { return dataFolder_.c_str(); }
+    const char* bundledDataFolder() const override { return bundled_.empty() ? dataFolder() : bundled_.c_str(); }
     ir::IRData& irData() override { return *ir; }
     void storePathParams(const float* values80) override
     {
@@ -107,6 +111,7 @@ public:
 
 private:
     std::string dataFolder_;
+    std::string bundled_;
     engine::ProcessEpoch epoch_;
     engine::ConvolutionEngine engine_{epoch_};
     irdatatest::RecordingOwner owner_;
@@ -367,4 +372,56 @@ TEST_F(FileActionsTest, WebSearchOpensTheListingPageAndQuestionsDoNotStack)
     host->onSelect = nullptr;
     actions->copyToLocal(original);
     EXPECT_EQ(services.questions.size(), 2u);
+}
+
+TEST_F(FileActionsTest, ASystemInstallCopiesIntoTheUsersOwnLibraryMadeOnFirstUse)
+{
+    // Installed read-only beside the module; the user's own library not made yet.
+    const std::string installed = root + "/usr/lib/vst/KestrelReverb/data";
+    const std::string own = root + "/home/.local/share/KestrelReverb/data";
+    fs::create_directories(installed);
+    const std::string demo = wav(installed + "/demo_ir.wav");
+    host = std::make_unique<FakeHost>(own, installed);
+    actions = std::make_unique<ir::FileActions>(*host);
+
+    // Nothing copied yet: the dialog shows the IRs installed with the module,
+    // which load from there and count as from an outer folder.
+    host->answer = demo;
+    EXPECT_EQ(actions->selectIRFile(), 0);
+    EXPECT_EQ(host->selectorCalls.back().initialPath, installed);
+    EXPECT_STREQ(host->ir->path(), demo.c_str());
+    EXPECT_EQ(host->buttons, std::vector<bool>{true});
+    EXPECT_FALSE(fs::exists(own));
+
+    actions->copyToLocal(actions->currentIRPath());
+    ASSERT_EQ(services.questions.size(), 1u);
+    EXPECT_EQ(services.questions[0],
+              "Copy to Local|Do you want to copy?\n  " + demo + "\nto local folder\n  " + own + "/\n");
+    const std::string copy = own + "/demo_ir.wav";
+    EXPECT_EQ(testsupport::readFile(copy), testsupport::readFile(demo));
+    EXPECT_STREQ(host->ir->path(), copy.c_str());
+    EXPECT_EQ(host->buttons, (std::vector<bool>{true, false}));
+    EXPECT_EQ(host->rememberedPath(), demo);
+
+    // Once it exists, the user's own library is where the dialog starts.
+    FakeHost fresh(own, installed);
+    ir::FileActions freshActions(fresh);
+    EXPECT_EQ(freshActions.selectIRFile(), 0);
+    EXPECT_EQ(fresh.selectorCalls.back().initialPath, own);
+}
+
+TEST_F(FileActionsTest, AUserLibraryThatCannotBeMadeLeavesTheIRAsItWas)
+{
+    const std::string installed = root + "/Plug/installed";
+    fs::create_directories(installed);
+    // A file stands where the user's library would go.
+    testsupport::writeFile(root + "/blocked", "x");
+    host = std::make_unique<FakeHost>(root + "/blocked/KestrelReverb/data", installed);
+    actions = std::make_unique<ir::FileActions>(*host);
+    const std::string original = wav(root + "/IRs/Hall.wav");
+    actions->dropItem(original, true);
+    actions->copyToLocal(original);
+    EXPECT_EQ(services.questions.size(), 1u);
+    EXPECT_STREQ(host->ir->path(), original.c_str());
+    EXPECT_EQ(host->buttons, std::vector<bool>{true});
 }

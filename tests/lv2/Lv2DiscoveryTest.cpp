@@ -34,6 +34,29 @@ std::set<std::string> uris(const LilvNodes* nodes)
     return out;
 }
 
+TEST(Lv2Discovery, TheLv2VersionIsTheOneTheNameEndsIn)
+{
+    // One version for every format and package: "<major>.<minor><micro>" at
+    // the end of the name, as minor and micro version in the description.
+    Lv2TestHost host;
+    const LilvPlugin* plugin = host.plugin();
+    ASSERT_NE(plugin, nullptr) << "bundle " << Lv2TestHost::bundlePath();
+    LilvNode* nameNode = lilv_plugin_get_name(plugin);
+    const std::string name = asString(nameNode);
+    lilv_node_free(nameNode);
+    const std::string version = name.substr(name.rfind(' ') + 1);
+    ASSERT_EQ(version.size(), 4u) << name;
+    auto integer = [&](const char* predicate) {
+        LilvNodes* values = lilv_plugin_get_value(plugin, host.node(predicate));
+        const LilvNode* first = values ? lilv_nodes_get_first(values) : nullptr;
+        const int value = first && lilv_node_is_int(first) ? lilv_node_as_int(first) : -1;
+        lilv_nodes_free(values);
+        return value;
+    };
+    EXPECT_EQ(integer(LV2_CORE__minorVersion), version[2] - '0') << name;
+    EXPECT_EQ(integer(LV2_CORE__microVersion), version[3] - '0') << name;
+}
+
 TEST(Lv2Discovery, TheHostFindsTheReverbItsEditorAndItsIRFileProperty)
 {
     Lv2TestHost host;
