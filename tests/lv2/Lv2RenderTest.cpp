@@ -3,6 +3,7 @@
 // against the VST 2.4 plug-in built from the same core.
 #include "lv2/Lv2TestHost.h"
 #include "lv2/Lv2TestKit.h"
+#include "lv2/PluginUris.h"
 #include "params/ParameterTable.h"
 #include "support/TestSupport.h"
 
@@ -163,6 +164,41 @@ TEST_F(Lv2RenderTest, InPlaceBuffersRenderAsSeparateOnes)
     }
     EXPECT_EQ(maxDifference(outputs[0], outputs[1]), 0.0f);
     EXPECT_GT(energy(outputs[0]), 0.0);
+}
+
+} // namespace
+
+namespace {
+
+// The Live edition, the bundle's second plug-in: no latency reported, the dry
+// signal undelayed, and the sound of the Live VST 2.4 module.
+TEST(Lv2LiveEdition, ReportsNoLatencyAndSoundsAsTheLiveVstModule)
+{
+    const testsupport::TempDir dir("lv2-live");
+    const std::string irPath = dir.path() + "/hall.wav";
+    writeNoiseIR(irPath, 24000, 44100);
+    Lv2TestHost host(lv2plugin::kLivePluginUri);
+    ASSERT_NE(host.plugin(), nullptr);
+
+    Lv2TestInstance dry(host, kRate, TestWorker::Mode::Synchronous);
+    ASSERT_TRUE(dry.valid());
+    dry.port("wetlevel") = -30.0f;
+    dry.port("drylevel") = 0.0f;
+    Stereo out;
+    const Stereo click = impulse(4000, 100);
+    dry.render(click.left, click.right, out.left, out.right, 333);
+    EXPECT_EQ(dry.port("latency"), 0.0f);
+    EXPECT_EQ(maxDifference(out, click), 0.0f);
+
+    Lv2TestInstance wet(host, kRate, TestWorker::Mode::Synchronous);
+    wet.port("freewheel") = 1.0f;
+    wet.sendIRFile(irPath);
+    const Stereo input = noise(30000, 3);
+    Stereo rendered;
+    wet.render(input.left, input.right, rendered.left, rendered.right, 256);
+    const Stereo reference = renderWithVst(irPath, {}, kRate, 256, input, {}, RVB_LIVE_PLUGIN_PATH);
+    EXPECT_EQ(maxDifference(rendered, reference), 0.0f);
+    EXPECT_GT(energy(rendered), 1e-3);
 }
 
 } // namespace

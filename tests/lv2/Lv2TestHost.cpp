@@ -161,7 +161,7 @@ std::string Lv2TestHost::bundlePath()
     return RVB_LV2_BUNDLE_PATH;
 }
 
-Lv2TestHost::Lv2TestHost()
+Lv2TestHost::Lv2TestHost(const char* pluginUri)
 {
     world_ = lilv_world_new();
     // The LV2 vocabularies installed on the system, then our bundle alone.
@@ -172,7 +172,7 @@ Lv2TestHost::Lv2TestHost()
     LilvNode* bundle = lilv_new_file_uri(world_, nullptr, (bundlePath() + "/").c_str());
     lilv_world_load_bundle(world_, bundle);
     lilv_node_free(bundle);
-    LilvNode* uri = lilv_new_uri(world_, kPluginUri);
+    LilvNode* uri = lilv_new_uri(world_, pluginUri ? pluginUri : kPluginUri);
     plugin_ = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world_), uri);
     lilv_node_free(uri);
 }

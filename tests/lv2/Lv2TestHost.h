@@ -156,7 +156,8 @@ private:
 // The lilv world with the built bundle loaded.
 class Lv2TestHost {
 public:
-    Lv2TestHost();
+    // The standard edition's plug-in, or the one named.
+    explicit Lv2TestHost(const char* pluginUri = nullptr);
     ~Lv2TestHost();
     Lv2TestHost(const Lv2TestHost&) = delete;
     Lv2TestHost& operator=(const Lv2TestHost&) = delete;

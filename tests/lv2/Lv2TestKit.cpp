@@ -141,10 +141,11 @@ std::vector<Setting> irFileSettings(const std::string& irPath)
 }
 
 Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& settings, int rate, int block,
-                     const Stereo& input, const std::vector<TimedSetting>& changes)
+                     const Stereo& input, const std::vector<TimedSetting>& changes,
+                     const char* plugin)
 {
     Stereo output;
-    void* library = dlopen(RVB_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(plugin ? plugin : RVB_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         ADD_FAILURE() << dlerror();
         return output;

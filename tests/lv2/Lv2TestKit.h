@@ -43,8 +43,10 @@ std::vector<Setting> irFileSettings(const std::string& irPath);
 // Renders through the built VST 2.4 plug-in, told that it renders offline,
 // with the IR loaded as a project restore does (path parameters, then the
 // commit), after the settings. Process calls end at the frames of `changes`.
+// `plugin` is the module's path, the standard edition's when null.
 Stereo renderWithVst(const std::string& irPath, const std::vector<Setting>& settings, int rate, int block,
-                     const Stereo& input, const std::vector<TimedSetting>& changes = {});
+                     const Stereo& input, const std::vector<TimedSetting>& changes = {},
+                     const char* plugin = nullptr);
 
 // Largest absolute difference of two signals of the same length (infinity otherwise).
 float maxDifference(const Stereo& a, const Stereo& b);

@@ -93,7 +93,7 @@ protected:
         dir = testsupport::makeTempDir("alloc");
         const std::string ir = dir + "/room.wav";
         ASSERT_TRUE(reliability::writeWav(ir, reliability::decayingNoiseIR(20000, 1, 44100), 1, 44100));
-        effect = new DOvu(&quietHost);
+        effect = new DOvu(&quietHost, edition());
         record = effect->getAeffect();
         record->dispatcher(record, vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
         record->dispatcher(record, vst::effMainsChanged, 0, 1, nullptr, 0.0f);
@@ -120,6 +120,53 @@ protected:
             record->dispatcher(record, vst::effClose, 0, 0, nullptr, 0.0f);
         testsupport::removeTempDir(dir);
     }
+    virtual engine::Edition edition() const { return engine::Edition::Standard; }
+
+    // An automating host: every id from "Bypass (local)" to "DryLevel" set on
+    // the audio thread before every call, as a lane of automation per
+    // parameter. Counted around the settings and the call together, over three
+    // block periods, so that new kernels from the shaping knobs reach the
+    // audio thread meanwhile.
+    void automateEveryParameter()
+    {
+        warmUp();
+        // counted once the warm-up's own rebuilds are done
+        effect->finishPendingWork();
+        const long buildsBefore = effect->irData().kernelBuilds();
+        testsupport::AllocationCounts allocations;
+        threadtest::WaitCounts waits;
+        long threadStarts = 0;
+        long calls = 0;
+        float* in[2] = {inL.data(), inR.data()};
+        float* out[2] = {outL.data(), outR.data()};
+        for (long f = 0; f < 3 * kLatency; f += kBlock, ++calls) {
+            const testsupport::AllocationScope allocationScope;
+            const threadtest::WaitScope waitScope;
+            const testsupport::ThreadStartScope threadScope;
+            for (int id = param::kBypassLocal; id <= param::kDryLevel; ++id) {
+                // a slow ramp per parameter, each with its own phase
+                const float value = static_cast<float>((calls * 3 + id * 17) % 200) / 199.0f;
+                record->setParameter(record, id, id == param::kBypassLocal ? 1.0f : value);
+            }
+            record->processReplacing(record, in, out, kBlock);
+            const testsupport::AllocationCounts a = allocationScope.counts();
+            const threadtest::WaitCounts w = waitScope.counts();
+            allocations.allocations += a.allocations;
+            allocations.frees += a.frees;
+            waits.lockCalls += w.lockCalls;
+            waits.contendedLocks += w.contendedLocks;
+            waits.conditionWaits += w.conditionWaits;
+            waits.sleeps += w.sleeps;
+            threadStarts += threadScope.starts();
+        }
+        effect->finishPendingWork();
+        EXPECT_GT(effect->irData().kernelBuilds(), buildsBefore) << "no kernel reached the audio thread meanwhile";
+        EXPECT_EQ(allocations.allocations, 0);
+        EXPECT_EQ(allocations.frees, 0);
+        EXPECT_EQ(waits.lockCalls, 0);
+        EXPECT_EQ(waits.waits(), 0);
+        EXPECT_EQ(threadStarts, 0);
+}
 
     // One call, counted on this (the audio) thread.
     void call(CallCounts& counts, const ParameterChanger* changer)
@@ -212,49 +259,20 @@ TEST_F(AudioThreadAllocationTest, KernelChangesAndBlockBoundariesAllocateNothing
     EXPECT_EQ(between.frees, 0);
 }
 
-// An automating host: every id from "Bypass (local)" to "DryLevel" set on the
-// audio thread before every call, as a lane of automation per parameter.
-// Counted around the settings and the call together, over three block periods,
-// so that new kernels from the shaping knobs reach the audio thread meanwhile.
 TEST_F(AudioThreadAllocationTest, AutomationOnTheAudioThreadAllocatesLocksAndWaitsForNothing)
 {
-    warmUp();
-    // counted once the warm-up's own rebuilds are done
-    effect->finishPendingWork();
-    const long buildsBefore = effect->irData().kernelBuilds();
-    testsupport::AllocationCounts allocations;
-    threadtest::WaitCounts waits;
-    long threadStarts = 0;
-    long calls = 0;
-    float* in[2] = {inL.data(), inR.data()};
-    float* out[2] = {outL.data(), outR.data()};
-    for (long f = 0; f < 3 * kLatency; f += kBlock, ++calls) {
-        const testsupport::AllocationScope allocationScope;
-        const threadtest::WaitScope waitScope;
-        const testsupport::ThreadStartScope threadScope;
-        for (int id = param::kBypassLocal; id <= param::kDryLevel; ++id) {
-            // a slow ramp per parameter, each with its own phase
-            const float value = static_cast<float>((calls * 3 + id * 17) % 200) / 199.0f;
-            record->setParameter(record, id, id == param::kBypassLocal ? 1.0f : value);
-        }
-        record->processReplacing(record, in, out, kBlock);
-        const testsupport::AllocationCounts a = allocationScope.counts();
-        const threadtest::WaitCounts w = waitScope.counts();
-        allocations.allocations += a.allocations;
-        allocations.frees += a.frees;
-        waits.lockCalls += w.lockCalls;
-        waits.contendedLocks += w.contendedLocks;
-        waits.conditionWaits += w.conditionWaits;
-        waits.sleeps += w.sleeps;
-        threadStarts += threadScope.starts();
-    }
-    effect->finishPendingWork();
-    EXPECT_GT(effect->irData().kernelBuilds(), buildsBefore) << "no kernel reached the audio thread meanwhile";
-    EXPECT_EQ(allocations.allocations, 0);
-    EXPECT_EQ(allocations.frees, 0);
-    EXPECT_EQ(waits.lockCalls, 0);
-    EXPECT_EQ(waits.waits(), 0);
-    EXPECT_EQ(threadStarts, 0);
+    automateEveryParameter();
+}
+
+// The zero-latency engine under the same automation.
+class LiveAudioThreadAllocationTest : public AudioThreadAllocationTest {
+protected:
+    engine::Edition edition() const override { return engine::Edition::Live; }
+};
+
+TEST_F(LiveAudioThreadAllocationTest, AutomationOnTheAudioThreadAllocatesLocksAndWaitsForNothing)
+{
+    automateEveryParameter();
 }
 
 } // namespace
