@@ -258,8 +258,13 @@ TEST(RealtimeConvolutionKernelChange, ConcurrentChangesGiveEachWindowOneWholeKer
     ConvolutionEngine conv(epoch);
     ASSERT_TRUE(f.prepare(conv, f.a));
     std::atomic<bool> stop{false};
+    std::atomic<bool> firstWindowIn{false};
     std::atomic<int> replacements{0};
     std::thread preparer([&] {
+        // The first window enters with A at the first frame: nothing is
+        // replaced before the first call has run.
+        while (!firstWindowIn.load())
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         for (int i = 1; !stop.load(); ++i) {
             f.prepare(conv, (i % 2) ? f.b : f.a);
             replacements.fetch_add(1);
@@ -277,6 +282,7 @@ TEST(RealtimeConvolutionKernelChange, ConcurrentChangesGiveEachWindowOneWholeKer
             const std::vector<float> l(f.inL.begin() + at, f.inL.begin() + at + call);
             const std::vector<float> r(f.inR.begin() + at, f.inR.begin() + at + call);
             append(out, convtest::run(conv, epoch, l, r, {call}));
+            firstWindowIn.store(true);
             while (at + call == k * kPart + kPart / 2 && replacements.load() == seen)
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
