@@ -25,8 +25,8 @@ std::unique_ptr<PreDelayLine::Store> PreDelayLine::makeStore(int capacity)
     return store;
 }
 
-PreDelayLine::PreDelayLine(ProcessEpoch& epoch, int sampleRate)
-    : store_(epoch, makeStore(kInitialCapacity)), sampleRate_(sampleRate)
+PreDelayLine::PreDelayLine(ProcessEpoch& epoch, int sampleRate, int capacity)
+    : store_(epoch, makeStore(capacity)), sampleRate_(sampleRate)
 {
     if (!store_.peek())
         throw std::bad_alloc();

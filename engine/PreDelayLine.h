@@ -28,7 +28,10 @@ public:
         static_cast<int>(param::kPreDelayMaximumMs * param::kHighestPreDelayRate / 1000.0);
     static_assert(kMaxDelayFrames == 153600, "200 ms at 768 kHz");
 
-    explicit PreDelayLine(ProcessEpoch& epoch, int sampleRate = effect::kDefaultSampleRate);
+    // The store starts with room for `capacity` frames and grows when a
+    // longer delay is asked for.
+    explicit PreDelayLine(ProcessEpoch& epoch, int sampleRate = effect::kDefaultSampleRate,
+                          int capacity = kInitialCapacity);
     PreDelayLine(const PreDelayLine&) = delete;
     PreDelayLine& operator=(const PreDelayLine&) = delete;
 

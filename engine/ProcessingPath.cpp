@@ -14,10 +14,13 @@ namespace {
 constexpr double kDecibelBase = 1.1220184564590454; // 10^(1/20) as a float
 constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 
-// The tone filters use the scratch pair as their second buffer; at chunk size
-// it never has to grow, so the audio thread never touches its growth lock.
-static_assert(ProcessingPath::kChunkFrames <= GrowableBufferPair::kInitialCapacity,
-              "the scratch pair must hold a whole chunk from the start");
+// The tone filters use the scratch pair as their second buffer: it holds one
+// chunk, never grows, and so the audio thread never touches its growth lock.
+// The pre-delay store starts with room for the longest delay at the default
+// rate and grows (off the audio thread) for a higher one. Both hold only what
+// the path uses, not the larger stores a whole-block path would need.
+const int kPreDelayStartFrames = PreDelayLine::framesFor(static_cast<float>(param::kPreDelayMaximumMs),
+                                                         effect::kDefaultSampleRate);
 } // namespace
 
 ProcessingPath::ProcessingPath(ProcessEpoch& epoch, Edition edition)
@@ -27,8 +30,8 @@ ProcessingPath::ProcessingPath(ProcessEpoch& epoch, Edition edition)
       highPass_(epoch, FilterPair::Kind::HighPass),
       lowPass_(epoch, FilterPair::Kind::LowPass),
       balanceFilter_(epoch, FilterPair::Kind::Balance),
-      scratch_(GrowableBufferPair::kInitialCapacity),
-      preDelay_(epoch, effect::kDefaultSampleRate)
+      scratch_(kChunkFrames),
+      preDelay_(epoch, effect::kDefaultSampleRate, kPreDelayStartFrames)
 {
     for (int c = 0; c < 2; ++c) {
         dry_[c].reset(new float[kChunkFrames]());
