@@ -122,22 +122,10 @@ void Reverb::applyToPath(int id, float r)
 
 void Reverb::runAction(int id)
 {
-    switch (id) {
-    case param::kReset:
+    if (id == param::kReset)
         resetToDefaults();
-        break;
-    case param::kCopyToLocal:
-        fileActions_->copyToLocal(fileActions_->currentIRPath());
-        break;
-    case param::kIRFileSelect:
-        fileActions_->selectIRFile();
-        break;
-    case param::kWebSearch:
-        fileActions_->webSearch();
-        break;
-    default:
-        break;
-    }
+    else
+        fileActions_->run(id);
 }
 
 float Reverb::getParameter(int index) const
@@ -164,18 +152,11 @@ void Reverb::resetToDefaults()
 
 void Reverb::applyPathCommit()
 {
-    float stored[param::kPathCount];
-    {
-        std::lock_guard<std::mutex> lock(pathMutex_);
-        for (int k = 0; k < param::kPathCount; ++k)
-            stored[k] = values_[param::kPathFirst + k].load();
-    }
-    char path[param::kPathTextCapacity];
-    param::decodePathFromParams(stored, path);
-    if (path[0] == '\0')
+    const std::string path = rememberedPath();
+    if (path.empty())
         return;
     // The file is read here; its kernel is built by the worker.
-    const int loaded = ir_->loadIR(path);
+    const int loaded = ir_->loadIR(path.c_str());
     if (loaded != 0)
         host_.irLoadFailed(path, loaded == ir::kIRRefused ? ir_->lastError() : std::string());
 }

@@ -108,16 +108,8 @@ void ReverbView::runAction(int id)
         applyShaping();
         runResponseAnalysis();
         break;
-    case param::kCopyToLocal:
-        fileActions_->copyToLocal(fileActions_->currentIRPath());
-        break;
-    case param::kIRFileSelect:
-        fileActions_->selectIRFile();
-        break;
-    case param::kWebSearch:
-        fileActions_->webSearch();
-        break;
     default:
+        fileActions_->run(id);
         break;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
+#include "params/ParameterTable.h"
 #include "params/PathParams.h"
 #include "platform/DesktopServices.h"
 #include "platform/Dialogs.h"
@@ -37,6 +38,23 @@ private:
 } // namespace
 
 FileActions::FileActions(FileActionHost& host) : host_(host) {}
+
+void FileActions::run(int actionId)
+{
+    switch (actionId) {
+    case param::kCopyToLocal:
+        copyToLocal(currentIRPath());
+        break;
+    case param::kIRFileSelect:
+        selectIRFile();
+        break;
+    case param::kWebSearch:
+        webSearch();
+        break;
+    default:
+        break;
+    }
+}
 
 std::string FileActions::currentIRPath()
 {

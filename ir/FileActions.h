@@ -49,6 +49,10 @@ public:
     // followed) or dropped text; ignored unless it names an IR file.
     void dropItem(const std::string& item, bool isFileName);
 
+    // The action a press of the CopyToLocal, IR_FileSelect or WebSearch
+    // button sets off (the id is the button's parameter id); other ids do nothing.
+    void run(int actionId);
+
     // A copy of the loaded IR's path, "" when none.
     std::string currentIRPath();
 
