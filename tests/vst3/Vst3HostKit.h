@@ -1,0 +1,86 @@
+#pragma once
+// For the tests of rvbhost's VST 3 path: the test module's bundle, rvbhost's
+// commands run in this process (as its main runs them), and small WAV files.
+#include "host/HostCommands.h"
+#include "host/WavFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vst3test {
+
+// A path of the build as this system's programs name it (Z: is the Linux root under Wine).
+inline std::string systemPath(const std::string& unixPath)
+{
+#if defined(_WIN32)
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return path;
+#else
+    return unixPath;
+#endif
+}
+
+inline std::string fixtureBundle()
+{
+    return systemPath(RVB_VST3_FIXTURE_BUNDLE);
+}
+
+struct HostRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// rvbhost with these arguments and the test module as its plug-in.
+inline HostRun runHost(std::vector<std::string> args)
+{
+    args.insert(args.end(), {"--plugin", fixtureBundle()});
+    HostRun run;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    run.status = runHostCommand(args);
+    run.out = testing::internal::GetCapturedStdout();
+    run.err = testing::internal::GetCapturedStderr();
+    return run;
+}
+
+inline void writeWav(const std::string& path, const std::vector<float>& interleaved, int channels, int rate)
+{
+    WavWriter writer;
+    ASSERT_TRUE(writer.open(std::fopen(path.c_str(), "wb"), rate, channels)) << path;
+    ASSERT_TRUE(writer.write(interleaved.data(), static_cast<long long>(interleaved.size()) / channels));
+    ASSERT_TRUE(writer.close());
+}
+
+// Interleaved stereo frames, empty when the file cannot be read.
+inline std::vector<float> readStereoWav(const std::string& path)
+{
+    WavReader reader;
+    std::string error;
+    if (!reader.open(std::fopen(path.c_str(), "rb"), error) || reader.channels() != 2) {
+        ADD_FAILURE() << path << ": " << error;
+        return {};
+    }
+    std::vector<float> samples(static_cast<size_t>(reader.frames()) * 2);
+    samples.resize(static_cast<size_t>(reader.read(samples.data(), reader.frames())) * 2);
+    return samples;
+}
+
+// Stereo noise with different channels, from a fixed starting value.
+inline std::vector<float> stereoNoise(int frames, std::uint32_t state = 12345u)
+{
+    std::vector<float> samples(2 * static_cast<size_t>(frames));
+    for (float& s : samples) {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<float>(static_cast<int>(state >> 8) - (1 << 23)) / static_cast<float>(1 << 24);
+    }
+    return samples;
+}
+
+} // namespace vst3test
