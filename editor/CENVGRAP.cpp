@@ -153,7 +153,7 @@ int CENVGRAP::preDelayColumns() const
 
 int CENVGRAP::gateMarkerColumn() const
 {
-    const double gateMs = effect_ ? effect_->irData().gateMs() : 0.0;
+    const double gateMs = effect_ ? effect_->irDescription().gateMs : 0.0;
     const double sample = (gateMs + preDelayMs()) * sampleRate() * 0.001;
     return columnOfSample(static_cast<int>(std::clamp(sample, -1.0e9, 1.0e9)));
 }
@@ -162,11 +162,8 @@ void CENVGRAP::draw(CDrawContext* context)
 {
     if (effect_ == nullptr || !frameIsOpen())
         return;
-    // The IR's path, file information and gate below are rewritten by loads
-    // and rebuilds on the host's threads, under the effect's application
-    // mutex; they are read under it too. Taken before the curves' lock, like
-    // every other holder of both.
-    std::lock_guard<std::recursive_mutex> irLock(effect_->applicationMutex());
+    // One copy of the IR's description for the whole picture.
+    const ir::IRDescription ir = effect_->irDescription();
     drawBackground(context);
     drawLevelScale(context);
     drawTimeScale(context);
@@ -187,7 +184,8 @@ void CENVGRAP::draw(CDrawContext* context)
     drawGateMarker(context);
     context->resetClipRect();
 
-    envelopeinfo::drawEnvelopeInfoText(context, getViewSize(), effect_->irData(), effect_->dataFolder());
+    envelopeinfo::drawEnvelopeInfoText(context, getViewSize(), ir, effect_->rebuildIndicator() != 0,
+                                       effect_->dataFolder());
 }
 
 void CENVGRAP::drawLevelScale(CDrawContext* context)

@@ -1,10 +1,15 @@
 #pragma once
-// The effect as the editor sees it: parameters, host requests, the IR and the
-// filters' response analyser. The effect implements this, so that the editor
-// never includes the shell.
+// The effect as the editor sees it: parameters, host requests, and what the
+// graphs draw, taken as copies on the window's thread. The plug-in's shells
+// implement this over the reverb they hold, so that the editor never
+// includes a shell or the reverb core.
+//
+// The editor pulls: nothing calls into it from another thread but
+// SDEditor::setParameter and showCopyButton, which only note a value.
+#include "ir/IRDescription.h"
 #include "vst/VstInterface.h"
 
-#include <mutex>
+#include <cstdint>
 
 class AEffEditor;
 
@@ -12,7 +17,7 @@ namespace engine {
 class ResponseAnalyser;
 }
 namespace ir {
-class IRData;
+class EnvelopeRecording;
 }
 
 class EditorEffect {
@@ -29,15 +34,6 @@ public:
     // The editor registers itself once, from its constructor; the effect
     // keeps it (and deletes it) for its whole life and reports that it has one.
     virtual void setEditor(AEffEditor* /*editor*/) {}
-    // Held by whoever feeds the graphs (the effect's IR and analysis work, the
-    // file actions); the editor holds it only while it puts its graphs up or
-    // takes them down, so that no other thread ever reaches a half-made or
-    // destroyed graph, and while the envelope graph reads the IR.
-    virtual std::recursive_mutex& applicationMutex()
-    {
-        static std::recursive_mutex standIn;
-        return standIn;
-    }
 
     // Host requests.
     virtual vst::IntPtr masterIdle() = 0;
@@ -47,18 +43,25 @@ public:
 
     // The host's rate truncated to an integer.
     virtual int integerSampleRate() const = 0;
-    // Set while the editor window is open.
+    // Set while the editor window is open: only then does the effect keep
+    // the envelope graph's curves, and on opening it publishes them afresh
+    // and analyses the filters.
     virtual void setEditorOpen(bool open) = 0;
 
-    // The IR and its library folder ("<module folder>/data").
-    virtual ir::IRData& irData() = 0;
+    // The IR in force and the plug-in's IR library ("<module folder>/data").
+    virtual ir::IRDescription irDescription() = 0;
     virtual const char* dataFolder() const = 0;
+    // The IR's rebuild indicator (-1 building, else 0 or a highlight
+    // deadline in clock ticks), and its end once the deadline has passed.
+    virtual int rebuildIndicator() = 0;
+    virtual bool clearRebuildIndicatorIfDue(std::uint32_t now) = 0;
 
-    // The filters' response: the analyser and a fresh analysis of the current
-    // settings, which reaches the open editor's frequency graph (responseAnalysed).
+    // The envelope graph's curves as last published, while the editor is
+    // open (null otherwise).
+    virtual const ir::EnvelopeRecording* envelopeCurves() = 0;
+    // The filters' response: the analyser (its count of finished analyses
+    // tells the editor when to rebuild its curve), and a request for a fresh
+    // analysis of the current settings, which may run later on another thread.
     virtual engine::ResponseAnalyser& responseAnalyser() = 0;
     virtual void runResponseAnalysis() = 0;
-    // Both IR curves for a freshly opened envelope graph. Both requests may be
-    // carried out later, on another thread.
-    virtual void refreshIRCurves();
 };

@@ -3,6 +3,7 @@
 #include "ir/IRLibraryPaths.h"
 
 #include "ir/IRData.h"
+#include "ir/IRDescription.h"
 #include "toolkit/CDrawContext.h"
 
 #include <cstdio>
@@ -25,12 +26,16 @@ void drawLine(CDrawContext* context, const std::string& text, int size, const CR
 
 Lines linesFor(const ir::IRData& ir, const char* dataFolder)
 {
+    return linesFor(ir.description(), ir.rebuildIndicator() != 0, dataFolder);
+}
+
+Lines linesFor(const ir::IRDescription& ir, bool highlighted, const char* dataFolder)
+{
     Lines lines;
     std::string folder;
     std::string name;
-    ir::splitPath(ir.path(), &folder, &name);
-    const bool local = ir::isInLocalFolder(ir.path(), dataFolder);
-    const bool highlighted = ir.rebuildIndicator() != 0;
+    ir::splitPath(ir.path, &folder, &name);
+    const bool local = ir::isInLocalFolder(ir.path, dataFolder);
 
     lines.folder = folder;
     if (!local)
@@ -39,7 +44,7 @@ Lines linesFor(const ir::IRData& ir, const char* dataFolder)
     lines.textColour = highlighted ? kHighlightColour : kPlainColour;
     lines.folderColour = highlighted ? kHighlightColour : (local ? kPlainColour : kOuterFolderColour);
 
-    const ir::IRFileInfo& info = ir.fileInfo();
+    const ir::IRFileInfo& info = ir.fileInfo;
     char text[96];
     // Integer samples show their declared resolution, floats their width.
     if (ir::isFloatEncoding(info.encoding))
@@ -49,13 +54,14 @@ Lines linesFor(const ir::IRData& ir, const char* dataFolder)
         std::snprintf(text, sizeof text, "%d %dbit", static_cast<int>(info.sampleRate),
                       static_cast<int>(info.declaredBits));
     lines.format = text;
-    const double seconds = info.sampleRate > 0 ? static_cast<double>(ir.rawFrameCount()) / info.sampleRate : 0.0;
+    const double seconds = info.sampleRate > 0 ? static_cast<double>(ir.rawFrameCount) / info.sampleRate : 0.0;
     std::snprintf(text, sizeof text, "%s %.3lfsec", info.channels == 1 ? "Mono" : "Stereo", seconds);
     lines.length = text;
     return lines;
 }
 
-void drawEnvelopeInfoText(CDrawContext* context, const CRect& view, const ir::IRData& ir, const char* dataFolder)
+void drawEnvelopeInfoText(CDrawContext* context, const CRect& view, const ir::IRDescription& ir, bool highlighted,
+                          const char* dataFolder)
 {
     const int left = view.left;
     const int top = view.top;
@@ -68,7 +74,7 @@ void drawEnvelopeInfoText(CDrawContext* context, const CRect& view, const ir::IR
         return;
     }
 
-    const Lines lines = linesFor(ir, dataFolder);
+    const Lines lines = linesFor(ir, highlighted, dataFolder);
     context->setFontColor(lines.folderColour);
     drawLine(context, lines.folder, kSmallSize, CRect(left + 20, top + 8, right - 10, top + 21));
     context->setFontColor(lines.textColour);

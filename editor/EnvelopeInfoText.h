@@ -12,6 +12,7 @@ class CDrawContext;
 
 namespace ir {
 class IRData;
+struct IRDescription;
 }
 
 namespace envelopeinfo {
@@ -34,10 +35,13 @@ struct Lines {
     CColor folderColour;
     CColor textColour;
 };
+// `highlighted` while the IR's rebuild indicator is set.
+Lines linesFor(const ir::IRDescription& ir, bool highlighted, const char* dataFolder);
 Lines linesFor(const ir::IRData& ir, const char* dataFolder);
 
 // Draws the block for the view whose rectangle is `view`.
-void drawEnvelopeInfoText(CDrawContext* context, const CRect& view, const ir::IRData& ir, const char* dataFolder);
+void drawEnvelopeInfoText(CDrawContext* context, const CRect& view, const ir::IRDescription& ir, bool highlighted,
+                          const char* dataFolder);
 
 } // namespace envelopeinfo
 

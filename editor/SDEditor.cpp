@@ -8,7 +8,8 @@
 #include "editor/CFRGRAP.h"
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeInfoText.h"
-#include "ir/IRData.h"
+#include "engine/ResponseAnalyser.h"
+#include "ir/EnvelopeRecording.h"
 #include "params/ParameterTable.h"
 #include "platform/Clock.h"
 #include "toolkit/CAnimKnob.h"
@@ -19,7 +20,6 @@
 #include "toolkit/CParamDisplay.h"
 #include "toolkit/FontTable.h"
 
-#include <mutex>
 
 namespace {
 
@@ -78,28 +78,58 @@ bool SDEditor::open(void* parentWindow)
     mirror_.clear();
     mirror_.setAccepting(true);
 
-    // Built without any lock of the effect: nobody else can reach these views
-    // before the graphs are put up below.
     CFrame* frame = new CFrame(CRect(0, 0, kFrameWidth, kFrameHeight), parentWindow, this);
     frame->setBackground(background_);
     frame->setBackgroundColor(kPanelColour);
     Graphs graphs;
     buildViews(frame, graphs);
-
-    bool showCopy = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
-        frame_ = frame;
-        envelopeGraph_ = graphs.envelope;
-        frequencyGraph_ = graphs.frequency;
-        effect_->setEditorOpen(true);
-        // Both may be carried out later, by whoever feeds the graphs.
-        effect_->runResponseAnalysis();
-        effect_->refreshIRCurves();
-        showCopy = !ir::isInLocalFolder(effect_->irData().path(), effect_->dataFolder());
-    }
-    placeCopyButton(showCopy);
+    frame_ = frame;
+    envelopeGraph_ = graphs.envelope;
+    frequencyGraph_ = graphs.frequency;
+    // The graphs take what the effect publishes from here on at each idle.
+    seen_ = Seen{};
+    effect_->setEditorOpen(true);
+    effect_->runResponseAnalysis();
+    takeSnapshots();
+    placeCopyButton(!ir::isInLocalFolder(effect_->irDescription().path, effect_->dataFolder()));
     return true;
+}
+
+void SDEditor::takeSnapshots()
+{
+    if (frequencyGraph_) {
+        const int rate = effect_->integerSampleRate();
+        if (rate != seen_.sampleRate) {
+            seen_.sampleRate = rate;
+            frequencyGraph_->setSampleRate(rate);
+            seen_.analyses = -1;
+        }
+        engine::ResponseAnalyser& analyser = effect_->responseAnalyser();
+        const long analyses = analyser.analyses();
+        if (analyses != seen_.analyses && analyser.ready()) {
+            seen_.analyses = analyses;
+            frequencyGraph_->buildCurve(analyser);
+            frequencyGraph_->redraw();
+        }
+    }
+    if (envelopeGraph_) {
+        bool redraw = false;
+        if (const ir::EnvelopeRecording* curves = effect_->envelopeCurves()) {
+            if (curves->version() != seen_.curves) {
+                seen_.curves = curves->replayInto(*envelopeGraph_);
+                redraw = false;
+            }
+        }
+        // The highlight and the shaped curve's shift by the pre-delay.
+        const int indicator = effect_->rebuildIndicator();
+        const float preDelay = effect_->getParameter(param::kPreDelay);
+        if (indicator != seen_.indicator || preDelay != seen_.preDelay)
+            redraw = true;
+        seen_.indicator = indicator;
+        seen_.preDelay = preDelay;
+        if (redraw)
+            envelopeGraph_->redraw();
+    }
 }
 
 void SDEditor::buildViews(CFrame* frame, Graphs& graphs)
@@ -198,15 +228,8 @@ void SDEditor::close()
         return;
     mirror_.setAccepting(false);
     mirror_.clear();
-    CFrame* frame = nullptr;
-    {
-        // Taken down under the lock, so that nobody is feeding a graph when
-        // the views go below.
-        std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
-        effect_->setEditorOpen(false);
-        frame = detachViews();
-    }
-    destroyFrame(frame);
+    effect_->setEditorOpen(false);
+    destroyFrame(detachViews());
     AEffGUIEditor::close();
 }
 
@@ -241,13 +264,12 @@ void SDEditor::idle()
     if (frame_) {
         mirror_.take([this](int id, float value) { applyMirrored(id, value); });
         placeRequestedCopyButton();
+        if (effect_) {
+            effect_->clearRebuildIndicatorIfDue(platform::clock().tickCount());
+            takeSnapshots();
+        }
     }
     AEffGUIEditor::idle();
-    // The frame's events may have closed the editor meanwhile.
-    if (effect_ && envelopeGraph_) {
-        if (effect_->irData().clearRebuildIndicatorIfDue(platform::clock().tickCount()))
-            envelopeGraph_->redraw();
-    }
 }
 
 void SDEditor::setParameter(int index, float value)
@@ -273,25 +295,6 @@ void SDEditor::valueChanged(CDrawContext*, CControl* control)
         return;
     effect_->setParameterAutomated(static_cast<vst::Int32>(tag), control->getValue());
     control->setDirty(true);
-}
-
-ir::EnvelopeSink* SDEditor::envelopeSink() const
-{
-    return envelopeGraph_;
-}
-
-void SDEditor::setSampleRate(int rate)
-{
-    if (frequencyGraph_)
-        frequencyGraph_->setSampleRate(rate);
-}
-
-void SDEditor::responseAnalysed()
-{
-    if (!frequencyGraph_ || !effect_)
-        return;
-    frequencyGraph_->buildCurve(effect_->responseAnalyser());
-    frequencyGraph_->redraw();
 }
 
 void SDEditor::showCopyButton(bool show)

@@ -8,11 +8,9 @@
 // close, idle and the controls' mouse handling). The host may change
 // parameters on another thread: setParameter then only notes the value in a
 // lock-free ParameterMirror, and the next idle moves the control and its
-// display and draws them. The graphs are fed by the effect on other threads
-// under its application mutex; open and close hold that mutex only while they
-// put the finished graphs up and take them down, never while they build or
-// destroy views, and never a lock that a parameter change or the audio
-// thread takes.
+// display and draws them. The graphs pull too: each idle takes what the
+// effect published since the last one (the envelope curves, a new response
+// analysis, a new rate, the IR's highlight) and redraws what changed.
 #include "editor/AEffGUIEditor.h"
 #include "editor/ParameterMirror.h"
 #include "toolkit/CColor.h"
@@ -20,6 +18,7 @@
 #include "toolkit/CRect.h"
 
 #include <atomic>
+#include <cstdint>
 
 class CBitmap;
 class CControl;
@@ -65,14 +64,6 @@ public:
     void valueChanged(CDrawContext* context, CControl* control) override;
     long controlModifierClicked(CDrawContext*, CControl*, long) override { return 0; }
 
-    // The open editor's envelope graph, null while closed. For the effect,
-    // under its application mutex.
-    ir::EnvelopeSink* envelopeSink() const;
-    // The host's new rate for the frequency graph's axis (under the mutex).
-    void setSampleRate(int rate);
-    // After each response analysis: the frequency graph rebuilds its curve
-    // from the analyser and is redrawn (under the mutex).
-    void responseAnalysed();
     // The CopyToLocal button on the frame (show) or off it; only while open.
     // Any thread. It happens at the next idle outside a gesture, so that the
     // views never change under a control that is tracking the mouse (the
@@ -97,10 +88,12 @@ private:
     void buildViews(CFrame* frame, Graphs& graphs);
     void addValueDisplay(CFrame* frame, int id, const CRect& display, float normalised);
     void applyMirrored(int id, float value);
+    // What the effect published since the last idle, into the graphs.
+    void takeSnapshots();
     void placeCopyButton(bool show);
     void placeRequestedCopyButton();
-    // The frame and graphs forgotten by the editor (under the effect's lock),
-    // then the frame with every view destroyed (outside it).
+    // The frame and graphs forgotten by the editor, then the frame with every
+    // view destroyed.
     CFrame* detachViews();
     void destroyFrame(CFrame* frame);
 
@@ -115,4 +108,13 @@ private:
     std::atomic<int> copyButtonRequest_{-1};
     // Gestures begun and not yet ended (window thread only).
     int gesturesUnderWay_ = 0;
+    // What the graphs last took (window thread only).
+    struct Seen {
+        int sampleRate = 0;
+        long analyses = -1;
+        std::uint64_t curves = ~std::uint64_t{0};
+        int indicator = 0;
+        float preDelay = -1.0f;
+    };
+    Seen seen_;
 };

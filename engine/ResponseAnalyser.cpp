@@ -103,6 +103,7 @@ void ResponseAnalyser::analyse(const FilterPair::Design& highPass, const FilterP
             power_[k] = value;
     }
     ready_.store(1, std::memory_order_release);
+    analyses_.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void ResponseAnalyser::copyPower(float* destination) const

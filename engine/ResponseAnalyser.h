@@ -47,6 +47,9 @@ public:
 
     // True once an analysis has finished; the power values then hold the last one.
     bool ready() const { return ready_.load(std::memory_order_acquire) != 0; }
+    // Analyses finished since construction: a reader that saw another count
+    // has a new one to take.
+    long analyses() const { return analyses_.load(std::memory_order_acquire); }
     // Copies the kBins power values (all 0 before the first analysis).
     void copyPower(float* destination) const;
 
@@ -59,6 +62,7 @@ private:
     mutable std::mutex mutex_;
     std::atomic<int> sampleRate_;
     std::atomic<int> ready_{0};
+    std::atomic<long> analyses_{0};
     RealFft fft_;
     AlignedFloats re_;           // the response, then its spectrum (RealFft layout)
     AlignedFloats im_;

@@ -1,10 +1,10 @@
 #pragma once
-// What the IR file actions need from the effect and its editor. The effect
-// implements this, so that the actions never include the shell, the editor or
+// What the IR file actions need from the reverb that owns them. The reverb
+// implements this, so that the actions never include a shell, the editor or
 // the toolkit.
-#include "vst/VstInterface.h"
+#include "platform/FileDialogRequest.h"
 
-#include <mutex>
+#include <string>
 
 namespace ir {
 
@@ -16,19 +16,21 @@ public:
 
     // The plug-in's own IR library, "<module folder>/data".
     virtual const char* dataFolder() const = 0;
-    // The effect's IR object, used only with applicationMutex() held.
+    // The reverb's IR object (it locks itself).
     virtual IRData& irData() = 0;
-    // Serialises the actions' loads with parameter application and the editor.
-    virtual std::recursive_mutex& applicationMutex() = 0;
     // Puts the 80 path values into the current parameter values 23..102,
     // without telling the host and without touching the programs.
     virtual void storePathParams(const float* values80) = 0;
     // The CopyToLocal button on the editor's frame (show) or off it; nothing
     // while the editor is closed. Any thread.
     virtual void showCopyButton(bool show) = 0;
-    // Runs a file-select request (the host's selector or the desktop's
-    // dialog); the number of files chosen.
-    virtual long runFileSelector(vst::VstFileSelect& request) = 0;
+    // Runs the file-select dialog; true with the chosen path.
+    virtual bool chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath) = 0;
+    // A file could not be loaded: `reason` says why a sound file was refused,
+    // empty when it could not be read at all.
+    virtual void reportLoadFailure(const std::string& path, const std::string& reason) = 0;
+    // Something the user must hear of (a path too long to use), under a caption.
+    virtual void tellUser(const std::string& caption, const std::string& text) = 0;
 };
 
 } // namespace ir

@@ -2,7 +2,6 @@
 
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
-#include "ir/LoadFailureMessage.h"
 #include "params/PathParams.h"
 #include "platform/DesktopServices.h"
 #include "platform/Dialogs.h"
@@ -10,15 +9,12 @@
 #include "platform/PathLimit.h"
 
 #include <cstring>
-#include <vector>
 
 namespace ir {
 
 namespace {
 
 const char* const kSubject = "The IR file's path";
-
-constexpr int kReturnPathSize = static_cast<int>(kIRPathSize);
 
 // Holds the flag for one question to the user; a second one meanwhile is refused.
 class AskingGuard {
@@ -38,67 +34,53 @@ private:
     bool owned_;
 };
 
-void copyField(char* to, std::size_t capacity, const char* from)
-{
-    std::strncpy(to, from, capacity - 1);
-    to[capacity - 1] = '\0';
-}
-
-vst::VstFileType fileType(const char* name, const char* mac, const char* dos, const char* unix, const char* mime1,
-                          const char* mime2)
-{
-    vst::VstFileType type{};
-    copyField(type.name, sizeof type.name, name);
-    copyField(type.macType, sizeof type.macType, mac);
-    copyField(type.dosType, sizeof type.dosType, dos);
-    copyField(type.unixType, sizeof type.unixType, unix);
-    copyField(type.mimeType1, sizeof type.mimeType1, mime1);
-    copyField(type.mimeType2, sizeof type.mimeType2, mime2);
-    return type;
-}
-
 } // namespace
 
 FileActions::FileActions(FileActionHost& host) : host_(host) {}
 
 std::string FileActions::currentIRPath()
 {
-    std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
-    return host_.irData().path();
+    return host_.irData().pathCopy();
 }
 
-int FileActions::takeFile(const std::string& path)
+int FileActions::takeFile(const std::string& path, Report report)
 {
-    if (!platform::pathFits(path, kIRPathSize - 1, kTooLongCaption, kSubject, " to be used") ||
-        !platform::pathFits(path, static_cast<std::size_t>(param::kMaxStoredPathLength), kTooLongCaption, kSubject,
-                            " to be remembered with the project"))
+    if (!fits(path, kIRPathSize - 1, " to be used") ||
+        !fits(path, static_cast<std::size_t>(param::kMaxStoredPathLength), " to be remembered with the project")) {
+        if (report == Report::EveryFailure)
+            host_.reportLoadFailure(path, "");
         return -1;
+    }
     float values[param::kPathParamValues];
     if (!param::encodePathToParams(path.c_str(), values))
         return -1;
     return loadOrExplain(path, [&] {
         host_.showCopyButton(!isInLocalFolder(path.c_str(), host_.dataFolder()));
         host_.storePathParams(values);
-    });
+    }, report);
 }
 
-int FileActions::loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded)
+bool FileActions::fits(const std::string& path, std::size_t maxBytes, const char* purpose)
 {
-    std::string refusal;
-    {
-        std::lock_guard<std::recursive_mutex> lock(host_.applicationMutex());
-        const int loaded = host_.irData().loadIR(path.c_str());
-        if (loaded == 0) {
-            whenLoaded();
-            return 0;
-        }
-        if (loaded == kIRRefused)
-            refusal = host_.irData().errorText();
+    const std::string tooLong = platform::pathTooLong(path, maxBytes, kSubject, purpose);
+    if (tooLong.empty())
+        return true;
+    host_.tellUser(kTooLongCaption, tooLong);
+    return false;
+}
+
+int FileActions::loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded, Report report)
+{
+    const int loaded = host_.irData().loadIR(path.c_str());
+    if (loaded == 0) {
+        whenLoaded();
+        return 0;
     }
     // A file that is no IR at all fails quietly, as a mistaken drop should;
-    // one in a format that cannot be used says why, without holding up others.
-    if (!refusal.empty())
-        showLoadFailure(path.c_str(), refusal.c_str());
+    // one in a format that cannot be used says why.
+    const std::string refusal = loaded == kIRRefused ? host_.irData().lastError() : std::string();
+    if (!refusal.empty() || report == Report::EveryFailure)
+        host_.reportLoadFailure(path, refusal);
     return -1;
 }
 
@@ -120,33 +102,20 @@ int FileActions::selectIRFile()
 
 int FileActions::runIRFileDialog(const std::string& initialFolder, std::string& chosenPath)
 {
-    vst::VstFileType types[2] = {
-        fileType("Wave File", "WAVE", "wav", "wav", "audio/wav", "audio/x-wav"),
-        fileType("AIFF File", "AIFF", "aif", "aiff", "audio/aiff", "audio/x-aiff"),
-    };
-    std::vector<char> initialPath(kReturnPathSize, '\0');
-    std::vector<char> returnPath(kReturnPathSize, '\0');
+    platform::FileDialogRequest request;
+    request.title = kDialogTitle;
     // Folders come from paths that fit the buffers; one that does not is better left out than cut.
-    if (initialFolder.size() < initialPath.size())
-        std::memcpy(initialPath.data(), initialFolder.c_str(), initialFolder.size() + 1);
-
-    vst::VstFileSelect request{};
-    request.command = vst::kVstFileLoad;
-    request.type = vst::kVstFileType;
-    request.nbFileTypes = 2;
-    request.fileTypes = types;
-    copyField(request.title, sizeof request.title, kDialogTitle);
-    request.initialPath = initialPath.data();
-    request.returnPath = returnPath.data();
-    request.sizeReturnPath = kReturnPathSize;
-
+    if (initialFolder.size() < kIRPathSize)
+        request.initialFolder = initialFolder;
+    request.types = {
+        {"Wave File", "wav", "WAVE", "audio/wav", "audio/x-wav"},
+        {"AIFF File", "aif aiff", "AIFF", "audio/aiff", "audio/x-aiff"},
+    };
     chosenPath.clear();
-    const long files = host_.runFileSelector(request);
-    // The selector hands back our own buffer; read it within its size whatever it did.
-    const std::size_t length = strnlen(returnPath.data(), returnPath.size());
-    if (files < 1 || length == 0 || length >= returnPath.size())
+    std::string chosen;
+    if (!host_.chooseFile(request, chosen) || chosen.empty() || chosen.size() >= kIRPathSize)
         return -1;
-    chosenPath.assign(returnPath.data(), length);
+    chosenPath = chosen;
     return 0;
 }
 
@@ -164,7 +133,7 @@ void FileActions::copyToLocal(const std::string& currentPath)
     std::string name;
     splitPath(currentPath.c_str(), nullptr, &name);
     const std::string destination = dataFolder + platform::kPathSeparator + name;
-    if (!platform::pathFits(destination, kIRPathSize - 1, kTooLongCaption, kSubject, " in the local folder"))
+    if (!fits(destination, kIRPathSize - 1, " in the local folder"))
         return;
 
     const std::string question = "Do you want to copy?\n  " + currentPath + "\nto local folder\n  " + dataFolder
@@ -175,8 +144,9 @@ void FileActions::copyToLocal(const std::string& currentPath)
     // it would switch to the wrong IR.
     if (!platform::copyFile(currentPath, destination))
         return;
-    loadOrExplain(destination,
-                  [&] { host_.showCopyButton(!isInLocalFolder(destination.c_str(), dataFolder.c_str())); });
+    loadOrExplain(
+        destination, [&] { host_.showCopyButton(!isInLocalFolder(destination.c_str(), dataFolder.c_str())); },
+        Report::Refusals);
 }
 
 void FileActions::webSearch()

@@ -11,12 +11,13 @@
 // refused with a message saying why; other failures stay quiet. Paths that do not fit the path buffers (259 bytes) or the path
 // parameters (239 bytes) are refused with a message, never cut short.
 //
-// The dialogs are modal and block the calling thread; they run without the
-// application mutex, which is taken only around the load. While one action
-// waits for the user, another that would ask again is ignored.
+// The dialogs are modal and block the calling thread, which must be one that
+// may wait (the editor's or the host's user-interface thread). While one
+// action waits for the user, another that would ask again is ignored.
 #include "ir/FileActionHost.h"
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -49,14 +50,20 @@ public:
     // A copy of the loaded IR's path, "" when none.
     std::string currentIRPath();
 
+    // Which failures the host hears of: files refused for their format
+    // (a mistaken drop stays quiet), or every one (a file a host sent).
+    enum class Report { Refusals, EveryFailure };
+
     // Loads the file and, when it loaded, remembers it and sets the button.
     // -1 when refused or failed. Also for a file a host chose for the effect.
-    int takeFile(const std::string& path);
+    int takeFile(const std::string& path, Report report = Report::Refusals);
 
 private:
-    // Loads under the application mutex and runs whenLoaded still holding it;
-    // tells the user why a file in an unusable format was refused. 0 or -1.
-    int loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded);
+    // Loads and runs whenLoaded when the file loaded; has the host tell the
+    // user why a file in an unusable format was refused. 0 or -1.
+    int loadOrExplain(const std::string& path, const std::function<void()>& whenLoaded, Report report);
+    // True when the path has at most maxBytes bytes; else the host tells the user.
+    bool fits(const std::string& path, std::size_t maxBytes, const char* purpose);
 
     FileActionHost& host_;
     std::atomic<bool> asking_{false};

@@ -41,6 +41,13 @@ std::unique_ptr<float[]> zeroedArray(int count)
 } // namespace
 
 IRData::IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate)
+    : IRData(owner, &engine, sampleRate)
+{
+}
+
+IRData::IRData(IROwner* owner, float sampleRate) : IRData(owner, nullptr, sampleRate) {}
+
+IRData::IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate)
     : owner_(owner),
       engine_(engine),
       rawLeft_(new float[kIRCapacityFrames]()),
@@ -55,6 +62,41 @@ IRData::IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRa
 }
 
 int IRData::loadIR(const char* path)
+{
+    Curves curves;
+    int result = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        result = loadLocked(path, curves);
+    }
+    publish(curves);
+    return result;
+}
+
+IRDescription IRData::description() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    IRDescription d;
+    std::memcpy(d.path, path_, sizeof d.path);
+    d.fileInfo = fileInfo_;
+    d.rawFrameCount = rawFrameCount_;
+    d.gateMs = gate_;
+    return d;
+}
+
+std::string IRData::pathCopy() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return path_;
+}
+
+std::string IRData::lastError() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return errorText_;
+}
+
+int IRData::loadLocked(const char* path, Curves& curves)
 {
     errorText_[0] = '\0';
     if (path == nullptr)
@@ -85,9 +127,9 @@ int IRData::loadIR(const char* path)
 
     trimLeadingSilence(rawLeft_.get(), rawRight_.get(), rawFrameCount_);
     analyzeDecay();
-    publishRawEnvelope();
+    rawCurve(curves);
     if (owner_ == nullptr || !owner_->buildKernelLater())
-        rebuildKernel();
+        rebuildLocked(curves);
     return 0;
 }
 
@@ -103,9 +145,10 @@ void IRData::analyzeDecay()
 
 void IRData::setDecay(double decay)
 {
-    decaySetting_ = std::isnan(decay) ? 1.0 : decay;
-    applyDecaySetting();
-    rebuildKernel();
+    rebuildAfter([&] {
+        decaySetting_ = std::isnan(decay) ? 1.0 : decay;
+        applyDecaySetting();
+    });
 }
 
 void IRData::applyDecaySetting()
@@ -133,34 +176,33 @@ void IRData::applyDecaySetting()
 
 void IRData::setGate(float ms)
 {
-    gate_ = ms;
-    rebuildKernel();
+    rebuildAfter([&] { gate_ = ms; });
 }
 
 void IRData::setStretch(float factor)
 {
-    stretch_ = factor;
-    rebuildKernel();
+    rebuildAfter([&] { stretch_ = factor; });
 }
 
 void IRData::setDump(float amount)
 {
-    dump_ = amount;
-    rebuildKernel();
+    rebuildAfter([&] { dump_ = amount; });
 }
 
 int IRData::setShaping(const Shaping& shaping)
 {
-    stretch_ = shaping.stretch;
-    gate_ = shaping.gateMs;
-    dump_ = shaping.dump;
-    decaySetting_ = std::isnan(shaping.decay) ? 1.0 : shaping.decay;
-    applyDecaySetting();
-    return rebuildKernel();
+    return rebuildAfter([&] {
+        stretch_ = shaping.stretch;
+        gate_ = shaping.gateMs;
+        dump_ = shaping.dump;
+        decaySetting_ = std::isnan(shaping.decay) ? 1.0 : shaping.decay;
+        applyDecaySetting();
+    });
 }
 
 void IRData::setSampleRate(float fs)
 {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (fs == sampleRate_)
         return;
     sampleRate_ = fs;
@@ -177,6 +219,11 @@ bool IRData::sameAsLastBuild() const
 }
 
 int IRData::rebuildKernel()
+{
+    return rebuildAfter([] {});
+}
+
+int IRData::rebuildLocked(Curves& curves)
 {
     if (!loaded())
         return -1;
@@ -200,10 +247,12 @@ int IRData::rebuildKernel()
     std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
     bool installed = false;
     if (left && right) {
-        const int samples = shapeAndPublish(left.get(), right.get());
-        if (EnvelopeSink* graph = sink())
-            graph->redraw();
-        installed = engine_.prepareKernel(left.get(), right.get(), samples);
+        const int samples = shapeIR(rawLeft_.get(), rawRight_.get(), shapeSettings(), left.get(), right.get());
+        installed = engine_ == nullptr || engine_->prepareKernel(left.get(), right.get(), samples);
+        if (sink() != nullptr) {
+            curves.shapedLeft = std::move(left);
+            curves.shapedRight = std::move(right);
+        }
     }
     if (installed)
         ++kernelBuilds_;
@@ -213,23 +262,28 @@ int IRData::rebuildKernel()
     }
 
     setRebuildIndicator(highlightDeadline(platform::clock().tickCount(), sampleRate_));
-    if (owner_ != nullptr && owner_->editorOpen()) {
-        if (EnvelopeSink* graph = sink())
-            graph->redraw();
-    }
+    curves.redraw = true;
     return 0;
 }
 
 void IRData::refreshEnvelopeCurves()
 {
-    // Without a graph the work below would show nothing.
-    if (sink() == nullptr)
-        return;
-    publishRawEnvelope();
-    std::unique_ptr<float[]> left = zeroedArray(kShapedCapacity);
-    std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
-    if (left && right)
-        shapeAndPublish(left.get(), right.get());
+    Curves curves;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // Without a graph the work below would show nothing.
+        if (sink() == nullptr)
+            return;
+        rawCurve(curves);
+        std::unique_ptr<float[]> left = zeroedArray(kShapedCapacity);
+        std::unique_ptr<float[]> right = zeroedArray(kShapedCapacity);
+        if (left && right) {
+            shapeIR(rawLeft_.get(), rawRight_.get(), shapeSettings(), left.get(), right.get());
+            curves.shapedLeft = std::move(left);
+            curves.shapedRight = std::move(right);
+        }
+    }
+    publish(curves);
 }
 
 bool IRData::clearRebuildIndicatorIfDue(std::uint32_t now)
@@ -255,30 +309,32 @@ ShapeSettings IRData::shapeSettings() const
     return s;
 }
 
-int IRData::shapeAndPublish(float* left, float* right)
+void IRData::rawCurve(Curves& curves) const
 {
-    const int samples = shapeIR(rawLeft_.get(), rawRight_.get(), shapeSettings(), left, right);
-    if (EnvelopeSink* graph = sink()) {
-        graph->setTimeRange(kTimeRangeMs);
-        graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
-        graph->setEnvelopeCurve(kShapedSlot, left, right, kShapedColour);
-    }
-    return samples;
+    if (sink() == nullptr)
+        return;
+    curves.raw = scratchArray(effect::kIRCapacityFrames);
+    if (!curves.raw)
+        return;
+    const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;
+    rawEnvelope(rawLeft_.get(), rawRight_.get(), ratio, curves.raw.get());
 }
 
-int IRData::publishRawEnvelope()
+void IRData::publish(const Curves& curves) const
 {
     EnvelopeSink* graph = sink();
     if (graph == nullptr)
-        return -1;
-    graph->setTimeRange(kTimeRangeMs);
-    graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
-    std::unique_ptr<float[]> values = scratchArray(effect::kIRCapacityFrames);
-    if (!values)
-        return -1;
-    const float ratio = sampleRate_ > 0.0f ? static_cast<float>(fileInfo_.sampleRate) / sampleRate_ : 0.0f;
-    rawEnvelope(rawLeft_.get(), rawRight_.get(), ratio, values.get());
-    return graph->setCurve(kRawSlot, values.get(), effect::kIRCapacityFrames, kRawLabel, kRawColour);
+        return;
+    if (curves.raw || curves.shapedLeft) {
+        graph->setTimeRange(kTimeRangeMs);
+        graph->setSamplesInRange(static_cast<float>(graph->graphSampleRate()) * 3.0f);
+    }
+    if (curves.raw)
+        graph->setCurve(kRawSlot, curves.raw.get(), effect::kIRCapacityFrames, kRawLabel, kRawColour);
+    if (curves.shapedLeft && curves.shapedRight)
+        graph->setEnvelopeCurve(kShapedSlot, curves.shapedLeft.get(), curves.shapedRight.get(), kShapedColour);
+    if (curves.redraw)
+        graph->redraw();
 }
 
 } // namespace ir

@@ -3,13 +3,16 @@
 // leading silence removed, the measured decay, and the shaping settings that
 // turn it into the kernel the convolution engine runs with.
 //
-// Not internally locked. The effect serialises every call with its
-// application mutex (the path commit and the file actions load on the host's
-// threads, its worker shapes and builds); only the rebuild indicator may be
-// read and cleared from another thread (the editor's idle). Loads and rebuilds
+// Threads. Loads come on the host's threads (a restore, the file actions, an
+// LV2 host's worker), shaping on the effect's worker, descriptions for the
+// editor on the window's thread: every public operation takes the object's
+// own lock, and none calls out to anything that could call back. The
+// accessors below description() are for a thread that knows no other works
+// on the object (tests, the owner before it shares it). Loads and rebuilds
 // allocate and run transforms: never call them from the audio thread. The new
 // kernel reaches the audio thread through the engine's own hand-over.
 #include "ir/EnvelopeSink.h"
+#include "ir/IRDescription.h"
 #include "ir/IRFileInfo.h"
 #include "ir/IRFileReaders.h"
 #include "ir/IROwner.h"
@@ -19,6 +22,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
 
 namespace engine {
 class ConvolutionEngine;
@@ -33,6 +38,8 @@ public:
     // owner may be null (then nothing is published and no switch is set).
     // The raw arrays are allocated here, once.
     IRData(IROwner* owner, engine::ConvolutionEngine& engine, float sampleRate = effect::kDefaultSampleRate);
+    // For display only: loads, shapes and publishes, but builds no kernel.
+    IRData(IROwner* owner, float sampleRate);
     IRData(const IRData&) = delete;
     IRData& operator=(const IRData&) = delete;
 
@@ -76,8 +83,9 @@ public:
     // (then nothing is built; a load still waiting for its build gets its
     // highlight deadline).
     int rebuildKernel();
-    // Kernels handed to the engine since construction.
-    long kernelBuilds() const { return kernelBuilds_; }
+    // Kernels handed to the engine since construction; any thread may ask
+    // while the worker builds.
+    long kernelBuilds() const { return kernelBuilds_.load(); }
 
     // For an editor that has just opened: shows the raw and the shaped IR on
     // the graph without touching the kernel.
@@ -92,6 +100,12 @@ public:
     // Back to 0 if a deadline is set and `now` has reached it; a load or
     // rebuild that started meanwhile keeps its -1. True when it was cleared.
     bool clearRebuildIndicatorIfDue(std::uint32_t now);
+
+    // A copy of what the editor shows of the IR in force, and its path.
+    IRDescription description() const;
+    std::string pathCopy() const;
+    // The reason the last load failed.
+    std::string lastError() const;
 
     const char* path() const { return path_; }
     bool loaded() const { return path_[0] != '\0'; }
@@ -110,6 +124,8 @@ public:
     const float* rawRight() const { return rawRight_.get(); }
 
 private:
+    IRData(IROwner* owner, engine::ConvolutionEngine* engine, float sampleRate);
+
     // What the shape depends on: the envelope multiplier rather than the
     // Decay setting, since the same setting shapes differently after the
     // decay was measured anew (another file, another rate).
@@ -122,18 +138,43 @@ private:
         double sampleRate = 0.0;
     };
 
+    // The curves a change gives the envelope graph, handed over once the
+    // lock is released (the graph may ask this object for its description).
+    struct Curves {
+        std::unique_ptr<float[]> raw;          // the loaded IR's level, kIRCapacityFrames values
+        std::unique_ptr<float[]> shapedLeft;   // the shaped IR, kShapedCapacity values each
+        std::unique_ptr<float[]> shapedRight;
+        bool redraw = false;
+    };
+    // Runs `change` and a rebuild under the lock, then publishes.
+    template <class Change>
+    int rebuildAfter(Change&& change)
+    {
+        Curves curves;
+        int result = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            change();
+            result = rebuildLocked(curves);
+        }
+        publish(curves);
+        return result;
+    }
+    int loadLocked(const char* path, Curves& curves);
+    int rebuildLocked(Curves& curves);
+    void rawCurve(Curves& curves) const;
+    void publish(const Curves& curves) const;
     void analyzeDecay();
     // Envelope multiplier and change key from the Decay setting and the
     // measured decay of the IR in force.
     void applyDecaySetting();
-    int publishRawEnvelope();
-    int shapeAndPublish(float* left, float* right);
     ShapeSettings shapeSettings() const;
     bool sameAsLastBuild() const;
     EnvelopeSink* sink() const;
 
+    mutable std::mutex mutex_;
     IROwner* owner_;
-    engine::ConvolutionEngine& engine_;
+    engine::ConvolutionEngine* engine_;
 
     IRPathText path_ = {};
     IRFileInfo fileInfo_;
@@ -153,7 +194,7 @@ private:
     std::atomic<int> rebuildIndicator_{0};
 
     BuildKey lastBuild_;
-    long kernelBuilds_ = 0;
+    std::atomic<long> kernelBuilds_{0};
 };
 
 } // namespace ir

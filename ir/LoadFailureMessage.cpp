@@ -15,7 +15,7 @@ const char kLoadFailedSjis[] = "\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x8E\xB8\x94\x73
 
 } // namespace
 
-void showLoadFailure(const char* path, const char* reason)
+std::string loadFailureText(const char* path, const char* reason)
 {
     // Converted before the path goes in, so that a UTF-8 path stays intact.
     const std::string format = platform::shiftJisToUtf8(kLoadFailedSjis);
@@ -24,7 +24,17 @@ void showLoadFailure(const char* path, const char* reason)
     std::string message = text;
     if (reason != nullptr && reason[0] != '\0')
         message += reason;
-    platform::dialogs().messageBox("messae", message);
+    return message;
+}
+
+void showLoadFailureText(const std::string& text)
+{
+    platform::dialogs().messageBox("messae", text);
+}
+
+void showLoadFailure(const char* path, const char* reason)
+{
+    showLoadFailureText(loadFailureText(path, reason));
 }
 
 } // namespace ir

@@ -1,6 +1,6 @@
 #include "lv2/RememberedPathWatch.h"
 
-#include "editor/EditorEffect.h"
+#include "core/ReverbModel.h"
 
 #include <cmath>
 #include <cstring>
@@ -18,16 +18,11 @@ RememberedPathWatch::RememberedPathWatch()
     }
 }
 
-void RememberedPathWatch::readValues(EditorEffect& effect, float* values)
-{
-    for (int k = 0; k < param::kPathCount; ++k)
-        values[k] = effect.getParameter(param::kPathFirst + k);
-}
-
-bool RememberedPathWatch::poll(EditorEffect& effect)
+bool RememberedPathWatch::poll(const core::ReverbModel& reverb)
 {
     float now[param::kPathCount];
-    readValues(effect, now);
+    for (int k = 0; k < param::kPathCount; ++k)
+        now[k] = reverb.getParameter(param::kPathFirst + k);
     const bool still = std::memcmp(now, seen_, sizeof now) == 0;
     std::memcpy(seen_, now, sizeof now);
     if (!still || std::memcmp(now, reported_, sizeof now) == 0)
@@ -40,13 +35,6 @@ bool RememberedPathWatch::poll(EditorEffect& effect)
 std::uint32_t RememberedPathWatch::length() const
 {
     return static_cast<std::uint32_t>(strnlen(path_, sizeof path_));
-}
-
-void RememberedPathWatch::read(EditorEffect& effect, char (&path)[param::kPathTextCapacity])
-{
-    float values[param::kPathCount];
-    readValues(effect, values);
-    param::decodePathFromParams(values, path);
 }
 
 } // namespace lv2plugin

@@ -12,7 +12,9 @@
 
 #include <cstdint>
 
-class EditorEffect;
+namespace core {
+class ReverbModel;
+}
 
 namespace lv2plugin {
 
@@ -23,17 +25,12 @@ public:
     // Audio thread: reads the path values. True when they differ from the
     // last reported ones and held still since the previous call; path() is
     // then the new path (possibly empty).
-    bool poll(EditorEffect& effect);
+    bool poll(const core::ReverbModel& reverb);
 
     const char* path() const { return path_; }
     std::uint32_t length() const;
 
-    // The remembered path now, for a thread that holds the effect's
-    // application mutex (the path values change only under it).
-    static void read(EditorEffect& effect, char (&path)[param::kPathTextCapacity]);
-
 private:
-    static void readValues(EditorEffect& effect, float* values);
 
     float seen_[param::kPathCount];
     float reported_[param::kPathCount];

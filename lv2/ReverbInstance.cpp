@@ -5,11 +5,10 @@
 #include "lv2/PortValues.h"
 #include "params/EffectConstants.h"
 #include "platform/ModulePath.h"
-#include "shell/DOvu.h"
+#include "core/Reverb.h"
+#include "platform/Dialogs.h"
 
 #include <lv2/atom/util.h>
-#include <lv2/buf-size/buf-size.h>
-#include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
 #include <cmath>
@@ -18,19 +17,6 @@
 namespace lv2plugin {
 
 namespace {
-
-// The host's largest block, when it says; 0 otherwise.
-int maxBlockLength(const LV2_Options_Option* options, LV2_URID_Map& map)
-{
-    if (!options)
-        return 0;
-    const LV2_URID key = map.map(map.handle, LV2_BUF_SIZE__maxBlockLength);
-    const LV2_URID intType = map.map(map.handle, LV2_ATOM__Int);
-    for (const LV2_Options_Option* o = options; o->key != 0; ++o)
-        if (o->key == key && o->type == intType && o->size == sizeof(std::int32_t) && o->value)
-            return *static_cast<const std::int32_t*>(o->value);
-    return 0;
-}
 
 // Room in the notify buffer for one path report: sequence, event and object
 // headers with their keys, and the path with its terminator and padding.
@@ -47,7 +33,6 @@ ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* con
     if (schedule && !schedule->schedule_work)
         schedule = nullptr;
     auto* log = feature<LV2_Log_Log>(features, LV2_LOG__log);
-    const auto* options = feature<const LV2_Options_Option>(features, LV2_OPTIONS__options);
     Urids urids;
     if (!urids.map(*map))
         return nullptr;
@@ -56,7 +41,7 @@ ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* con
     static const bool pinned = platform::keepModuleLoaded();
     (void)pinned;
     try {
-        return new ReverbInstance(sampleRate, *map, urids, schedule, log, maxBlockLength(options, *map));
+        return new ReverbInstance(sampleRate, *map, urids, schedule, log);
     } catch (...) {
         // nothing may escape into the host
         return nullptr;
@@ -64,28 +49,58 @@ ReverbInstance* ReverbInstance::create(double sampleRate, const LV2_Feature* con
 }
 
 ReverbInstance::ReverbInstance(double sampleRate, LV2_URID_Map& map, const Urids& urids,
-                               LV2_Worker_Schedule* schedule, LV2_Log_Log* log, int maxBlockLength)
+                               LV2_Worker_Schedule* schedule, LV2_Log_Log* log)
     : urids_(urids), schedule_(schedule)
 {
-    effect_ = std::make_unique<DOvu>(&EffectHost::callback);
-    host_.attach(*effect_->getAeffect());
     lv2_atom_forge_init(&forge_, &map);
     lv2_log_logger_init(&logger_, &map, log);
     for (float& value : applied_)
         value = std::nanf("");
-
-    host_.setSampleRate(static_cast<float>(sampleRate));
-    effect_->setSampleRate(static_cast<float>(sampleRate));
-    if (maxBlockLength > 0) {
-        host_.setBlockSize(maxBlockLength);
-        effect_->setBlockSize(maxBlockLength);
-    }
+    const std::string module = platform::modulePath();
+    reverb_ = std::make_unique<core::Reverb>(static_cast<core::ReverbHost&>(*this),
+                                             platform::ModuleLocation::fromModulePath(module.c_str()));
+    reverb_->setSampleRate(static_cast<float>(sampleRate));
 }
 
 ReverbInstance::~ReverbInstance()
 {
-    // The effect goes first: its editor and worker may still call the host.
-    effect_.reset();
+    // The reverb goes first: its worker may still report to this.
+    reverb_.reset();
+}
+
+void ReverbInstance::irLoadFailed(const std::string& path, const std::string& reason)
+{
+    // The host's worker (or the thread that restores) may not wait for a
+    // person: the host's log hears of it, and an editor showing this instance.
+    lv2_log_error(&logger_, "IR file not loaded: %s%s%s\n", path.c_str(), reason.empty() ? "" : ": ",
+                  reason.c_str());
+    if (core::ReverbHost* editor = editorEvents())
+        editor->irLoadFailed(path, reason);
+}
+
+void ReverbInstance::tellUser(const std::string& caption, const std::string& text)
+{
+    lv2_log_warning(&logger_, "%s: %s\n", caption.c_str(), text.c_str());
+    if (core::ReverbHost* editor = editorEvents())
+        editor->tellUser(caption, text);
+}
+
+void ReverbInstance::parameterChanged(int id, float value)
+{
+    if (core::ReverbHost* editor = editorEvents())
+        editor->parameterChanged(id, value);
+}
+
+void ReverbInstance::copyButtonChanged(bool show)
+{
+    if (core::ReverbHost* editor = editorEvents())
+        editor->copyButtonChanged(show);
+}
+
+bool ReverbInstance::chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath)
+{
+    // Only the editor asks (its file button), on its own thread.
+    return platform::dialogs().openFileDialog(request, chosenPath);
 }
 
 void ReverbInstance::connectPort(std::uint32_t port, void* data)
@@ -123,34 +138,35 @@ void ReverbInstance::connectPort(std::uint32_t port, void* data)
 
 void ReverbInstance::activate()
 {
-    effect_->resume();
+    reverb_->resume();
+    settleOnNextRun_ = true;
 }
 
-void ReverbInstance::deactivate()
-{
-    effect_->suspend();
-}
+void ReverbInstance::deactivate() {}
 
 void ReverbInstance::run(std::uint32_t frames)
 {
     // While the host free-wheels (exports), the effect is told it renders
     // offline, so that every change is heard at a frame fixed by the host's
     // calls alone.
-    host_.setOffline(freeWheelPort_ && *freeWheelPort_ > 0.0f);
+    const bool offline = freeWheelPort_ && *freeWheelPort_ > 0.0f;
     applyParameterPorts();
     readControlMessages();
-
-    if (frames > 0) {
-        const float* in[2] = {audioIn_[0], audioIn_[1]};
-        float* out[2] = {audioOut_[0], audioOut_[1]};
-        // The effect reads each chunk of input before it writes that chunk's
-        // output, so the host may hand the same buffers for both.
-        effect_->processReplacing(const_cast<float**>(in), out, static_cast<vst::Int32>(frames));
+    if (settleOnNextRun_) {
+        // Once per activation, before the first frame: a project that was
+        // just restored sounds restored at once. Later changes never wait.
+        settleOnNextRun_ = false;
+        reverb_->settlePendingWork();
     }
+
+    // The reverb reads each chunk of input before it writes that chunk's
+    // output, so the host may hand the same buffers for both.
+    if (frames > 0 && audioIn_[0] && audioIn_[1] && audioOut_[0] && audioOut_[1])
+        reverb_->process(audioIn_[0], audioIn_[1], audioOut_[0], audioOut_[1], static_cast<int>(frames), offline);
     if (latencyPort_)
         *latencyPort_ = static_cast<float>(effect::kLatencyFrames);
 
-    if (pathWatch_.poll(*effect_))
+    if (pathWatch_.poll(*reverb_))
         reportPath_ = true;
     writeNotifications();
 }
@@ -170,7 +186,7 @@ void ReverbInstance::applyParameterPorts()
         const int id = kFirstPortParameter + i;
         float normalised = 0.0f;
         if (portToNormalised(id, value, normalised))
-            effect_->setParameter(id, normalised);
+            reverb_->setParameter(id, normalised);
     }
 }
 

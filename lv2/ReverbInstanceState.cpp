@@ -2,15 +2,12 @@
 // move with the project, restored as a VST host restores the path parameters.
 #include "lv2/ReverbInstance.h"
 
-#include "ir/FileActions.h"
 #include "lv2/HostFeatures.h"
 #include "params/PathParams.h"
-#include "shell/DOvu.h"
-
+#include "core/Reverb.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 namespace lv2plugin {
@@ -58,16 +55,12 @@ private:
 LV2_State_Status ReverbInstance::save(LV2_State_Store_Function store, LV2_State_Handle handle, std::uint32_t,
                                       const LV2_Feature* const* features)
 {
-    char path[param::kPathTextCapacity];
-    {
-        // The path values change only under this mutex: never half a path.
-        std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
-        RememberedPathWatch::read(*effect_, path);
-    }
-    if (path[0] == '\0')
+    // The path values change together: never half a path.
+    const std::string path = reverb_->rememberedPath();
+    if (path.empty())
         return LV2_STATE_SUCCESS;
     const PathMapping mapping(features);
-    const std::string stored = mapping.abstractPath(path);
+    const std::string stored = mapping.abstractPath(path.c_str());
     // An abstract path is the host's to carry anywhere; a plain file name ties
     // the state to this machine.
     const std::uint32_t flags = mapping.available() ? (LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE) : LV2_STATE_IS_POD;
@@ -88,23 +81,10 @@ LV2_State_Status ReverbInstance::restore(LV2_State_Retrieve_Function retrieve, L
     if (!value || size == 0 || (type != urids_.atomPath && type != urids_.atomString) ||
         !std::memchr(value, '\0', size) || value[0] == '\0')
         return LV2_STATE_SUCCESS;
-    const std::string path = PathMapping(features).absolutePath(value);
-    restoreIRFile(path.c_str());
-    return LV2_STATE_SUCCESS;
-}
-
-void ReverbInstance::restoreIRFile(const char* path)
-{
     // As a VST host restores a project: the path values, then the path
-    // commit, which loads the file and tells the user when it fails.
-    float values[param::kPathParamValues];
-    if (param::encodePathToParams(path, values)) {
-        effect_->storePathParams(values);
-        effect_->setParameter(param::kPathCommit, 0.0f);
-        return;
-    }
-    // Too long to be remembered: refused with a word to the user.
-    effect_->fileActions().takeFile(path);
+    // commit, which loads the file (a failure goes to the host's log).
+    reverb_->restoreIRPath(PathMapping(features).absolutePath(value));
+    return LV2_STATE_SUCCESS;
 }
 
 } // namespace lv2plugin

@@ -2,12 +2,9 @@
 // host's worker thread.
 #include "lv2/ReverbInstance.h"
 
-#include "ir/FileActions.h"
-#include "ir/IRData.h"
-#include "shell/DOvu.h"
+#include "core/Reverb.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 
 namespace lv2plugin {
@@ -37,19 +34,9 @@ LV2_Worker_Status ReverbInstance::work(LV2_Worker_Respond_Function respond, LV2_
         return LV2_WORKER_ERR_UNKNOWN;
     const std::string path(text);
     // As a file chosen in the editor: loaded first, remembered only when it
-    // loaded; a failure leaves the previous IR sounding.
-    LoadResult result{effect_->fileActions().takeFile(path) == 0 ? 1 : 0};
-    if (!result.loaded) {
-        std::string reason;
-        {
-            std::lock_guard<std::recursive_mutex> lock(effect_->applicationMutex());
-            reason = effect_->irData().errorText();
-        }
-        while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
-            reason.pop_back();
-        lv2_log_error(&logger_, "IR file not loaded: %s%s%s\n", path.c_str(), reason.empty() ? "" : ": ",
-                      reason.c_str());
-    }
+    // loaded; a failure leaves the previous IR sounding and goes to the
+    // host's log (irLoadFailed), never to a dialog on this shared thread.
+    const LoadResult result{reverb_->takeIRFile(path) == 0 ? 1 : 0};
     return respond(handle, sizeof result, &result);
 }
 

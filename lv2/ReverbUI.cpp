@@ -1,22 +1,21 @@
 #include "lv2/ReverbUI.h"
 
+#include "core/Reverb.h"
+#include "core/ReverbView.h"
 #include "editor/SDEditor.h"
-#include "ir/FileActions.h"
+#include "ir/LoadFailureMessage.h"
 #include "lv2/HostFeatures.h"
 #include "lv2/PatchMessages.h"
 #include "lv2/PortLayout.h"
 #include "lv2/PortValues.h"
-#include "lv2/RememberedPathWatch.h"
 #include "lv2/ReverbInstance.h"
+#include "platform/Dialogs.h"
 #include "platform/ModulePath.h"
-#include "shell/DOvu.h"
 #include "toolkit/CFrame.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/urid/urid.h>
 
-#include <cstdint>
-#include <mutex>
 #include <vector>
 
 namespace lv2plugin {
@@ -46,7 +45,7 @@ ReverbUI* ReverbUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
     auto* instance = feature<ReverbInstance>(features, LV2_INSTANCE_ACCESS_URI);
     try {
         std::unique_ptr<ReverbUI> ui(new ReverbUI(write, controller, *map, urids, touch));
-        if (!ui->open(parent, instance ? &instance->effect() : nullptr, instance ? &instance->effectHost() : nullptr))
+        if (!ui->open(parent, instance))
             return nullptr;
         *widget = ui->editor().getFrame()->getWindowHandle();
         vst::ERect* rect = nullptr;
@@ -65,41 +64,49 @@ ReverbUI::ReverbUI(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_
     lv2_atom_forge_init(&forge_, &map);
 }
 
-bool ReverbUI::open(void* parent, DOvu* instanceEffect, EffectHost* instanceHost)
+bool ReverbUI::open(void* parent, ReverbInstance* instance)
 {
-    // One editor per effect: a second UI of the same instance gets a model.
-    if (instanceEffect && instanceHost && !instanceEffect->editor()->isOpen()) {
-        effect_ = instanceEffect;
-        host_ = instanceHost;
+    // One editor per instance: a second UI of the same instance gets a view.
+    if (instance && !instance->editorEvents()) {
+        instance_ = instance;
+        model_ = &instance->reverb();
     } else {
-        model_ = std::make_unique<DOvu>(&EffectHost::callback);
-        modelHost_.attach(*model_->getAeffect());
-        effect_ = model_.get();
-        host_ = &modelHost_;
+        const std::string module = platform::modulePath();
+        view_ = std::make_unique<core::ReverbView>(static_cast<core::ReverbHost&>(*this),
+                                                   platform::ModuleLocation::fromModulePath(module.c_str()),
+                                                   effect::kDefaultSampleRate);
+        model_ = view_.get();
     }
-    editor().open(parent);
-    CFrame* frame = editor().getFrame();
+    // The editor registers itself (setEditor); this deletes it.
+    new SDEditor(this);
+    editor_->setEnvelopeGraphActions(this);
+    editor_->open(parent);
+    CFrame* frame = editor_->getFrame();
     if (!frame || !frame->getWindowHandle()) {
-        editor().close();
+        editor_->close();
         return false;
     }
-    host_->setListener(this);
-    if (model_)
+    if (instance_)
+        instance_->setEditorEvents(this);
+    else
         askForIRFile();
     return true;
 }
 
 ReverbUI::~ReverbUI()
 {
-    if (host_)
-        host_->setListener(nullptr);
-    if (effect_ && editor().isOpen())
-        editor().close();
+    if (instance_)
+        instance_->setEditorEvents(nullptr);
+    if (editor_) {
+        if (editor_->isOpen())
+            editor_->close();
+        delete editor_;
+    }
 }
 
-SDEditor& ReverbUI::editor()
+void ReverbUI::setEditor(AEffEditor* editor)
 {
-    return *effect_->editor();
+    editor_ = static_cast<SDEditor*>(editor);
 }
 
 void ReverbUI::portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t format, const void* buffer)
@@ -108,10 +115,12 @@ void ReverbUI::portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t f
         return;
     const int id = parameterOfPort(port);
     if (format == 0 && size == sizeof(float) && id >= 0) {
-        // The running effect takes port values itself; a model follows them.
+        // The running reverb takes port values itself; a view follows them.
         float normalised = 0.0f;
-        if (model_ && portToNormalised(id, *static_cast<const float*>(buffer), normalised))
-            model_->setParameter(id, normalised);
+        if (view_ && portToNormalised(id, *static_cast<const float*>(buffer), normalised)) {
+            view_->setParameter(id, normalised);
+            editor_->setParameter(id, normalised);
+        }
         return;
     }
     if (format != urids_.atomEventTransfer || port != kNotifyPort || size < sizeof(LV2_Atom))
@@ -121,36 +130,117 @@ void ReverbUI::portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t f
     if (sizeof(LV2_Atom) + atom->size > size || !readIRFileSet(urids_, *atom, reported))
         return;
     knownPath_.assign(reported.text, reported.length);
-    if (model_ && modelPath() != knownPath_)
-        model_->fileActions().takeFile(knownPath_);
+    if (view_ && view_->rememberedPath() != knownPath_)
+        view_->showIRFile(knownPath_);
 }
 
 int ReverbUI::idle()
 {
-    editor().idle();
-    // A file chosen or dropped in the model's editor goes to the plug-in.
-    if (model_) {
-        const std::string path = modelPath();
+    editor_->idle();
+    showMessages();
+    // A file chosen or dropped in the view's editor goes to the plug-in.
+    if (view_) {
+        const std::string path = view_->rememberedPath();
         if (!path.empty() && path != knownPath_) {
             knownPath_ = path;
             sendIRFile(path);
         }
     }
-    CFrame* frame = editor().getFrame();
+    CFrame* frame = editor_->getFrame();
     return frame && frame->isOpen() ? 0 : 1;
 }
 
-void ReverbUI::parameterAutomated(int id, float normalised)
+float ReverbUI::getParameter(vst::Int32 index)
 {
+    return model_->getParameter(index);
+}
+
+void ReverbUI::setParameterAutomated(vst::Int32 id, float normalised)
+{
+    model_->setParameter(id, normalised);
+    editor_->setParameter(id, normalised);
     if (hasParameterPort(id)) {
         writePort(id, normalised);
         return;
     }
     // Reset sets every parameter without telling a host; the LV2 host holds
     // the values in its ports, so each one is written.
-    if (id == param::kReset && normalised > 0.5f)
+    if (id == param::kReset && param::actionFires(normalised))
         for (int p = kFirstPortParameter; p <= kLastPortParameter; ++p)
-            writePort(p, effect_->getParameter(p));
+            writePort(p, model_->getParameter(p));
+}
+
+bool ReverbUI::beginEdit(vst::Int32 index)
+{
+    touch(index, true);
+    return true;
+}
+
+bool ReverbUI::endEdit(vst::Int32 index)
+{
+    touch(index, false);
+    return true;
+}
+
+int ReverbUI::integerSampleRate() const { return model_->integerSampleRate(); }
+void ReverbUI::setEditorOpen(bool open) { model_->setEditorOpen(open); }
+ir::IRDescription ReverbUI::irDescription() { return model_->irDescription(); }
+const char* ReverbUI::dataFolder() const { return model_->dataFolder(); }
+int ReverbUI::rebuildIndicator() { return model_->rebuildIndicator(); }
+bool ReverbUI::clearRebuildIndicatorIfDue(std::uint32_t now) { return model_->clearRebuildIndicatorIfDue(now); }
+const ir::EnvelopeRecording* ReverbUI::envelopeCurves() { return model_->envelopeCurves(); }
+engine::ResponseAnalyser& ReverbUI::responseAnalyser() { return model_->responseAnalyser(); }
+void ReverbUI::runResponseAnalysis() { model_->runResponseAnalysis(); }
+void ReverbUI::envelopeGraphClicked() { model_->envelopeGraphClicked(); }
+
+void ReverbUI::envelopeGraphDropped(const char* item, bool isFileName)
+{
+    model_->envelopeGraphDropped(item, isFileName);
+}
+
+void ReverbUI::irLoadFailed(const std::string& path, const std::string& reason)
+{
+    std::lock_guard<std::mutex> lock(messagesMutex_);
+    messages_.emplace_back(std::string(), ir::loadFailureText(path.c_str(), reason.empty() ? nullptr : reason.c_str()));
+}
+
+void ReverbUI::tellUser(const std::string& caption, const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(messagesMutex_);
+    messages_.emplace_back(caption, text);
+}
+
+void ReverbUI::parameterChanged(int id, float value)
+{
+    editor_->setParameter(id, value);
+}
+
+void ReverbUI::copyButtonChanged(bool show)
+{
+    editor_->showCopyButton(show);
+}
+
+bool ReverbUI::chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath)
+{
+    return platform::dialogs().openFileDialog(request, chosenPath);
+}
+
+void ReverbUI::showMessages()
+{
+    for (;;) {
+        std::pair<std::string, std::string> message;
+        {
+            std::lock_guard<std::mutex> lock(messagesMutex_);
+            if (messages_.empty())
+                return;
+            message = std::move(messages_.front());
+            messages_.pop_front();
+        }
+        if (message.first.empty())
+            ir::showLoadFailureText(message.second);
+        else
+            platform::dialogs().messageBox(message.first, message.second);
+    }
 }
 
 void ReverbUI::writePort(int id, float normalised)
@@ -185,14 +275,6 @@ void ReverbUI::sendAtom(const LV2_Atom& atom)
 {
     write_(controller_, kControlPort, static_cast<std::uint32_t>(sizeof(LV2_Atom) + atom.size),
            urids_.atomEventTransfer, &atom);
-}
-
-std::string ReverbUI::modelPath()
-{
-    char path[param::kPathTextCapacity];
-    std::lock_guard<std::recursive_mutex> lock(model_->applicationMutex());
-    RememberedPathWatch::read(*model_, path);
-    return path;
 }
 
 } // namespace lv2plugin

@@ -1,15 +1,18 @@
 #pragma once
-// The reverb's editor as an LV2 UI (ui:X11UI): the effect's own editor opened
-// inside the host's window. With instance-access it shows the running
-// effect itself, as the VST 2.4 editor does. Without it, a private effect
-// object that never processes is the editor's model: the host's port values
-// move its controls, the plug-in's reports of the IR file load the same file
-// into it (so the graphs show it), and a file chosen in it is sent to the
-// plug-in. Either way a control the user moves becomes a port change for
-// the host, and a press of Reset writes every port.
+// The reverb's editor as an LV2 UI (ui:X11UI): the plug-in's own editor
+// opened inside the host's window. With instance-access it shows the running
+// reverb itself, as the VST 2.4 editor does. Without it, a view that never
+// processes (core::ReverbView) is the editor's model: the host's port values
+// move its controls, the plug-in's reports of the IR file show the same file
+// in it, and a file chosen in it is sent to the plug-in. Either way a control
+// the user moves becomes a port change for the host, and a press of Reset
+// writes every port.
 //
-// Everything runs on the host's UI thread.
-#include "lv2/EffectHost.h"
+// Everything runs on the host's UI thread, except the running reverb's
+// events, which may come from any thread and are only noted.
+#include "core/ReverbHost.h"
+#include "editor/EditorEffect.h"
+#include "editor/EnvelopeGraphActions.h"
 #include "lv2/Urids.h"
 
 #include <lv2/atom/forge.h>
@@ -17,15 +20,24 @@
 #include <lv2/ui/ui.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
-class DOvu;
 class SDEditor;
+
+namespace core {
+class ReverbModel;
+class ReverbView;
+}
 
 namespace lv2plugin {
 
-class ReverbUI final : public ParameterListener {
+class ReverbInstance;
+
+class ReverbUI final : public EditorEffect, public EnvelopeGraphActions, private core::ReverbHost {
 public:
     // Null when the host lacks ui:parent or urid:map, or the editor's
     // window could not be made in the parent.
@@ -40,26 +52,53 @@ public:
     // window is gone.
     int idle();
 
-    void parameterAutomated(int id, float normalised) override;
-    void gestureBegun(int id) override { touch(id, true); }
-    void gestureEnded(int id) override { touch(id, false); }
+    // What the editor shows, and whether it is the running instance's reverb.
+    core::ReverbModel& model() { return *model_; }
+    bool showsInstance() const { return instance_ != nullptr; }
+    SDEditor& editor() { return *editor_; }
 
-    // The effect the editor shows, and whether it is the running instance's.
-    DOvu& effect() { return *effect_; }
-    bool showsInstance() const { return model_ == nullptr; }
-    SDEditor& editor();
+    // EditorEffect
+    float getParameter(vst::Int32 index) override;
+    void setParameterAutomated(vst::Int32 index, float value) override;
+    bool beginEdit(vst::Int32 index) override;
+    bool endEdit(vst::Int32 index) override;
+    void setEditor(AEffEditor* editor) override;
+    vst::IntPtr masterIdle() override { return 0; }
+    bool canHostDo(const char*) override { return false; }
+    bool openFileSelector(vst::VstFileSelect*) override { return false; }
+    bool closeFileSelector(vst::VstFileSelect*) override { return false; }
+    int integerSampleRate() const override;
+    void setEditorOpen(bool open) override;
+    ir::IRDescription irDescription() override;
+    const char* dataFolder() const override;
+    int rebuildIndicator() override;
+    bool clearRebuildIndicatorIfDue(std::uint32_t now) override;
+    const ir::EnvelopeRecording* envelopeCurves() override;
+    engine::ResponseAnalyser& responseAnalyser() override;
+    void runResponseAnalysis() override;
+
+    // EnvelopeGraphActions
+    void envelopeGraphClicked() override;
+    void envelopeGraphDropped(const char* item, bool isFileName) override;
 
 private:
     ReverbUI(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map& map, const Urids& urids,
              const LV2UI_Touch* touch);
 
-    bool open(void* parent, DOvu* instanceEffect, EffectHost* instanceHost);
+    bool open(void* parent, ReverbInstance* instance);
+    // core::ReverbHost: the reverb's events, kept for the next idle.
+    void irLoadFailed(const std::string& path, const std::string& reason) override;
+    void tellUser(const std::string& caption, const std::string& text) override;
+    void parameterChanged(int id, float value) override;
+    void copyButtonChanged(bool show) override;
+    bool chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath) override;
+
+    void showMessages();
     void writePort(int id, float normalised);
     void touch(int id, bool grabbed);
     void sendIRFile(const std::string& path);
     void askForIRFile();
     void sendAtom(const LV2_Atom& atom);
-    std::string modelPath();
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
@@ -67,13 +106,16 @@ private:
     Urids urids_;
     LV2_Atom_Forge forge_;
 
-    // The model and its host, only without instance-access.
-    EffectHost modelHost_;
-    std::unique_ptr<DOvu> model_;
-    DOvu* effect_ = nullptr;
-    EffectHost* host_ = nullptr;
-    // The IR path the plug-in reported or was last sent (model only).
+    // The running instance (with instance-access), or the view.
+    ReverbInstance* instance_ = nullptr;
+    std::unique_ptr<core::ReverbView> view_;
+    core::ReverbModel* model_ = nullptr;
+    SDEditor* editor_ = nullptr;
+    // The IR path the plug-in reported or was last sent (view only).
     std::string knownPath_;
+    // Messages for the user (caption, text), shown at the next idle.
+    std::mutex messagesMutex_;
+    std::deque<std::pair<std::string, std::string>> messages_;
 };
 
 } // namespace lv2plugin

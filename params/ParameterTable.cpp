@@ -114,4 +114,15 @@ double normalisedDefault(int id)
     return toNormalisedValue(findControl(id).defaultValue, id);
 }
 
+bool isAction(int id)
+{
+    return id == kCopyToLocal || id == kIRFileSelect || id == kWebSearch || id == kReset;
+}
+
+bool actionFires(float value)
+{
+    const double sum = static_cast<double>(value) + static_cast<double>(0.1f);
+    return std::isfinite(sum) && static_cast<long long>(sum) == 1;
+}
+
 } // namespace param

@@ -75,6 +75,12 @@ const char* hostParameterName(int id);
 // The host's name buffer is assumed to hold this many characters plus a terminator.
 constexpr int kMaxHostParameterNameLength = 14;
 
+// Ids 1..4: actions that fire on a press and are never stored.
+bool isAction(int id);
+// An action fires when the integer part of value + 0.1 is 1, that is for
+// values from just above 0.9 to below 1.9 (an editor sends 1 then 0 per press).
+bool actionFires(float value);
+
 // Normalised default of every id: the record default mapped to 0..1,
 // 0 for ids 0, 1, 4 and 23..103 (and for ids outside 0..103).
 double normalisedDefault(int id);

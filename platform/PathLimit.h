@@ -10,5 +10,7 @@ namespace platform {
 // `caption`, and answers false. `purpose` is empty or starts with a blank.
 bool pathFits(const std::string& path, std::size_t maxBytes, const char* caption, const char* subject,
               const char* purpose = "");
+// The same words without the message box: "" when the path fits.
+std::string pathTooLong(const std::string& path, std::size_t maxBytes, const char* subject, const char* purpose = "");
 
 } // namespace platform

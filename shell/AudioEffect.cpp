@@ -1,5 +1,6 @@
 #include "shell/AudioEffect.h"
 
+#include "core/ExceptionBarrier.h"
 #include "editor/AEffEditor.h"
 
 namespace {
@@ -7,31 +8,48 @@ namespace {
 vst::IntPtr dispatchEntry(vst::AEffect* e, vst::Int32 opcode, vst::Int32 index, vst::IntPtr value, void* ptr, float opt)
 {
     auto* effect = e ? static_cast<AudioEffect*>(e->object) : nullptr;
-    return effect ? effect->dispatcher(opcode, index, value, ptr, opt) : 0;
+    if (!effect)
+        return 0;
+    return core::guardedCall("dispatcher", vst::IntPtr{0},
+                             [&] { return effect->dispatcher(opcode, index, value, ptr, opt); });
 }
 
 void setParameterEntry(vst::AEffect* e, vst::Int32 index, float value)
 {
     if (auto* effect = e ? static_cast<AudioEffect*>(e->object) : nullptr)
-        effect->setParameter(index, value);
+        core::guardedCall("setParameter", [&] { effect->setParameter(index, value); });
 }
 
 float getParameterEntry(vst::AEffect* e, vst::Int32 index)
 {
     auto* effect = e ? static_cast<AudioEffect*>(e->object) : nullptr;
-    return effect ? effect->getParameter(index) : 0.0f;
+    return effect ? core::guardedCall("getParameter", 0.0f, [&] { return effect->getParameter(index); }) : 0.0f;
+}
+
+// A call that fails leaves silence rather than whatever the buffers held.
+template <class Sample>
+void silence(Sample** outputs, vst::Int32 channels, vst::Int32 frames)
+{
+    for (vst::Int32 c = 0; outputs && c < channels; ++c)
+        for (vst::Int32 i = 0; outputs[c] && i < frames; ++i)
+            outputs[c][i] = Sample(0);
 }
 
 void processReplacingEntry(vst::AEffect* e, float** inputs, float** outputs, vst::Int32 frames)
 {
     if (auto* effect = e ? static_cast<AudioEffect*>(e->object) : nullptr)
-        effect->processReplacing(inputs, outputs, frames);
+        if (!core::guardedCall("processReplacing", false, [&] {
+                effect->processReplacing(inputs, outputs, frames);
+                return true;
+            }))
+            silence(outputs, e->numOutputs, frames);
 }
 
 void processDoubleReplacingEntry(vst::AEffect* e, double** inputs, double** outputs, vst::Int32 frames)
 {
     if (auto* effect = e ? static_cast<AudioEffect*>(e->object) : nullptr)
-        effect->processDoubleReplacing(inputs, outputs, frames);
+        core::guardedCall("processDoubleReplacing",
+                          [&] { effect->processDoubleReplacing(inputs, outputs, frames); });
 }
 
 // The deprecated accumulating process call is not supported: it does nothing.

@@ -57,6 +57,10 @@ vst::IntPtr AudioEffectX::dispatcher(vst::Int32 opcode, vst::Int32 index, vst::I
         return 0;
     case vst::effSetTotalSampleToProcess:
         return value;
+    case vst::effStartProcess:
+        return startProcess();
+    case vst::effStopProcess:
+        return stopProcess();
     default:
         return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }

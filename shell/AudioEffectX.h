@@ -20,6 +20,10 @@ public:
     virtual vst::Int32 getGetTailSize() { return 0; }
     virtual bool setBypass(bool) { return false; }
     virtual bool canParameterBeAutomated(vst::Int32) { return true; }
+    // effStartProcess and effStopProcess: the host is about to call, or has
+    // stopped calling, the process function.
+    virtual vst::Int32 startProcess() { return 0; }
+    virtual vst::Int32 stopProcess() { return 0; }
 
     // Host requests.
     bool canHostDo(const char* text);

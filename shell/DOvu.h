@@ -1,53 +1,34 @@
 #pragma once
-// The reverb effect as the host sees it: identity, programs, parameters and the
-// processing call. It owns every other part of the plug-in.
-//
-// Threads. A parameter change only records itself (DOvuParameterApplication):
-// levels and switches the audio thread reads as atomics are stored at once,
-// everything dearer is marked for the effect's worker thread, which designs,
-// shapes and analyses and hands the results over. Neither setParameter (ids
-// 5..102) nor processReplacing allocates or takes a lock. The path commit and
-// the file actions read their file on the calling thread, under the
-// application mutex that the worker's IR work and the editor's graphs share.
+// The reverb as a VST 2.4 effect: identity, programs, parameters and the
+// processing call, translated onto the format-free reverb (core::Reverb) it
+// owns, and the editor the host opens. Nothing here does the reverb's work.
+#include "core/Reverb.h"
 #include "editor/EditorEffect.h"
 #include "editor/EnvelopeGraphActions.h"
-#include "engine/Handover.h"
-#include "ir/FileActionHost.h"
-#include "ir/IROwner.h"
-#include "params/EffectConstants.h"
-#include "platform/ModuleLocation.h"
 #include "shell/AudioEffectX.h"
-#include "shell/EffectWorker.h"
-#include "shell/ProgramRecord.h"
 
-#include <atomic>
+#include <chrono>
 #include <memory>
-#include <mutex>
 
-namespace engine {
-class ProcessingPath;
-class ResponseAnalyser;
-}
-namespace ir {
-class FileActions;
-class IRData;
-}
 class SDEditor;
 
 class DOvu : public AudioEffectX,
              public EditorEffect,
              public EnvelopeGraphActions,
-             public ir::FileActionHost,
-             private ir::IROwner,
-             private EffectWorker::Client {
+             private core::ReverbHost {
 public:
-    static constexpr int kNumPrograms = 8;
+    static constexpr int kNumPrograms = core::Reverb::kNumPrograms;
     static constexpr vst::Int32 kUniqueId = vst::fourCharCode('2', '9', '1', '3');
+    static constexpr std::chrono::milliseconds kResumeWaitLimit = core::Reverb::kResumeWaitLimit;
 
     explicit DOvu(vst::HostCallback hostCallback);
     ~DOvu() override;
 
+    // Clears every signal history, then waits (at most kResumeWaitLimit) for
+    // the work earlier calls left pending, so that the first process call
+    // after a restore sounds as restored whatever the host's process level.
     void resume() override;
+    vst::Int32 startProcess() override;
     void setSampleRate(float sampleRate) override;
     void processReplacing(float** inputs, float** outputs, vst::Int32 sampleFrames) override;
 
@@ -70,7 +51,7 @@ public:
     vst::Int32 getVendorVersion() override { return 1000; }
     vst::Int32 getPlugCategory() override { return vst::kPlugCategEffect; }
 
-    // What the editor uses.
+    // EditorEffect: the host's side through the base part, the rest from the reverb.
     void setParameterAutomated(vst::Int32 index, float value) override { AudioEffectX::setParameterAutomated(index, value); }
     bool beginEdit(vst::Int32 index) override { return AudioEffectX::beginEdit(index); }
     bool endEdit(vst::Int32 index) override { return AudioEffectX::endEdit(index); }
@@ -78,83 +59,43 @@ public:
     bool canHostDo(const char* text) override { return AudioEffectX::canHostDo(text); }
     bool openFileSelector(vst::VstFileSelect* select) override { return AudioEffectX::openFileSelector(select); }
     bool closeFileSelector(vst::VstFileSelect* select) override { return AudioEffectX::closeFileSelector(select); }
-    int integerSampleRate() const override { return intSampleRate_.load(); }
-    void setEditorOpen(bool open) override { editorOpen_.store(open ? 1 : 0); }
-    ir::IRData& irData() override { return *ir_; }
-    const char* dataFolder() const override { return location_.dataFolder; }
-    engine::ResponseAnalyser& responseAnalyser() override { return *analyser_; }
-    // The editor's graphs are fed by the worker: these only ask for it.
-    void runResponseAnalysis() override;
-    void refreshIRCurves() override;
     void setEditor(AEffEditor* editor) override { AudioEffect::setEditor(editor); }
-    std::recursive_mutex& applicationMutex() override { return parameterMutex_; }
+    int integerSampleRate() const override { return reverb_->integerSampleRate(); }
+    void setEditorOpen(bool open) override { reverb_->setEditorOpen(open); }
+    ir::IRDescription irDescription() override { return reverb_->irDescription(); }
+    const char* dataFolder() const override { return reverb_->dataFolder(); }
+    int rebuildIndicator() override { return reverb_->rebuildIndicator(); }
+    bool clearRebuildIndicatorIfDue(std::uint32_t now) override { return reverb_->clearRebuildIndicatorIfDue(now); }
+    const ir::EnvelopeRecording* envelopeCurves() override { return reverb_->envelopeCurves(); }
+    engine::ResponseAnalyser& responseAnalyser() override { return reverb_->responseAnalyser(); }
+    void runResponseAnalysis() override { reverb_->runResponseAnalysis(); }
 
-    // The IR file actions and what they need (DOvuFileActions.cpp).
-    ir::FileActions& fileActions() { return *fileActions_; }
-    void storePathParams(const float* values80) override;
-    void showCopyButton(bool show) override;
-    long runFileSelector(vst::VstFileSelect& request) override;
-    void envelopeGraphClicked() override;
+    // EnvelopeGraphActions
+    void envelopeGraphClicked() override { reverb_->envelopeGraphClicked(); }
     void envelopeGraphDropped(const char* item, bool isFileName) override;
 
-    const platform::ModuleLocation& location() const { return location_; }
-    bool editorIsOpen() const { return editorOpen_.load() != 0; }
+    core::Reverb& reverb() { return *reverb_; }
     // The editor made at construction (owned and deleted by the base part).
     SDEditor* editor() const { return sdEditor_; }
-    engine::ProcessingPath& processingPath() { return *path_; }
+    bool editorIsOpen() const { return reverb_->editorIsOpen(); }
 
-    // Waits until the worker has done everything asked of it so far (not
-    // from the audio thread, and not holding the application mutex).
-    void finishPendingWork() { worker_.finish(); }
-    bool workPending() const { return worker_.busy(); }
+    // For tests: the reverb's parts, and its work.
+    ir::IRData& irData() { return reverb_->irData(); }
+    engine::ProcessingPath& processingPath() { return reverb_->processingPath(); }
+    void finishPendingWork() { reverb_->finishPendingWork(); }
+    bool settlePendingWork() { return reverb_->settlePendingWork(); }
+    bool workPending() const { return reverb_->workPending(); }
 
 private:
-    // What the IR object needs from its owner.
-    void setPseudoStereo(bool on) override;
-    ir::EnvelopeSink* envelopeSink() override;
-    bool editorOpen() const override { return editorIsOpen(); }
-    bool buildKernelLater() override;
+    // core::ReverbHost
+    void irLoadFailed(const std::string& path, const std::string& reason) override;
+    void tellUser(const std::string& caption, const std::string& text) override;
+    void parameterChanged(int id, float value) override;
+    void copyButtonChanged(bool show) override;
+    bool chooseFile(const platform::FileDialogRequest& request, std::string& chosenPath) override;
 
-    // The worker's side of parameter application.
-    void runWork(const WorkItems& items) override;
-    void releaseUnused() override;
-    bool applyFilterChanges(const WorkItems& items);
-    void applyShaping();
-    float realValue(int id) const;
-
-    // Stores a normalised value as current and in the current program.
-    void storeValue(int id, float value);
-    // Applies what the audio thread reads directly, marks the rest for the worker.
-    void recordChange(int id, float value);
-    // The processing path's setting for one id, in real units.
-    void applyToPath(int id, float real);
-    void resetToDefaults();
-    // Copy to local, file selection, web search and reset; each takes the
-    // application mutex itself where it needs it, so no dialog holds it.
-    void runAction(int id);
-    void applyPathCommit();
-    void highlightEnvelope();
     bool hostRendersOffline();
 
-    engine::ProcessEpoch epoch_;
-    std::unique_ptr<engine::ProcessingPath> path_;
-    std::unique_ptr<engine::ResponseAnalyser> analyser_;
-    std::unique_ptr<ir::IRData> ir_;
-    std::unique_ptr<ir::FileActions> fileActions_;
-    platform::ModuleLocation location_;
-    std::unique_ptr<ProgramRecord[]> programs_;
-    std::atomic<float> values_[param::kNumParams];
-    std::atomic<int> intSampleRate_{effect::kDefaultSampleRate};
-    std::atomic<float> hostRate_{static_cast<float>(effect::kDefaultSampleRate)};
-    std::atomic<int> editorOpen_{0};
-    // The IR object and the editor's graphs: held by the path commit, the file
-    // actions, the worker's IR and graph work and the editor's views.
-    std::recursive_mutex parameterMutex_;
-    // Program names, for the host's dispatcher calls.
-    std::mutex programNameMutex_;
-    // Parameter application runs once the effect has its editor object.
-    bool applying_ = false;
     SDEditor* sdEditor_ = nullptr;
-    // Last, so that it is gone before anything it works on.
-    EffectWorker worker_{*this};
+    std::unique_ptr<core::Reverb> reverb_;
 };

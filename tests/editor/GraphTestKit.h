@@ -53,7 +53,12 @@ public:
     bool closeFileSelector(vst::VstFileSelect*) override { return false; }
     int integerSampleRate() const override { return sampleRate_; }
     void setEditorOpen(bool open) override { open_ = open; }
-    ir::IRData& irData() override { return *ir_; }
+    ir::IRData& irData() { return *ir_; }
+    ir::IRDescription irDescription() override { return ir_->description(); }
+    int rebuildIndicator() override { return ir_->rebuildIndicator(); }
+    bool clearRebuildIndicatorIfDue(std::uint32_t now) override { return ir_->clearRebuildIndicatorIfDue(now); }
+    // The graphs here are fed directly (envelopeSink), not through an editor.
+    const ir::EnvelopeRecording* envelopeCurves() override { return nullptr; }
     const char* dataFolder() const override { return dataFolder_.c_str(); }
     engine::ResponseAnalyser& responseAnalyser() override { return analyser_; }
     // Analyses the three pairs and, when a frequency graph is attached, rebuilds and redraws it.

@@ -43,7 +43,7 @@ TEST_F(EditorTest, ClosedEditorIgnoresChangesAndReopensWithCurrentValues)
     EXPECT_FALSE(effect->editorOpenFlag);
     EXPECT_EQ(editor->getFrame(), nullptr);
     EXPECT_EQ(editor->envelopeGraph(), nullptr);
-    EXPECT_EQ(editor->envelopeSink(), nullptr);
+    EXPECT_EQ(effect->envelopeCurves(), nullptr);
 
     effect->hostSets(param::kDecay, 0.8f);
     effect->hostSets(param::kBypassLocal, 0.0f);

@@ -9,6 +9,7 @@
 #include "engine/FilterPair.h"
 #include "engine/Handover.h"
 #include "engine/ResponseAnalyser.h"
+#include "ir/EnvelopeRecording.h"
 #include "ir/IRData.h"
 #include "ir/IROwner.h"
 #include "params/ParameterTable.h"
@@ -97,21 +98,31 @@ public:
     bool openFileSelector(vst::VstFileSelect*) override { return false; }
     bool closeFileSelector(vst::VstFileSelect*) override { return false; }
     int integerSampleRate() const override { return sampleRate; }
-    void setEditorOpen(bool open) override { editorOpenFlag = open; }
-    ir::IRData& irData() override { return *ir; }
+    // As the reverb does: an open editor gets both curves afresh; a closed
+    // one leaves none behind.
+    void setEditorOpen(bool open) override
+    {
+        editorOpenFlag = open;
+        if (open)
+            ir->refreshEnvelopeCurves();
+        else
+            curves.clear();
+    }
+    ir::IRDescription irDescription() override { return ir->description(); }
+    int rebuildIndicator() override { return ir->rebuildIndicator(); }
+    bool clearRebuildIndicatorIfDue(std::uint32_t now) override { return ir->clearRebuildIndicatorIfDue(now); }
+    const ir::EnvelopeRecording* envelopeCurves() override { return editorOpenFlag ? &curves : nullptr; }
     const char* dataFolder() const override { return dataFolder_.c_str(); }
     engine::ResponseAnalyser& responseAnalyser() override { return analyser; }
     void runResponseAnalysis() override
     {
         ++analyses;
         analyser.analyse(highPass_, lowPass_, balance_);
-        if (editor)
-            editor->responseAnalysed();
     }
 
     // ir::IROwner
     void setPseudoStereo(bool) override {}
-    ir::EnvelopeSink* envelopeSink() override { return editor ? editor->envelopeSink() : nullptr; }
+    ir::EnvelopeSink* envelopeSink() override { return editorOpenFlag ? &curves : nullptr; }
     bool editorOpen() const override { return editorOpenFlag; }
 
     float values[param::kNumParams] = {};
@@ -126,6 +137,7 @@ public:
     bool editorOpenFlag = false;
     int sampleRate = 44100;
     engine::ResponseAnalyser analyser{44100};
+    ir::EnvelopeRecording curves{44100};
     std::unique_ptr<ir::IRData> ir;
 
 private:

@@ -7,6 +7,8 @@
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
 #include "ir/IRLibraryPaths.h"
+#include "ir/LoadFailureMessage.h"
+#include "platform/Dialogs.h"
 #include "params/PathParams.h"
 #include "support/TestSupport.h"
 
@@ -49,12 +51,9 @@ public:
 };
 
 struct SelectorCall {
-    vst::Int32 command = -1;
-    vst::Int32 type = -1;
     std::string title;
     std::string initialPath;
-    vst::Int32 sizeReturnPath = 0;
-    std::vector<vst::VstFileType> types;
+    std::vector<platform::FileType> types;
 };
 
 class FakeHost final : public ir::FileActionHost {
@@ -66,30 +65,28 @@ public:
 
     const char* dataFolder() const override { return dataFolder_.c_str(); }
     ir::IRData& irData() override { return *ir; }
-    std::recursive_mutex& applicationMutex() override { return mutex_; }
     void storePathParams(const float* values80) override
     {
         std::memcpy(pathParams, values80, sizeof pathParams);
         ++stores;
     }
     void showCopyButton(bool show) override { buttons.push_back(show); }
-    long runFileSelector(vst::VstFileSelect& request) override
+    bool chooseFile(const platform::FileDialogRequest& request, std::string& chosen) override
     {
-        SelectorCall call;
-        call.command = request.command;
-        call.type = request.type;
-        call.title = request.title;
-        call.initialPath = request.initialPath ? request.initialPath : "";
-        call.sizeReturnPath = request.sizeReturnPath;
-        for (int i = 0; i < request.nbFileTypes; ++i)
-            call.types.push_back(request.fileTypes[i]);
-        selectorCalls.push_back(call);
+        selectorCalls.push_back({request.title, request.initialFolder, request.types});
         if (onSelect)
             onSelect();
-        if (answer.empty())
-            return 0;
-        std::strcpy(request.returnPath, answer.c_str());
-        return 1;
+        chosen = answer;
+        return !answer.empty();
+    }
+    // As the plug-in shows them: a message box each.
+    void reportLoadFailure(const std::string& path, const std::string& reason) override
+    {
+        ir::showLoadFailure(path.c_str(), reason.empty() ? nullptr : reason.c_str());
+    }
+    void tellUser(const std::string& caption, const std::string& text) override
+    {
+        platform::dialogs().messageBox(caption, text);
     }
 
     // The path the path parameters carry.
@@ -110,7 +107,6 @@ public:
 
 private:
     std::string dataFolder_;
-    std::recursive_mutex mutex_;
     engine::ProcessEpoch epoch_;
     engine::ConvolutionEngine engine_{epoch_};
     irdatatest::RecordingOwner owner_;
@@ -315,25 +311,20 @@ TEST_F(FileActionsTest, FileSelectionAsksInTheCurrentFolderOrTheDataFolder)
     ASSERT_EQ(host->selectorCalls.size(), 1u);
     const SelectorCall& call = host->selectorCalls[0];
     EXPECT_EQ(call.initialPath, data);
-    EXPECT_EQ(call.command, vst::kVstFileLoad);
-    EXPECT_EQ(call.type, vst::kVstFileType);
     EXPECT_EQ(call.title, "IR File Select");
-    EXPECT_EQ(call.sizeReturnPath, 260);
     ASSERT_EQ(call.types.size(), 2u);
-    const vst::VstFileType& wave = call.types[0];
-    EXPECT_STREQ(wave.name, "Wave File");
-    EXPECT_STREQ(wave.macType, "WAVE");
-    EXPECT_STREQ(wave.dosType, "wav");
-    EXPECT_STREQ(wave.unixType, "wav");
-    EXPECT_STREQ(wave.mimeType1, "audio/wav");
-    EXPECT_STREQ(wave.mimeType2, "audio/x-wav");
-    const vst::VstFileType& aiff = call.types[1];
-    EXPECT_STREQ(aiff.name, "AIFF File");
-    EXPECT_STREQ(aiff.macType, "AIFF");
-    EXPECT_STREQ(aiff.dosType, "aif");
-    EXPECT_STREQ(aiff.unixType, "aiff");
-    EXPECT_STREQ(aiff.mimeType1, "audio/aiff");
-    EXPECT_STREQ(aiff.mimeType2, "audio/x-aiff");
+    const platform::FileType& wave = call.types[0];
+    EXPECT_EQ(wave.name, "Wave File");
+    EXPECT_EQ(wave.macType, "WAVE");
+    EXPECT_EQ(wave.extensions(), (std::vector<std::string>{"wav"}));
+    EXPECT_EQ(wave.mimeType1, "audio/wav");
+    EXPECT_EQ(wave.mimeType2, "audio/x-wav");
+    const platform::FileType& aiff = call.types[1];
+    EXPECT_EQ(aiff.name, "AIFF File");
+    EXPECT_EQ(aiff.macType, "AIFF");
+    EXPECT_EQ(aiff.extensions(), (std::vector<std::string>{"aif", "aiff"}));
+    EXPECT_EQ(aiff.mimeType1, "audio/aiff");
+    EXPECT_EQ(aiff.mimeType2, "audio/x-aiff");
     EXPECT_FALSE(host->ir->loaded());
     EXPECT_EQ(host->stores, 0);
     EXPECT_TRUE(host->buttons.empty());

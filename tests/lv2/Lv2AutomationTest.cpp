@@ -1,7 +1,6 @@
 // What a host's automation asks of run(): no allocation on the audio thread
 // while every control port moves and files are chosen, and, while the host
 // free-wheels, renders that are the same on every run.
-#include "lv2/EffectHost.h"
 #include "lv2/Lv2TestHost.h"
 #include "lv2/Lv2TestKit.h"
 #include "lv2/PortLayout.h"
@@ -140,20 +139,6 @@ TEST_F(Lv2AutomationTest, FreeWheelingRendersWithAutomationAreExactAndIdenticalR
     ASSERT_GT(vstChanges.size(), 20u);
     const Stereo reference = renderWithVst(irA, {}, kRate, block, input, vstChanges);
     EXPECT_EQ(maxDifference(renders[0], reference), 0.0f);
-}
-
-TEST(Lv2EffectHost, TheEffectHearsTheFreeWheelingSwitchAsTheOfflineProcessLevel)
-{
-    lv2plugin::EffectHost host;
-    vst::AEffect record{};
-    // While the effect is made the host is not attached yet: only the version is answered.
-    EXPECT_EQ(lv2plugin::EffectHost::callback(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
-    host.attach(record);
-    EXPECT_EQ(lv2plugin::EffectHost::callback(&record, vst::audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f), 2);
-    host.setOffline(true);
-    EXPECT_EQ(lv2plugin::EffectHost::callback(&record, vst::audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f), 4);
-    host.setOffline(false);
-    EXPECT_EQ(lv2plugin::EffectHost::callback(&record, vst::audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f), 2);
 }
 
 } // namespace

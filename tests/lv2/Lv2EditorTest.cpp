@@ -9,6 +9,7 @@
 #include "lv2/Lv2TestKit.h"
 #include "lv2/PortLayout.h"
 #include "lv2/PortValues.h"
+#include "core/Reverb.h"
 #include "lv2/ReverbInstance.h"
 #include "lv2/ReverbUI.h"
 #include "shell/DOvu.h"
@@ -199,7 +200,7 @@ TEST_F(Lv2EditorTest, WithInstanceAccessTheEditorShowsTheRunningEffectAndGesture
     ReverbUI* ui = ReverbUI::create(Controller::write, &controller, &widget, uiFeatures(true).data());
     ASSERT_NE(ui, nullptr);
     EXPECT_TRUE(ui->showsInstance());
-    EXPECT_EQ(&ui->effect(), &instance->effect());
+    EXPECT_EQ(&ui->model(), static_cast<core::ReverbModel*>(&instance->reverb()));
     EXPECT_NE(widget, nullptr);
     EXPECT_NE(widget, window.parent());
 
@@ -213,14 +214,14 @@ TEST_F(Lv2EditorTest, WithInstanceAccessTheEditorShowsTheRunningEffectAndGesture
 
     // A drag on Decay: the effect takes it at once, the host hears the port value and the gesture.
     drag(*ui, param::kDecay, 0.25f);
-    EXPECT_EQ(instance->effect().getParameter(param::kDecay), 0.25f);
+    EXPECT_EQ(instance->reverb().getParameter(param::kDecay), 0.25f);
     EXPECT_FLOAT_EQ(controller.lastValue(param::kDecay), static_cast<float>(param::toRealValue(0.25, param::kDecay)));
     const std::uint32_t decayPort = lv2plugin::portOfParameter(param::kDecay);
     EXPECT_EQ(controller.touches, (std::vector<std::pair<std::uint32_t, bool>>{{decayPort, true}, {decayPort, false}}));
     // The host writes the value back into the port; the effect keeps what the user set.
     port(param::kDecay) = controller.lastValue(param::kDecay);
     instance->run(64);
-    EXPECT_NEAR(instance->effect().getParameter(param::kDecay), 0.25f, 1e-6f);
+    EXPECT_NEAR(instance->reverb().getParameter(param::kDecay), 0.25f, 1e-6f);
 
     // Reset: every port is written with its default, since the host holds them.
     const int before = controller.portWrites();
@@ -234,8 +235,8 @@ TEST_F(Lv2EditorTest, WithInstanceAccessTheEditorShowsTheRunningEffectAndGesture
     EXPECT_EQ(controller.lastValue(param::kBypassLocal), 1.0f);
 
     delete ui;
-    EXPECT_EQ(instance->effectHost().listener(), nullptr);
-    EXPECT_FALSE(instance->effect().editor()->isOpen());
+    EXPECT_EQ(instance->editorEvents(), nullptr);
+    EXPECT_FALSE(instance->reverb().editorIsOpen());
     delete instance;
 }
 
@@ -257,11 +258,12 @@ TEST_F(Lv2EditorTest, WithoutInstanceAccessAModelFollowsThePortsAndTheIRFileGoes
     // The plug-in reports its file: the model loads it for the graphs, and sends nothing back.
     reportIRFile(*ui, irPath);
     idle(*ui);
-    EXPECT_STREQ(ui->effect().irData().path(), irPath.c_str());
+    EXPECT_STREQ(ui->model().irDescription().path, irPath.c_str());
     EXPECT_TRUE(sentPaths(urids.map(LV2_PATCH__Set)).empty());
 
-    // A file chosen in the editor goes to the plug-in once.
-    ASSERT_EQ(ui->effect().fileActions().takeFile(otherPath), 0);
+    // A file dropped on the editor's graph goes to the plug-in once.
+    ui->envelopeGraphDropped(otherPath.c_str(), true);
+    ASSERT_STREQ(ui->model().irDescription().path, otherPath.c_str());
     idle(*ui);
     idle(*ui);
     EXPECT_EQ(sentPaths(urids.map(LV2_PATCH__Set)), std::vector<std::string>{otherPath});

@@ -95,6 +95,35 @@ TEST_F(Lv2StateTest, AFreshInstanceRestoredFromTheSavedStateRendersIdentically)
     EXPECT_EQ(restored.reportedPaths().back(), irPath);
 }
 
+// A host that restores a project into an instance, activates it and plays in
+// real time (not free-wheeling, its worker on a thread of its own) hears the
+// restored IR and settings from the first run, as an export does.
+TEST_F(Lv2StateTest, ARestoredInstanceSoundsRestoredFromItsFirstRealTimeRun)
+{
+    const Stereo input = noise(kLatency + 20000, 13);
+    Lv2TestInstance original(host, kRate, TestWorker::Mode::Synchronous);
+    ASSERT_TRUE(original.valid());
+    configure(original);
+    LilvState* state = original.saveState();
+    ASSERT_NE(state, nullptr);
+
+    Lv2TestInstance restored(host, kRate, TestWorker::Mode::Threaded);
+    ASSERT_TRUE(restored.valid());
+    lilv_instance_deactivate(restored.lilv());
+    restored.restoreState(state);
+    lilv_state_free(state);
+    restored.port("freewheel") = 0.0f;
+    lilv_instance_activate(restored.lilv());
+    const Stereo actual = render(restored, input);
+
+    Lv2TestInstance reference(host, kRate, TestWorker::Mode::Synchronous);
+    configure(reference);
+    const Stereo expected = render(reference, input);
+    EXPECT_GT(maxDifference(expected, Stereo{std::vector<float>(expected.left.size()),
+                                             std::vector<float>(expected.right.size())}), 0.01f);
+    EXPECT_EQ(maxDifference(actual, expected), 0.0f);
+}
+
 TEST_F(Lv2StateTest, AProjectSavedWithItsFilesStillSoundsAsSavedAfterItMoved)
 {
     const Stereo input = noise(kLatency + 20000, 12);

@@ -6,10 +6,12 @@
 // of one parameter costs one rebuild.
 #include "support/RenderKit.h"
 
+#include "core/WorkQueue.h"
 #include "ir/IRData.h"
 #include "support/TestSupport.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <random>
@@ -170,6 +172,44 @@ TEST_F(AutomationTest, AfterABurstTheEffectSoundsLikeAFreshInstanceSetToTheFinal
     EXPECT_GT(peak(a), 0.0f);
 }
 
+// Holds the process's worker thread in a pass of its own until released, so
+// that whatever other instances ask for meanwhile waits for one pass.
+class WorkerHold final : private core::WorkQueue::Client {
+public:
+    WorkerHold()
+    {
+        queue_.start();
+        queue_.requestTask(WorkerTask::AnalyseResponse);
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return entered_; });
+    }
+    ~WorkerHold() { release(); }
+    void release()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+        queue_.stop();
+    }
+
+private:
+    void runWork(const WorkItems&) override
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        entered_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool entered_ = false;
+    bool released_ = false;
+    core::WorkQueue queue_{*this};
+};
+
 TEST_F(AutomationTest, ABurstOfOneHundredDecayValuesCostsOneRebuild)
 {
     Effect effect = restoredEffect(&realtimeHost, kRate, savedState(irPath));
@@ -178,9 +218,8 @@ TEST_F(AutomationTest, ABurstOfOneHundredDecayValuesCostsOneRebuild)
     vst::AEffect* record = effect->getAeffect();
     float last = 0.0f;
     {
-        // The worker may pick up the first value at once; it reaches the IR
-        // only once the burst is over.
-        std::lock_guard<std::recursive_mutex> hold(effect->applicationMutex());
+        // The worker is busy elsewhere while the burst comes.
+        WorkerHold hold;
         // All below neutral, each shaping differently.
         for (int k = 0; k < 100; ++k) {
             last = 0.05f + 0.004f * k;

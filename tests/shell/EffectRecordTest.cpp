@@ -165,7 +165,7 @@ TEST_F(EffectTest, SpeakerArrangementQueryClearsBothPointers)
 
 TEST_F(EffectTest, DataFolderIsBesideTheModule)
 {
-    const platform::ModuleLocation& loc = effect->location();
+    const platform::ModuleLocation& loc = effect->reverb().location();
     ASSERT_GT(std::strlen(loc.modulePath), 0u);
     EXPECT_EQ(std::string(loc.dataFolder), std::string(loc.moduleFolder) + platform::kPathSeparator + "data");
     EXPECT_EQ(std::string(loc.modulePath).rfind(loc.moduleFolder, 0), 0u);

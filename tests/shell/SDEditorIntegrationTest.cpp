@@ -127,6 +127,8 @@ TEST_F(EditorEffectTest, SampleRateChangeReachesTheOpenFrequencyGraph)
     openEditor();
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, 96000.0f);
     effect->finishPendingWork();
+    // The editor takes the new rate at its next idle.
+    dispatch(vst::effEditIdle);
     EXPECT_EQ(editor()->frequencyGraph()->sampleRate(), 96000);
     // 20 Hz to 48 kHz: every grid line up to 40 kHz.
     EXPECT_EQ(editor()->frequencyGraph()->frequencyLines().size(), 30u);

@@ -1,4 +1,4 @@
-#include "shell/PendingWork.h"
+#include "core/PendingWork.h"
 
 namespace {
 

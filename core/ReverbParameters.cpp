@@ -1,43 +1,26 @@
 // What a parameter change does on the calling thread: actions, storage, the
 // levels and switches the audio thread reads directly, the mark for the worker
-// (DOvuWork.cpp) and the note for the editor. Nothing here allocates, waits or
+// (ReverbWork.cpp) and the note for the editor. Nothing here allocates, waits or
 // locks, except the actions and the path commit, which read files.
-#include "shell/DOvu.h"
+#include "core/Reverb.h"
 
-#include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
 #include "ir/FileActions.h"
 #include "ir/IRData.h"
-#include "ir/LoadFailureMessage.h"
 #include "params/PathParams.h"
 
 #include <cmath>
 #include <string>
 
-namespace {
 
-// Kick actions fire on a press: the integer part of value + 0.1 is 1, that is for
-// values from just above 0.9 to below 1.9. The editor sends 1 then 0 per press.
-bool actionFires(float value)
-{
-    const double sum = static_cast<double>(value) + static_cast<double>(0.1f);
-    return std::isfinite(sum) && static_cast<long long>(sum) == 1;
-}
+namespace core {
 
-bool isAction(int id)
-{
-    return id == param::kCopyToLocal || id == param::kIRFileSelect || id == param::kWebSearch ||
-           id == param::kReset;
-}
-
-} // namespace
-
-void DOvu::setParameter(vst::Int32 index, float value)
+void Reverb::setParameter(int index, float value)
 {
     if (index < 0 || index >= param::kNumParams)
         return;
-    if (isAction(index)) {
-        if (actionFires(value))
+    if (param::isAction(index)) {
+        if (param::actionFires(value))
             runAction(index);
         return;
     }
@@ -52,14 +35,13 @@ void DOvu::setParameter(vst::Int32 index, float value)
         applyPathCommit();
     else
         recordChange(index, value);
-    if (sdEditor_)
-        sdEditor_->setParameter(index, value);
+    host_.parameterChanged(index, value);
 }
 
-void DOvu::storeValue(int id, float value)
+void Reverb::storeValue(int id, float value)
 {
     values_[id].store(value);
-    programs_[curProgram_].values[id].store(value);
+    programs_[curProgram_.load()].values[id].store(value);
 }
 
 namespace {
@@ -72,22 +54,22 @@ bool appliedByWorker(int id)
 
 } // namespace
 
-void DOvu::recordChange(int id, float value)
+void Reverb::recordChange(int id, float value)
 {
     // The placeholder and the path values are only stored.
     if (id < param::kBypassLocal || id > param::kDryLevel)
         return;
     if (appliedByWorker(id)) {
-        worker_.requestParameter(id);
+        work_.requestParameter(id);
         return;
     }
     applyToPath(id, static_cast<float>(param::toRealValue(value, id)));
     // the worker highlights the IR on the graph
     if (id == param::kStInputs)
-        worker_.requestParameter(id);
+        work_.requestParameter(id);
 }
 
-void DOvu::applyToPath(int id, float r)
+void Reverb::applyToPath(int id, float r)
 {
     engine::ProcessingPath& path = *path_;
     switch (id) {
@@ -138,7 +120,7 @@ void DOvu::applyToPath(int id, float r)
     }
 }
 
-void DOvu::runAction(int id)
+void Reverb::runAction(int id)
 {
     switch (id) {
     case param::kReset:
@@ -158,14 +140,14 @@ void DOvu::runAction(int id)
     }
 }
 
-float DOvu::getParameter(vst::Int32 index)
+float Reverb::getParameter(int index) const
 {
     if (index < 0 || index >= param::kNumParams || index == param::kCopyToLocal || index == param::kReset)
         return 0.0f;
     return values_[index].load();
 }
 
-void DOvu::resetToDefaults()
+void Reverb::resetToDefaults()
 {
     for (int i = 0; i <= param::kDryLevel; ++i) {
         if (i == param::kReset)
@@ -174,42 +156,67 @@ void DOvu::resetToDefaults()
         const float normalised = static_cast<float>(param::toNormalisedValue(real, i));
         storeValue(i, normalised);
         recordChange(i, normalised);
-        if (sdEditor_)
-            sdEditor_->setParameter(i, normalised);
+        host_.parameterChanged(i, normalised);
     }
     // Also with every filter already at its default, the graph shows the chain.
-    worker_.requestTask(WorkerTask::AnalyseResponse);
+    work_.requestTask(WorkerTask::AnalyseResponse);
 }
 
-void DOvu::runResponseAnalysis()
-{
-    worker_.requestTask(WorkerTask::AnalyseResponse);
-}
-
-void DOvu::refreshIRCurves()
-{
-    worker_.requestTask(WorkerTask::ShowIRCurves);
-}
-
-void DOvu::applyPathCommit()
+void Reverb::applyPathCommit()
 {
     float stored[param::kPathCount];
-    for (int k = 0; k < param::kPathCount; ++k)
-        stored[k] = values_[param::kPathFirst + k].load();
+    {
+        std::lock_guard<std::mutex> lock(pathMutex_);
+        for (int k = 0; k < param::kPathCount; ++k)
+            stored[k] = values_[param::kPathFirst + k].load();
+    }
     char path[param::kPathTextCapacity];
     param::decodePathFromParams(stored, path);
     if (path[0] == '\0')
         return;
-    int loaded = 0;
-    std::string reason;
-    {
-        // The file is read here; its kernel is built by the worker.
-        std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
-        loaded = ir_->loadIR(path);
-        if (loaded == ir::kIRRefused)
-            reason = ir_->errorText();
-    }
-    // Shown without the lock, so that nothing waits for the user.
+    // The file is read here; its kernel is built by the worker.
+    const int loaded = ir_->loadIR(path);
     if (loaded != 0)
-        ir::showLoadFailure(path, loaded == ir::kIRRefused ? reason.c_str() : nullptr);
+        host_.irLoadFailed(path, loaded == ir::kIRRefused ? ir_->lastError() : std::string());
 }
+
+void Reverb::storePathParams(const float* values80)
+{
+    // Current values only: the host reads them when it saves, and the programs
+    // keep what they were given.
+    std::lock_guard<std::mutex> lock(pathMutex_);
+    for (int k = 0; k < param::kPathCount; ++k)
+        values_[param::kPathFirst + k].store(values80[k]);
+}
+
+std::string Reverb::rememberedPath() const
+{
+    float stored[param::kPathCount];
+    {
+        std::lock_guard<std::mutex> lock(pathMutex_);
+        for (int k = 0; k < param::kPathCount; ++k)
+            stored[k] = values_[param::kPathFirst + k].load();
+    }
+    char path[param::kPathTextCapacity];
+    param::decodePathFromParams(stored, path);
+    return path;
+}
+
+void Reverb::restoreIRPath(const std::string& path)
+{
+    float values[param::kPathParamValues];
+    if (param::encodePathToParams(path.c_str(), values)) {
+        storePathParams(values);
+        setParameter(param::kPathCommit, 0.0f);
+        return;
+    }
+    // Too long to be remembered: refused with a word to the user.
+    fileActions_->takeFile(path);
+}
+
+int Reverb::takeIRFile(const std::string& path)
+{
+    return fileActions_->takeFile(path, ir::FileActions::Report::EveryFailure);
+}
+
+} // namespace core

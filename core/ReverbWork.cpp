@@ -1,9 +1,8 @@
 // The worker's side of parameter application: what a recorded change sets off
 // beyond storing a value. Runs on the effect's worker thread, a pass at a time,
 // with the newest value of every parameter marked since the last pass.
-#include "shell/DOvu.h"
+#include "core/Reverb.h"
 
-#include "editor/SDEditor.h"
 #include "engine/ProcessingPath.h"
 #include "engine/ResponseAnalyser.h"
 #include "ir/EnvelopeSink.h"
@@ -11,14 +10,16 @@
 #include "ir/IRShaping.h"
 #include "platform/Clock.h"
 
-float DOvu::realValue(int id) const
+namespace core {
+
+float Reverb::realValue(int id) const
 {
     return static_cast<float>(param::toRealValue(values_[id].load(), id));
 }
 
-void DOvu::releaseUnused() { path_->convolution().releaseUnused(); }
+void Reverb::releaseUnused() { path_->convolution().releaseUnused(); }
 
-void DOvu::runWork(const WorkItems& items)
+void Reverb::runWork(const WorkItems& items)
 {
     const bool rateChanged = items.has(WorkerTask::SampleRate);
     if (items.changed(param::kPreDelay))
@@ -27,28 +28,21 @@ void DOvu::runWork(const WorkItems& items)
     if (analyse)
         analyser_->analyse(path_->highPass(), path_->lowPass(), path_->balanceFilter());
 
-    // The IR and the graphs.
-    std::lock_guard<std::recursive_mutex> lock(parameterMutex_);
-    if (rateChanged) {
+    // The IR and the curves an open editor takes.
+    if (rateChanged)
         ir_->setSampleRate(hostRate_.load());
-        if (sdEditor_ && editorIsOpen())
-            sdEditor_->setSampleRate(intSampleRate_.load());
-    }
     if (rateChanged || items.has(WorkerTask::BuildKernel) || items.changedAny(param::kStrech, param::kDump))
         applyShaping();
     if (items.has(WorkerTask::ShowIRCurves))
         ir_->refreshEnvelopeCurves();
-    // the shaped curve is drawn shifted by the pre-delay
-    if (items.changed(param::kPreDelay) && editorIsOpen())
-        if (ir::EnvelopeSink* graph = envelopeSink())
-            graph->redraw();
     if (items.changed(param::kStInputs))
         highlightEnvelope();
-    if (analyse && sdEditor_)
-        sdEditor_->responseAnalysed();
+    // An editor that closed meanwhile leaves no curves behind.
+    if (!editorIsOpen())
+        curves_.clear();
 }
 
-bool DOvu::applyFilterChanges(const WorkItems& items)
+bool Reverb::applyFilterChanges(const WorkItems& items)
 {
     bool changed = false;
     for (int id = param::kHPF; id <= param::kEnabledLPF; ++id) {
@@ -60,7 +54,7 @@ bool DOvu::applyFilterChanges(const WorkItems& items)
     return changed;
 }
 
-void DOvu::applyShaping()
+void Reverb::applyShaping()
 {
     ir::IRData::Shaping shaping;
     shaping.stretch = realValue(param::kStrech);
@@ -71,13 +65,13 @@ void DOvu::applyShaping()
     ir_->setShaping(shaping);
 }
 
-void DOvu::highlightEnvelope()
+void Reverb::highlightEnvelope()
 {
-    // A routing change is heard from the next block on: highlight the IR for the
-    // duration of 49152 samples.
-    ir::EnvelopeSink* graph = envelopeSink();
-    if (!graph)
+    // A routing change is heard from the next block on: an open editor
+    // highlights the IR for the duration of 49152 samples.
+    if (!editorIsOpen())
         return;
     ir_->setRebuildIndicator(ir::highlightDeadline(platform::clock().tickCount(), intSampleRate_.load()));
-    graph->redraw();
 }
+
+} // namespace core

@@ -1,6 +1,6 @@
 // The file selector asks the host's own selector when the host offers one,
 // and the desktop's dialog otherwise; a chosen path is never cut to fit.
-#include "toolkit/CFileSelector.h"
+#include "shell/CFileSelector.h"
 
 #include "support/ServiceFake.h"
 
@@ -45,6 +45,9 @@ public:
     bool openFileSelector(vst::VstFileSelect* select) override
     {
         calls.push_back("open");
+        opened.push_back(Seen{select->command, select->type, select->title, select->initialPath,
+                              select->sizeReturnPath,
+                              std::vector<vst::VstFileType>(select->fileTypes, select->fileTypes + select->nbFileTypes)});
         if (answer.empty())
             return false;
         if (useOwnBuffer) {
@@ -65,6 +68,16 @@ public:
         return true;
     }
 
+    // What the host's selector was asked for.
+    struct Seen {
+        vst::Int32 command;
+        vst::Int32 type;
+        std::string title;
+        std::string initialPath;
+        vst::Int32 sizeReturnPath;
+        std::vector<vst::VstFileType> types;
+    };
+    std::vector<Seen> opened;
     bool openOffered = true;
     bool closeOffered = true;
     bool useOwnBuffer = false;
@@ -193,4 +206,47 @@ TEST_F(FileSelectorTest, PathsLongerThanTheReturnBufferAreRefusedWithAMessage)
     services.answer = longPath.substr(1);
     EXPECT_EQ(desktop.run(&request), 1);
     EXPECT_EQ(std::string(chosen), longPath.substr(1));
+}
+
+// The reverb asks for an IR file in neutral terms; the host's selector gets
+// the VST 2.4 load request of one file with the file types it knows.
+TEST_F(FileSelectorTest, TheReverbsRequestReachesTheHostAsALoadRequestOfOneFile)
+{
+    platform::FileDialogRequest ask;
+    ask.title = "IR File Select";
+    ask.initialFolder = "/plug/data";
+    ask.types = {{"Wave File", "wav", "WAVE", "audio/wav", "audio/x-wav"},
+                 {"AIFF File", "aif aiff", "AIFF", "audio/aiff", "audio/x-aiff"}};
+    owner.answer = "/ir/hall.wav";
+    CFileSelector selector(&owner);
+    std::string path;
+    ASSERT_TRUE(selector.choose(ask, path, 260));
+    EXPECT_EQ(path, "/ir/hall.wav");
+    ASSERT_EQ(owner.opened.size(), 1u);
+    const FakeOwner::Seen& call = owner.opened[0];
+    EXPECT_EQ(call.command, vst::kVstFileLoad);
+    EXPECT_EQ(call.type, vst::kVstFileType);
+    EXPECT_EQ(call.title, "IR File Select");
+    EXPECT_EQ(call.initialPath, "/plug/data");
+    EXPECT_EQ(call.sizeReturnPath, 260);
+    ASSERT_EQ(call.types.size(), 2u);
+    const vst::VstFileType& wave = call.types[0];
+    EXPECT_STREQ(wave.name, "Wave File");
+    EXPECT_STREQ(wave.macType, "WAVE");
+    EXPECT_STREQ(wave.dosType, "wav");
+    EXPECT_STREQ(wave.unixType, "wav");
+    EXPECT_STREQ(wave.mimeType1, "audio/wav");
+    EXPECT_STREQ(wave.mimeType2, "audio/x-wav");
+    const vst::VstFileType& aiff = call.types[1];
+    EXPECT_STREQ(aiff.name, "AIFF File");
+    EXPECT_STREQ(aiff.macType, "AIFF");
+    EXPECT_STREQ(aiff.dosType, "aif");
+    EXPECT_STREQ(aiff.unixType, "aiff");
+    EXPECT_STREQ(aiff.mimeType1, "audio/aiff");
+    EXPECT_STREQ(aiff.mimeType2, "audio/x-aiff");
+
+    // Cancelled: nothing chosen.
+    owner.answer.clear();
+    EXPECT_FALSE(selector.choose(ask, path, 260));
+    EXPECT_TRUE(path.empty());
 }

@@ -1,9 +1,10 @@
-#include "toolkit/CFileSelector.h"
+#include "shell/CFileSelector.h"
 
 #include "platform/Dialogs.h"
 #include "platform/FileOperations.h"
 #include "platform/PathLimit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -50,6 +51,47 @@ void appendExtension(std::string& list, const char* extension, std::size_t capac
 } // namespace
 
 CFileSelector::CFileSelector(CFileSelectorOwner* owner) : owner_(owner) {}
+
+bool CFileSelector::choose(const platform::FileDialogRequest& request, std::string& chosenPath, int returnPathSize)
+{
+    auto copyField = [](char* to, std::size_t capacity, const std::string& from) {
+        std::strncpy(to, from.c_str(), capacity - 1);
+        to[capacity - 1] = '\0';
+    };
+    std::vector<vst::VstFileType> types(request.types.size());
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        const platform::FileType& type = request.types[i];
+        const std::vector<std::string> extensions = type.extensions();
+        copyField(types[i].name, sizeof types[i].name, type.name);
+        copyField(types[i].macType, sizeof types[i].macType, type.macType);
+        copyField(types[i].dosType, sizeof types[i].dosType, extensions.empty() ? "" : extensions.front());
+        copyField(types[i].unixType, sizeof types[i].unixType, extensions.empty() ? "" : extensions.back());
+        copyField(types[i].mimeType1, sizeof types[i].mimeType1, type.mimeType1);
+        copyField(types[i].mimeType2, sizeof types[i].mimeType2, type.mimeType2);
+    }
+    std::vector<char> initialPath(request.initialFolder.begin(), request.initialFolder.end());
+    initialPath.push_back('\0');
+    std::vector<char> returnPath(static_cast<std::size_t>(std::max(returnPathSize, 1)), '\0');
+
+    vst::VstFileSelect select{};
+    select.command = vst::kVstFileLoad;
+    select.type = vst::kVstFileType;
+    select.nbFileTypes = static_cast<vst::Int32>(types.size());
+    select.fileTypes = types.data();
+    copyField(select.title, sizeof select.title, request.title);
+    select.initialPath = initialPath.data();
+    select.returnPath = returnPath.data();
+    select.sizeReturnPath = static_cast<vst::Int32>(returnPath.size());
+    chosenPath.clear();
+    if (run(&select) < 1)
+        return false;
+    // The selector hands back our own buffer; read it within its size whatever it did.
+    const std::size_t chosen = strnlen(returnPath.data(), returnPath.size());
+    if (chosen == 0 || chosen >= returnPath.size())
+        return false;
+    chosenPath.assign(returnPath.data(), chosen);
+    return true;
+}
 
 long CFileSelector::run(vst::VstFileSelect* request)
 {

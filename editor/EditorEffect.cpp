@@ -1,8 +1,0 @@
-#include "editor/EditorEffect.h"
-
-#include "ir/IRData.h"
-
-void EditorEffect::refreshIRCurves()
-{
-    irData().refreshEnvelopeCurves();
-}
