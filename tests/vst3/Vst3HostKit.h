@@ -1,6 +1,7 @@
 #pragma once
-// For the tests of rvbhost's VST 3 path: the test module's bundle, rvbhost's
-// commands run in this process (as its main runs them), and small WAV files.
+// For the tests of rvbhost's VST 3 path and of the plug-in's VST 3 bundle:
+// the test module's bundle and the reverb's, rvbhost's commands run in this
+// process (as its main runs them), and small WAV files.
 #include "host/HostCommands.h"
 #include "host/WavFile.h"
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <utility>
 
 namespace vst3test {
 
@@ -31,16 +33,27 @@ inline std::string fixtureBundle()
     return systemPath(RVB_VST3_FIXTURE_BUNDLE);
 }
 
+// The reverb's VST 3 bundle, and its VST 2.4 module as the reference.
+inline std::string reverbBundle()
+{
+    return systemPath(RVB_VST3_BUNDLE);
+}
+
+inline std::string vst2Module()
+{
+    return systemPath(RVB_PLUGIN_PATH);
+}
+
 struct HostRun {
     int status = -1;
     std::string out;
     std::string err;
 };
 
-// rvbhost with these arguments and the test module as its plug-in.
-inline HostRun runHost(std::vector<std::string> args)
+// rvbhost with these arguments and this plug-in.
+inline HostRun runHostOn(const std::string& plugin, std::vector<std::string> args)
 {
-    args.insert(args.end(), {"--plugin", fixtureBundle()});
+    args.insert(args.end(), {"--plugin", plugin});
     HostRun run;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -48,6 +61,12 @@ inline HostRun runHost(std::vector<std::string> args)
     run.out = testing::internal::GetCapturedStdout();
     run.err = testing::internal::GetCapturedStderr();
     return run;
+}
+
+// rvbhost with these arguments and the test module as its plug-in.
+inline HostRun runHost(std::vector<std::string> args)
+{
+    return runHostOn(fixtureBundle(), std::move(args));
 }
 
 inline void writeWav(const std::string& path, const std::vector<float>& interleaved, int channels, int rate)
