@@ -4,6 +4,7 @@
 # buses and indexes its classes. Needs Debian's ardour package (large, so not
 # in install-deps.sh: apt-get install ardour).
 #   tools/ardour-vst3-scan.sh                      the test module, built unsanitised into build/plain
+#   tools/ardour-vst3-scan.sh reverb               the reverb's bundle (both editions), built likewise
 #   tools/ardour-vst3-scan.sh BUNDLE.vst3 NAME...  a bundle, and the effect names it must index
 # Sanitised builds cannot be scanned: the scanner has no sanitiser runtime, and
 # with one preloaded the type checks of calls through interfaces fire on the
@@ -15,10 +16,15 @@ if [ ! -x "$scanner" ]; then
   echo "ardour-vst3-scan: no $scanner (apt-get install ardour)" >&2
   exit 2
 fi
-if [ $# -eq 0 ]; then
+if [ $# -eq 0 ] || [ "$1" = reverb ]; then
   cmake -S "$root" -B "$root/build/plain" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_BENCH=OFF >/dev/null
-  ninja -C "$root/build/plain" vst3_fixture >/dev/null
-  set -- "$root/build/plain/GainFixture.vst3" "Fixture Gain" "Fixture Gain Split"
+  if [ $# -eq 0 ]; then
+    ninja -C "$root/build/plain" -j2 vst3_fixture >/dev/null
+    set -- "$root/build/plain/GainFixture.vst3" "Fixture Gain" "Fixture Gain Split"
+  else
+    ninja -C "$root/build/plain" -j2 KestrelReverb_vst3 >/dev/null
+    set -- "$root/build/plain/KestrelReverb.vst3" "KS [TALU-01] Convolution Reverb" "KS [TALU-01] Convolution Reverb Live"
+  fi
 fi
 bundle=$1
 shift

@@ -80,7 +80,7 @@ bool describeParameter(int index, ParameterInfo& info, int programCount)
     case ParameterKind::Program:
         title = "Program";
         info.stepCount = std::max(0, programCount - 1);
-        info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
+        info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
         break;
     case ParameterKind::Bypass:
         title = "Bypass";

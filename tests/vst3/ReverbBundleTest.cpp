@@ -111,7 +111,7 @@ TEST_F(ReverbBundleTest, OffersBothEditionsAsReverbsWithTheirLatencies)
     EXPECT_NE(out.find("      5  Bypass               0.000000  Off   steps 1, automatable, bypass\n"), std::string::npos);
     EXPECT_NE(out.find("      7  Decay                0.500000  0.0   steps 0, automatable\n"), std::string::npos);
     EXPECT_NE(out.find("     15  LPF                  1.000000  20.0kHz   steps 0, automatable\n"), std::string::npos);
-    EXPECT_NE(out.find("   1000  Program              0.000000  Default   steps 7, program change\n"), std::string::npos);
+    EXPECT_NE(out.find("   1000  Program              0.000000  Default   steps 7, automatable, program change\n"), std::string::npos);
 
     const HostRun live = runHostOn(reverbBundle(), {"info", "--class", kLive});
     ASSERT_EQ(live.status, 0) << live.err;
