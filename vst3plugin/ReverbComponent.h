@@ -164,7 +164,7 @@ private:
     // Whether each action's parameter is on, as the controller last saw it.
     bool actionOn_[param::kReset + 1] = {};
     bool editorClaimed_ = false;
-    vst3::int32 processMode_ = vst3::kRealtime;
+    std::atomic<vst3::int32> processMode_{vst3::kRealtime};
     // The first process call after activation starts with the work a restore
     // left pending done.
     std::atomic<bool> settleOnNextProcess_{false};
