@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ./build.sh demo   build the plug-in and render the bundled demo through it
 # ./build.sh test   build everything and run all tests (sanitizers included)
-# ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4) and ~/.lv2 (LV2)
+# ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4), ~/.vst3 (VST 3) and ~/.lv2 (LV2)
 # ./build.sh windows  cross-build the Windows DLL and host (and their tests) into build/windows
 # ./build.sh screenshot  make the README's picture of the editor, docs/editor.png
 # ./build.sh package  release builds -> build/dist/kestrel-reverb_<version>_amd64.deb and
@@ -59,7 +59,7 @@ case "${1:-}" in
     ;;
   install)
     configure build/release -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=OFF
-    ninja -C build/release -j"$jobs" KestrelReverb KestrelReverbLive KestrelReverb_lv2
+    ninja -C build/release -j"$jobs" KestrelReverb KestrelReverbLive KestrelReverb_lv2 KestrelReverb_vst3
     mkdir -p ~/.vst/data
     cp build/release/KestrelReverb.so build/release/KestrelReverbLive.so ~/.vst/
     cp resources/demo/demo_ir.wav ~/.vst/data/
@@ -69,10 +69,17 @@ case "${1:-}" in
     cp build/release/KestrelReverb.lv2/*.ttl build/release/KestrelReverb.lv2/KestrelReverb.so ~/.lv2/KestrelReverb.lv2/
     cp build/release/KestrelReverb.lv2/data/demo_ir.wav ~/.lv2/KestrelReverb.lv2/data/
     echo "installed ~/.lv2/KestrelReverb.lv2 and its IR folder ~/.lv2/KestrelReverb.lv2/data"
+    # Likewise the VST 3 bundle: its binary replaced, its IR library kept.
+    vst3=~/.vst3/KestrelReverb.vst3/Contents
+    mkdir -p "$vst3/x86_64-linux" "$vst3/Resources/data"
+    cp build/release/KestrelReverb.vst3/Contents/x86_64-linux/KestrelReverb.so "$vst3/x86_64-linux/"
+    cp build/release/KestrelReverb.vst3/Contents/Resources/data/demo_ir.wav "$vst3/Resources/data/"
+    echo "installed ~/.vst3/KestrelReverb.vst3 and its IR folder ~/.vst3/KestrelReverb.vst3/Contents/Resources/data"
     ;;
   windows)
-    build_windows KestrelReverb KestrelReverbLive rvbhost
-    ls -l build/windows/KestrelReverb.dll build/windows/KestrelReverbLive.dll build/windows/rvbhost.exe
+    build_windows KestrelReverb KestrelReverbLive KestrelReverb_vst3 rvbhost
+    ls -l build/windows/KestrelReverb.dll build/windows/KestrelReverbLive.dll \
+      build/windows/KestrelReverb.vst3/Contents/x86_64-win/KestrelReverb.vst3 build/windows/rvbhost.exe
     ;;
   package)
     # What packaging/CMakeLists.txt lists, built in release mode and packaged

@@ -4,19 +4,20 @@
 #include "host/HostSettings.h"
 #include "host/HostSystem.h"
 #include "host/InputChecks.h"
+#include "host/PluginEditor.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
-#include "host/StateFile.h"
+#include "host/Vst2Plugin.h"
+#include "host/Vst3Plugin.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
-
-constexpr int kPathFirstParam = 23;
-constexpr int kPathCommitParam = 103;
 
 int fail(const std::string& message, int status = 1)
 {
@@ -29,38 +30,13 @@ double decibels(double level)
     return level > 0.0 ? 20.0 * std::log10(level) : -INFINITY;
 }
 
-int printInfo(PluginHost& host)
-{
-    vst::AEffect* e = host.effect();
-    std::printf("effect:   %s\n", host.effectName().c_str());
-    std::printf("vendor:   %s (version %ld)\n", host.vendorString().c_str(),
-                static_cast<long>(host.dispatch(vst::effGetVendorVersion)));
-    std::printf("product:  %s\n", host.productString().c_str());
-    std::printf("unique id: 0x%08X  version %d  VST %ld  category %ld\n", static_cast<unsigned>(e->uniqueID),
-                e->version, static_cast<long>(host.dispatch(vst::effGetVstVersion)),
-                static_cast<long>(host.dispatch(vst::effGetPlugCategory)));
-    std::printf("inputs %d, outputs %d, flags 0x%X, latency %d frames\n", e->numInputs, e->numOutputs,
-                static_cast<unsigned>(e->flags), e->initialDelay);
-    std::printf("programs (%d):", e->numPrograms);
-    for (int p = 0; p < e->numPrograms; ++p)
-        std::printf(" %s%s", p ? "| " : "", host.programNameIndexed(p).c_str());
-    std::printf("\nparameters (%d):\n", e->numParams);
-    for (int i = 0; i < e->numParams; ++i) {
-        if (i >= kPathFirstParam && i < kPathCommitParam)
-            continue;
-        std::printf("  %3d  %-16s %.6f\n", i, host.parameterName(i).c_str(), host.getParameter(i));
-    }
-    std::printf("  %d..%d path parameters\n", kPathFirstParam, kPathCommitParam - 1);
-    return 0;
-}
-
 // The --at changes as the render makes them: ids resolved, in frame order (the
 // command line's order among changes at the same frame), none past the end.
-bool timedChanges(PluginHost& host, const HostSettings& s, long long renderFrames,
+bool timedChanges(LoadedPlugin& plugin, const HostSettings& s, long long renderFrames,
                   std::vector<ParameterChange>& changes, std::string& error)
 {
     for (const TimedChange& c : s.changes) {
-        const int id = parameterId(host, c.name);
+        const int id = parameterId(plugin, c.name);
         if (id < 0) {
             error = "no parameter named " + c.name;
             return false;
@@ -77,7 +53,7 @@ bool timedChanges(PluginHost& host, const HostSettings& s, long long renderFrame
     return true;
 }
 
-int renderCommand(PluginHost& host, const HostSettings& s)
+int renderCommand(LoadedPlugin& plugin, const HostSettings& s)
 {
     if (s.positional.size() != 3)
         return fail("render IN OUT", 2);
@@ -100,23 +76,23 @@ int renderCommand(PluginHost& host, const HostSettings& s)
     }
     if (!checkDistinctOutput(options.outputPath, {options.inputPath, s.irPath, s.statePath}, error))
         return fail(error);
-    if (!checkSettings(s, static_cast<float>(input.sampleRate), error))
+    if (!checkSettings(plugin, s, static_cast<float>(input.sampleRate), error))
         return fail(error);
 
-    host.setProcessLevel(PluginHost::kProcessLevelOffline);
-    host.start(static_cast<float>(input.sampleRate), s.block);
-    if (!applySettings(host, s, error))
+    plugin.setOffline(true);
+    plugin.start(static_cast<float>(input.sampleRate), s.block);
+    if (!applySettings(plugin, s, error))
         return fail(error);
     options.blockSize = s.block;
     options.compensateLatency = s.compensate;
     options.renderTail = s.tail;
     options.showProgress = !s.quiet && stderrIsTerminal();
     options.inputFrames = input.frames;
-    if (!timedChanges(host, s, renderedFrames(host, options, input.sampleRate), options.changes, error))
+    if (!timedChanges(plugin, s, renderedFrames(plugin, options, input.sampleRate), options.changes, error))
         return fail(error);
 
     RenderResult result;
-    if (!renderFile(host, options, result, error))
+    if (!renderFile(plugin, options, result, error))
         return fail(error);
     if (!s.quiet)
         std::printf("wrote %s: %lld frames (%lld input) at %d Hz in %.2f s; peak %.1f dBFS, RMS %.1f dBFS%s\n",
@@ -126,19 +102,22 @@ int renderCommand(PluginHost& host, const HostSettings& s)
     return result.finite ? 0 : 1;
 }
 
-int editorCommand(PluginHost& host, const HostSettings& s)
+int editorCommand(LoadedPlugin& plugin, const HostSettings& s)
 {
     std::string error;
-    if (!checkSettings(s, s.rate, error))
+    if (!checkSettings(plugin, s, s.rate, error))
         return fail(error);
-    host.start(s.rate, s.block);
-    if (!applySettings(host, s, error))
+    plugin.start(s.rate, s.block);
+    if (!applySettings(plugin, s, error))
+        return fail(error);
+    std::unique_ptr<PluginEditor> editor = plugin.makeEditor(error);
+    if (!editor)
         return fail(error);
     EditorWindowOptions options;
     options.screenshotPath = s.screenshotPath;
     options.seconds = s.seconds;
     EditorWindowResult result;
-    if (!runEditorWindow(host, options, result, error))
+    if (!runEditorWindow(*editor, options, result, error))
         return fail(error);
     if (!s.quiet)
         std::printf("editor %dx%d, %d idle calls%s%s\n", result.width, result.height, result.idleCalls,
@@ -146,30 +125,61 @@ int editorCommand(PluginHost& host, const HostSettings& s)
     return 0;
 }
 
-int stateCommand(PluginHost& host, const HostSettings& s)
+int stateCommand(LoadedPlugin& plugin, const HostSettings& s)
 {
     const std::string& verb = s.positional[1];
     const std::string& file = s.positional[2];
     std::string error;
     if (verb == "save") {
-        if (!checkDistinctOutput(file, {s.irPath, s.statePath}, error) || !checkSettings(s, s.rate, error))
+        if (!checkDistinctOutput(file, {s.irPath, s.statePath}, error) || !checkSettings(plugin, s, s.rate, error))
             return fail(error);
-        host.start(s.rate, s.block);
-        if (!applySettings(host, s, error) || !statefile::save(file, statefile::capture(host), error))
+        plugin.start(s.rate, s.block);
+        if (!applySettings(plugin, s, error) || !plugin.saveState(file, error))
             return fail(error);
         return 0;
     }
     if (verb == "load") {
         HostSettings withState = s;
         withState.statePath = file;
-        if (!checkSettings(withState, s.rate, error))
+        if (!checkSettings(plugin, withState, s.rate, error))
             return fail(error);
-        host.start(s.rate, s.block);
-        if (!applySettings(host, withState, error))
+        plugin.start(s.rate, s.block);
+        if (!applySettings(plugin, withState, error))
             return fail(error);
-        return printInfo(host);
+        plugin.printInfo();
+        return 0;
     }
     return fail("state save FILE | state load FILE", 2);
+}
+
+// A bundle (or module) whose name ends in .vst3 is a VST 3 plug-in; anything else VST 2.4.
+bool isVst3Path(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    if (path.size() < 5)
+        return false;
+    std::string ending = path.substr(path.size() - 5);
+    for (char& c : ending)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".vst3";
+}
+
+int runCommand(LoadedPlugin& plugin, const HostSettings& s)
+{
+    const std::string& command = s.positional[0];
+    if (command == "info") {
+        plugin.start(s.rate, s.block);
+        plugin.printInfo();
+        return 0;
+    }
+    if (command == "render")
+        return renderCommand(plugin, s);
+    if (command == "editor")
+        return editorCommand(plugin, s);
+    if (command == "state" && s.positional.size() == 3)
+        return stateCommand(plugin, s);
+    return fail("unknown command", 2);
 }
 
 } // namespace
@@ -191,19 +201,19 @@ int runHostCommand(const std::vector<std::string>& args)
     if (!s.dialogScript.empty())
         setEnvironmentVariable("RVB_DIALOG_SCRIPT", s.dialogScript);
 
+    if (isVst3Path(s.plugin)) {
+        if (s.hostOptions.offerFileSelector)
+            return fail("--file-selector is for VST 2.4 plug-ins", 2);
+        Vst3Plugin plugin;
+        if (!plugin.load(s.plugin, s.pluginClass, error))
+            return fail(error);
+        return runCommand(plugin, s);
+    }
+    if (!s.pluginClass.empty())
+        return fail("--class chooses among the classes of a VST 3 module", 2);
     PluginHost host;
     if (!host.load(s.plugin, s.hostOptions))
         return fail(host.error());
-
-    if (command == "info") {
-        host.start(s.rate, s.block);
-        return printInfo(host);
-    }
-    if (command == "render")
-        return renderCommand(host, s);
-    if (command == "editor")
-        return editorCommand(host, s);
-    if (command == "state" && s.positional.size() == 3)
-        return stateCommand(host, s);
-    return fail("unknown command", 2);
+    Vst2Plugin plugin(host, s.plugin);
+    return runCommand(plugin, s);
 }

@@ -1,10 +1,5 @@
 #include "host/HostSettings.h"
 
-#include "host/IRLoadCheck.h"
-#include "host/StateFile.h"
-#include "params/ParameterTable.h"
-#include "params/PathParams.h"
-
 #include <cerrno>
 #include <cstdlib>
 
@@ -37,16 +32,6 @@ bool parseFrame(const std::string& text, long long& frame)
     return end && !*end && end != text.c_str() && errno == 0 && frame >= 0;
 }
 
-// The IR path a state carries in its path parameters, empty when none.
-std::string statedIRPath(const std::vector<float>& values)
-{
-    if (values.size() < static_cast<size_t>(param::kPathFirst + param::kPathCount))
-        return {};
-    char path[param::kPathTextCapacity];
-    param::decodePathFromParams(values.data() + param::kPathFirst, path);
-    return path;
-}
-
 } // namespace
 
 bool parseHostSettings(const std::vector<std::string>& args, HostSettings& s, std::string& error)
@@ -64,6 +49,8 @@ bool parseHostSettings(const std::vector<std::string>& args, HostSettings& s, st
         std::string v;
         if (a == "--plugin") {
             if (!next(s.plugin)) return false;
+        } else if (a == "--class") {
+            if (!next(s.pluginClass)) return false;
         } else if (a == "--ir") {
             if (!next(s.irPath)) return false;
         } else if (a == "--state") {
@@ -128,45 +115,39 @@ bool parseHostSettings(const std::vector<std::string>& args, HostSettings& s, st
     return true;
 }
 
-int parameterId(PluginHost& host, const std::string& nameOrId)
+int parameterId(LoadedPlugin& plugin, const std::string& nameOrId)
 {
     char* end = nullptr;
-    const long id = std::strtol(nameOrId.c_str(), &end, 10);
-    if (end && !*end && end != nameOrId.c_str() && id >= 0 && id < host.effect()->numParams)
-        return static_cast<int>(id);
-    return host.findParameter(nameOrId);
+    const long number = std::strtol(nameOrId.c_str(), &end, 10);
+    if (end && !*end && end != nameOrId.c_str())
+        return plugin.parameterOfNumber(number);
+    return plugin.findParameter(nameOrId);
 }
 
-bool checkSettings(const HostSettings& s, float sampleRate, std::string& error)
+bool checkSettings(LoadedPlugin& plugin, const HostSettings& s, float sampleRate, std::string& error)
 {
     std::string ir = s.irPath;
-    if (!s.statePath.empty()) {
-        std::vector<float> values;
-        if (!statefile::load(s.statePath, values, error))
-            return false;
-        if (ir.empty())
-            ir = statedIRPath(values);
-    }
-    return ir.empty() || checkIRLoads(s.plugin, ir, sampleRate, error);
+    std::string stated;
+    if (!s.statePath.empty() && !plugin.checkStateFile(s.statePath, stated, error))
+        return false;
+    if (ir.empty())
+        ir = stated;
+    return ir.empty() || plugin.checkIR(ir, sampleRate, error);
 }
 
-bool applySettings(PluginHost& host, const HostSettings& s, std::string& error)
+bool applySettings(LoadedPlugin& plugin, const HostSettings& s, std::string& error)
 {
-    if (!s.statePath.empty()) {
-        std::vector<float> values;
-        if (!statefile::load(s.statePath, values, error))
-            return false;
-        statefile::restore(host, values);
-    }
-    if (!s.irPath.empty() && !commitIRPath(host, s.irPath, error))
+    if (!s.statePath.empty() && !plugin.restoreState(s.statePath, error))
+        return false;
+    if (!s.irPath.empty() && !plugin.commitIR(s.irPath, error))
         return false;
     for (const auto& [name, value] : s.sets) {
-        const int id = parameterId(host, name);
+        const int id = parameterId(plugin, name);
         if (id < 0) {
             error = "no parameter named " + name;
             return false;
         }
-        host.setParameter(id, value);
+        plugin.setParameter(id, value);
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // The command line of rvbhost, and what its settings do to the plug-in: the
 // state file, the IR and the parameter values, brought in the order a project
 // restore brings them.
+#include "host/LoadedPlugin.h"
 #include "host/PluginHost.h"
 
 #include <string>
@@ -17,6 +18,7 @@ struct TimedChange {
 
 struct HostSettings {
     std::string plugin;
+    std::string pluginClass;  // VST 3: the class to make, by position among the effects or by name
     std::string irPath;
     std::string statePath;
     std::vector<std::pair<std::string, float>> sets;
@@ -37,11 +39,11 @@ struct HostSettings {
 bool parseHostSettings(const std::vector<std::string>& args, HostSettings& s, std::string& error);
 
 // Id of a parameter given by name or number, or -1.
-int parameterId(PluginHost& host, const std::string& nameOrId);
+int parameterId(LoadedPlugin& plugin, const std::string& nameOrId);
 
 // Reads the state file and tries the IR (the one given, else the one the state
 // names) on a fresh instance, before anything is applied or written.
-bool checkSettings(const HostSettings& s, float sampleRate, std::string& error);
+bool checkSettings(LoadedPlugin& plugin, const HostSettings& s, float sampleRate, std::string& error);
 
 // State file, IR and --set options, in the order a project restore would bring them.
-bool applySettings(PluginHost& host, const HostSettings& s, std::string& error);
+bool applySettings(LoadedPlugin& plugin, const HostSettings& s, std::string& error);

@@ -1,6 +1,7 @@
 #include "host/Render.h"
 
 #include "host/AudioFile.h"
+#include "host/LoadedPlugin.h"
 #include "host/OutputFile.h"
 #include "host/PluginHost.h"
 #include "host/WavFile.h"
@@ -58,13 +59,13 @@ bool writeOutput(const std::string& path, int sampleRate, const float* frames, l
 
 } // namespace
 
-long long renderedFrames(const PluginHost& host, const RenderOptions& options, int sampleRate)
+long long renderedFrames(LoadedPlugin& plugin, const RenderOptions& options, int sampleRate)
 {
-    const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
+    const long long latency = options.compensateLatency ? std::max(0, plugin.latency()) : 0;
     return latency + options.inputFrames + (options.renderTail ? tailFrames(sampleRate) : 0);
 }
 
-bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error)
+bool renderFile(LoadedPlugin& plugin, const RenderOptions& options, RenderResult& result, std::string& error)
 {
     AudioFileReader in;
     std::string why;
@@ -78,9 +79,9 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
     }
 
     const int block = std::max(1, options.blockSize);
-    const long long latency = options.compensateLatency ? std::max(0, host.effect()->initialDelay) : 0;
+    const long long latency = options.compensateLatency ? std::max(0, plugin.latency()) : 0;
     const long long inputFrames = std::min<long long>(options.inputFrames, in.frames());
-    const long long total = renderedFrames(host, options, in.sampleRate());
+    const long long total = renderedFrames(plugin, options, in.sampleRate());
 
     std::vector<float> interleavedIn(static_cast<size_t>(block) * in.channels());
     std::vector<float> inL(block), inR(block), outL(block), outR(block);
@@ -94,15 +95,25 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
     long long processed = 0;
     long long read = 0;
     size_t nextChange = 0;
+    const bool changesWithinCalls = plugin.takesChangesWithinCalls();
+    std::vector<CallChange> callChanges;
+    callChanges.reserve(options.changes.size());
     while (processed < total) {
-        // Changes due now are made first; a call never runs past the next one.
-        while (nextChange < options.changes.size() && options.changes[nextChange].frame <= processed) {
-            host.setParameter(options.changes[nextChange].id, options.changes[nextChange].value);
-            ++nextChange;
-        }
         long long end = std::min<long long>(processed + block, total);
-        if (nextChange < options.changes.size())
-            end = std::min(end, options.changes[nextChange].frame);
+        callChanges.clear();
+        if (changesWithinCalls) {
+            // Every change of this call's frames travels with it, at its frame.
+            for (; nextChange < options.changes.size() && options.changes[nextChange].frame < end; ++nextChange) {
+                const ParameterChange& c = options.changes[nextChange];
+                callChanges.push_back({static_cast<int>(c.frame - processed), c.id, c.value});
+            }
+        } else {
+            // Changes due now are made first; a call never runs past the next one.
+            for (; nextChange < options.changes.size() && options.changes[nextChange].frame <= processed; ++nextChange)
+                callChanges.push_back({0, options.changes[nextChange].id, options.changes[nextChange].value});
+            if (nextChange < options.changes.size())
+                end = std::min(end, options.changes[nextChange].frame);
+        }
         const int frames = static_cast<int>(end - processed);
         const int wanted = static_cast<int>(std::clamp<long long>(inputFrames - read, 0, frames));
         const long long got = wanted > 0 ? in.read(interleavedIn.data(), wanted) : 0;
@@ -120,7 +131,7 @@ bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& re
                 inL[i] = inR[i] = 0.0f;
             }
         }
-        host.processReplacing(ins, outs, frames);
+        plugin.process(ins, outs, frames, callChanges.data(), static_cast<int>(callChanges.size()));
         for (int i = 0; i < frames; ++i) {
             const long long at = processed + i;
             if (!std::isfinite(outL[i]) || !std::isfinite(outR[i]))

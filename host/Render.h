@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-class PluginHost;
+class LoadedPlugin;
 
 // A parameter set to a normalised value just before an input frame is processed.
 struct ParameterChange {
@@ -20,7 +20,9 @@ struct RenderOptions {
     bool renderTail = true;        // keep processing silence until the reverb has died away
     bool showProgress = false;     // a progress bar on the terminal
     long long inputFrames = 0;     // frames to take from the input (all it holds)
-    std::vector<ParameterChange> changes;  // in the order they are made; process calls split at their frames
+    // In the order they are made: within a process call at their frames when the
+    // plug-in takes them so (VST 3), else the calls split at their frames (VST 2.4).
+    std::vector<ParameterChange> changes;
 };
 
 struct RenderResult {
@@ -33,8 +35,8 @@ struct RenderResult {
 };
 
 // Frames a render of this many input frames processes (latency and tail included).
-long long renderedFrames(const PluginHost& host, const RenderOptions& options, int sampleRate);
+long long renderedFrames(LoadedPlugin& plugin, const RenderOptions& options, int sampleRate);
 
-// The plug-in must already run at the input's sample rate (PluginHost::start).
+// The plug-in must already run at the input's sample rate (LoadedPlugin::start).
 // The output file appears only when it is complete; on failure nothing is left.
-bool renderFile(PluginHost& host, const RenderOptions& options, RenderResult& result, std::string& error);
+bool renderFile(LoadedPlugin& plugin, const RenderOptions& options, RenderResult& result, std::string& error);

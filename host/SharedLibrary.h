@@ -16,6 +16,8 @@ public:
     // The address of an exported function, or null.
     void* symbol(const char* name) const;
     const std::string& error() const { return error_; }
+    // The system's handle (what dlopen or LoadLibrary returned), for entry points that want it.
+    void* nativeHandle() const { return handle_; }
 
 private:
     void* handle_ = nullptr;

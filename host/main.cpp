@@ -1,11 +1,14 @@
-// rvbhost: a command-line VST 2.4 host for the reverb.
+// rvbhost: a command-line VST 2.4 and VST 3 host for the reverb.
 //   rvbhost info                         identity, programs and parameters
 //   rvbhost render IN.wav OUT.wav [...]  offline render through the plug-in
 //   rvbhost state save FILE [...]        write the parameter state after the settings
 //   rvbhost state load FILE              restore a state and print the result
 //   rvbhost editor [--screenshot OUT.png] open the editor in a window of ours, idle it, take a picture
 // Common options:
-//   --plugin PATH        the plug-in to load (default: the one built beside this host)
+//   --plugin PATH        the plug-in to load (default: the one built beside this host);
+//                        a path ending in .vst3 is a VST 3 bundle (or module)
+//   --class N|NAME       (VST 3) the effect class to make: its position among the
+//                        module's effects (from 0) or its name (default: the first)
 //   --ir FILE            load an IR the way a project restore does (path parameters, then commit)
 //   --set NAME=VALUE     set a parameter by name or id to a normalised value (repeatable)
 //   --at FRAME NAME=VALUE (render) set it just before input frame FRAME is processed (repeatable)
@@ -34,7 +37,8 @@ int main(int argc, char** argv)
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fprintf(stderr,
                      "usage: rvbhost info|render IN OUT|state save FILE|state load FILE|editor [options]\n"
-                     "options: --plugin PATH --ir FILE --set NAME=VALUE --state FILE --rate HZ --block N\n"
+                     "options: --plugin PATH|BUNDLE.vst3 --class N|NAME --ir FILE --set NAME=VALUE --state FILE\n"
+                     "         --rate HZ --block N\n"
                      "         --at FRAME NAME=VALUE --allow-truncated --no-compensation --no-tail (render)\n"
                      "         --file-selector PATH --dialog-script FILE --quiet\n"
                      "         --screenshot OUT.png --seconds N (editor)\n");

@@ -28,6 +28,10 @@ public:
     bool isOpen() const;
     // The window as the handle a child of it would be given.
     void* nativeHandle() const;
+    // The file descriptor on which the window's events arrive (its X
+    // connection), for a host's loop to watch; -1 where events come otherwise
+    // (Windows) or the window is not open.
+    int eventDescriptor() const;
 
     // Copies the area of the canvas to the same area of the window.
     void present(const Canvas& canvas, const PixelRect& area);

@@ -58,6 +58,11 @@ void* CFrame::getWindowHandle() const
     return window_ && window_->isOpen() ? window_->nativeHandle() : nullptr;
 }
 
+int CFrame::getEventDescriptor() const
+{
+    return window_ ? window_->eventDescriptor() : -1;
+}
+
 int CFrame::getKnobMode() const
 {
     return gKnobMode.load(std::memory_order_relaxed);

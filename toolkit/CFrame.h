@@ -31,6 +31,8 @@ public:
     // The frame's own window inside the host's, as a handle of the same kind
     // as the host's; null for a frame without a window.
     void* getWindowHandle() const;
+    // Where the window's events arrive, for a host's loop to watch (-1: nowhere to watch).
+    int getEventDescriptor() const;
     CFrameOwner* getOwner() const { return owner_; }
 
     // Handles the window's pending events (unless a control is tracking the

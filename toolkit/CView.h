@@ -30,9 +30,10 @@ public:
     virtual bool acceptsDrop(const CPoint& /*where*/) const { return false; }
     virtual bool onDrop(CDrawContext* /*context*/, CDragContainer* /*drag*/, const CPoint& /*where*/) { return false; }
 
+    // Any thread: the view is drawn at its frame's next idle.
     virtual void setDirty(bool dirty = true);
     virtual bool isDirty() const;
-    // Draws the view into the window now (through its frame).
+    // The window's thread: draws the view into the window now (through its frame).
     void redraw();
 
     const CRect& getViewSize() const { return size_; }

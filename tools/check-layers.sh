@@ -3,7 +3,7 @@
 # - core/ includes no plug-in format (vst/, vst3/, shell/, lv2/) and no editor;
 # - engine/, ir/, params/, platform/ and toolkit/ include no plug-in format,
 #   no shell, no editor and no core;
-# - lv2/ includes nothing of shell/, and shell/ nothing of lv2/.
+# - the shells (shell/, lv2/, vst3plugin/) include nothing of each other.
 set -u
 cd "$(dirname "$0")/.."
 status=0
@@ -16,11 +16,12 @@ forbid() { # folder, pattern of include paths, reason
     status=1
   fi
 }
-forbid core 'vst|vst3|shell|lv2|editor|toolkit' "the reverb has no format and no editor"
+forbid core 'vst|vst3|vst3plugin|shell|lv2|editor|toolkit' "the reverb has no format and no editor"
 for lower in engine ir params platform toolkit; do
-  forbid "$lower" 'vst|vst3|shell|lv2|editor|core' "a lower layer"
+  forbid "$lower" 'vst|vst3|vst3plugin|shell|lv2|editor|core' "a lower layer"
 done
-forbid lv2 'shell' "each shell stands alone"
-forbid shell 'lv2' "each shell stands alone"
+forbid lv2 'shell|vst3plugin' "each shell stands alone"
+forbid shell 'lv2|vst3plugin' "each shell stands alone"
+forbid vst3plugin 'shell|lv2' "each shell stands alone"
 [ $status -eq 0 ] && echo "layers: every include runs downward"
 exit $status

@@ -2,6 +2,7 @@
 
 #include "host/EditorSize.h"
 #include "host/OutputFile.h"
+#include "host/PluginEditor.h"
 #include "host/PluginHost.h"
 
 #include <cairo.h>
@@ -112,12 +113,12 @@ bool savePicture(Display* display, Window window, int width, int height, const s
 
 } // namespace
 
-bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, EditorWindowResult& result,
+bool runEditorWindow(PluginEditor& editor, const EditorWindowOptions& options, EditorWindowResult& result,
                      std::string& error)
 {
     int width = 0;
     int height = 0;
-    if (!editorSize(host, width, height, error))
+    if (!editor.size(width, height, error))
         return false;
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -138,23 +139,26 @@ bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, Edito
     XFlush(display);
     waitForMap(display, window);
 
-    host.dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)));
+    if (!editor.open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)), error)) {
+        XDestroyWindow(display, window);
+        XCloseDisplay(display);
+        return false;
+    }
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
     do {
-        host.dispatch(vst::effEditIdle);
+        editor.run(options.idleIntervalMs);
         ++result.idleCalls;
         drainEvents(display);
-        std::this_thread::sleep_for(std::chrono::milliseconds(options.idleIntervalMs));
     } while (std::chrono::steady_clock::now() < end);
-    // One more round, so that whatever the last sleep let arrive is drawn.
-    host.dispatch(vst::effEditIdle);
+    // One more round, so that whatever the last wait let arrive is drawn.
+    editor.run(0);
     ++result.idleCalls;
 
     bool ok = true;
     if (!options.screenshotPath.empty())
         ok = savePicture(display, window, width, height, options.screenshotPath, error);
 
-    host.dispatch(vst::effEditClose);
+    editor.close();
     XDestroyWindow(display, window);
     XCloseDisplay(display);
     return ok;

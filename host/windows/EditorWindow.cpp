@@ -2,6 +2,7 @@
 
 #include "host/EditorSize.h"
 #include "host/OutputFile.h"
+#include "host/PluginEditor.h"
 #include "host/PluginHost.h"
 #include "host/windows/HostText.h"
 #include "platform/windows/GdiPlus.h"
@@ -107,12 +108,12 @@ bool savePicture(HWND window, int width, int height, const std::string& path, st
 
 } // namespace
 
-bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, EditorWindowResult& result,
+bool runEditorWindow(PluginEditor& editor, const EditorWindowOptions& options, EditorWindowResult& result,
                      std::string& error)
 {
     int width = 0;
     int height = 0;
-    if (!editorSize(host, width, height, error))
+    if (!editor.size(width, height, error))
         return false;
     result.width = width;
     result.height = height;
@@ -131,17 +132,20 @@ bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, Edito
     UpdateWindow(window);
     pumpMessages();
 
-    host.dispatch(vst::effEditOpen, 0, 0, window);
+    if (!editor.open(window, error)) {
+        DestroyWindow(window);
+        pumpMessages();
+        return false;
+    }
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
     do {
         pumpMessages();
-        host.dispatch(vst::effEditIdle);
+        editor.run(options.idleIntervalMs);
         ++result.idleCalls;
-        std::this_thread::sleep_for(std::chrono::milliseconds(options.idleIntervalMs));
     } while (std::chrono::steady_clock::now() < end);
-    // One more round, so that whatever the last sleep let arrive is drawn.
+    // One more round, so that whatever the last wait let arrive is drawn.
     pumpMessages();
-    host.dispatch(vst::effEditIdle);
+    editor.run(0);
     ++result.idleCalls;
     GdiFlush();
 
@@ -149,7 +153,7 @@ bool runEditorWindow(PluginHost& host, const EditorWindowOptions& options, Edito
     if (!options.screenshotPath.empty())
         ok = savePicture(window, width, height, options.screenshotPath, error);
 
-    host.dispatch(vst::effEditClose);
+    editor.close();
     DestroyWindow(window);
     pumpMessages();
     return ok;

@@ -284,6 +284,11 @@ void* ChildWindow::nativeHandle() const
     return reinterpret_cast<void*>(static_cast<std::uintptr_t>(impl_->window));
 }
 
+int ChildWindow::eventDescriptor() const
+{
+    return isOpen() ? ConnectionNumber(impl_->display) : -1;
+}
+
 void ChildWindow::present(const Canvas& canvas, const PixelRect& requested)
 {
     Impl& w = *impl_;

@@ -311,6 +311,11 @@ void* ChildWindow::nativeHandle() const
     return impl_->window;
 }
 
+int ChildWindow::eventDescriptor() const
+{
+    return -1;  // messages come through the thread's queue
+}
+
 void ChildWindow::present(const Canvas& canvas, const PixelRect& area)
 {
     Impl& w = *impl_;

@@ -1,5 +1,6 @@
 // What the Windows build ships: a DLL that exports the two VST entry points
-// and nothing else, and that with the host needs only DLLs every Windows has
+// and nothing else, a VST 3 bundle whose module exports the factory and the
+// module calls, and that with the host need only DLLs every Windows has
 // (the C and C++ runtimes are linked in).
 #include "CrossBuildKit.h"
 
@@ -79,6 +80,18 @@ TEST(WindowsArtefacts, DllExportsTheEntryPointsAndNeedsOnlySystemDlls)
         EXPECT_TRUE(kSystemDlls.count(name)) << dll << " needs " << name;
     for (const char* runtime : {"libstdc++-6.dll", "libgcc_s_seh-1.dll", "libwinpthread-1.dll"})
         EXPECT_FALSE(imports.count(runtime)) << runtime;
+}
+
+TEST(WindowsArtefacts, Vst3BundleExportsTheModuleCallsAndHoldsItsIRLibrary)
+{
+    const std::string module = windowsBuildFile("KestrelReverb.vst3/Contents/x86_64-win/KestrelReverb.vst3");
+    EXPECT_EQ(exportedNames(module), (std::set<std::string> {"GetPluginFactory", "InitDll", "ExitDll"}));
+    const std::set<std::string> imports = importedDlls(module);
+    ASSERT_FALSE(imports.empty());
+    for (const std::string& name : imports)
+        EXPECT_TRUE(kSystemDlls.count(name)) << module << " needs " << name;
+    // The IR library every binary of the bundle shares.
+    EXPECT_TRUE(std::ifstream(windowsBuildFile("KestrelReverb.vst3/Contents/Resources/data/demo_ir.wav")).good());
 }
 
 TEST(WindowsArtefacts, HostNeedsOnlySystemDlls)

@@ -1,0 +1,54 @@
+#include "host/Utf16Text.h"
+
+#include <cstdint>
+
+std::string utf8FromUtf16(const char16_t* text, std::size_t capacity)
+{
+    std::string out;
+    for (std::size_t i = 0; text && i < capacity && text[i]; ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < capacity && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+void utf16FromUtf8(const std::string& text, char16_t* out, std::size_t capacity)
+{
+    if (!out || capacity == 0)
+        return;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        std::uint32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        for (int k = 1; k < length && i + k < text.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += static_cast<std::size_t>(length);
+        const std::size_t units = c >= 0x10000 ? 2 : 1;
+        if (n + units >= capacity)
+            break;
+        if (units == 2) {
+            out[n++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out[n++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out[n++] = static_cast<char16_t>(c);
+        }
+    }
+    out[n] = u'\0';
+}

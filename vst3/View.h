@@ -1,0 +1,91 @@
+#pragma once
+// The editor: a view the plug-in draws into a window of the host's (an X11
+// window id or an HWND), the host's frame around it, and on Linux the host's
+// run loop, which calls the plug-in back for its file descriptors and timers
+// (the frame hands it out through queryInterface).
+#include "vst3/Unknown.h"
+
+namespace vst3 {
+
+struct ViewRect {
+    int32 left;
+    int32 top;
+    int32 right;
+    int32 bottom;
+};
+
+inline constexpr char8 kPlatformTypeHWND[] = "HWND";
+inline constexpr char8 kPlatformTypeNSView[] = "NSView";
+inline constexpr char8 kPlatformTypeX11EmbedWindowID[] = "X11EmbedWindowID";
+
+class IPlugFrame;
+
+class IPlugView : public FUnknown {
+public:
+    virtual tresult RVB_VST3_CALL isPlatformTypeSupported(FIDString type) = 0;
+    virtual tresult RVB_VST3_CALL attached(void* parent, FIDString type) = 0;
+    virtual tresult RVB_VST3_CALL removed() = 0;
+    virtual tresult RVB_VST3_CALL onWheel(float distance) = 0;
+    virtual tresult RVB_VST3_CALL onKeyDown(char16 key, int16 keyCode, int16 modifiers) = 0;
+    virtual tresult RVB_VST3_CALL onKeyUp(char16 key, int16 keyCode, int16 modifiers) = 0;
+    virtual tresult RVB_VST3_CALL getSize(ViewRect* size) = 0;
+    virtual tresult RVB_VST3_CALL onSize(ViewRect* newSize) = 0;
+    virtual tresult RVB_VST3_CALL onFocus(TBool state) = 0;
+    virtual tresult RVB_VST3_CALL setFrame(IPlugFrame* frame) = 0;
+    virtual tresult RVB_VST3_CALL canResize() = 0;
+    virtual tresult RVB_VST3_CALL checkSizeConstraint(ViewRect* rect) = 0;
+
+    static constexpr Uid iid = makeUid(0x5BC32507, 0xD06049EA, 0xA6151B52, 0x2B755B29);
+
+protected:
+    ~IPlugView() = default;
+};
+
+class IPlugFrame : public FUnknown {
+public:
+    virtual tresult RVB_VST3_CALL resizeView(IPlugView* view, ViewRect* newSize) = 0;
+
+    static constexpr Uid iid = makeUid(0x367FAF01, 0xAFA94693, 0x8D4DA2A0, 0xED0882A3);
+
+protected:
+    ~IPlugFrame() = default;
+};
+
+// The run loop's callbacks and the loop itself (Linux).
+using FileDescriptor = int;
+using TimerInterval = uint64;  // milliseconds
+
+class IEventHandler : public FUnknown {
+public:
+    virtual void RVB_VST3_CALL onFDIsSet(FileDescriptor fd) = 0;
+
+    static constexpr Uid iid = makeUid(0x561E65C9, 0x13A0496F, 0x813A2C35, 0x654D7983);
+
+protected:
+    ~IEventHandler() = default;
+};
+
+class ITimerHandler : public FUnknown {
+public:
+    virtual void RVB_VST3_CALL onTimer() = 0;
+
+    static constexpr Uid iid = makeUid(0x10BDD94F, 0x41424774, 0x821FAD8F, 0xECA72CA9);
+
+protected:
+    ~ITimerHandler() = default;
+};
+
+class IRunLoop : public FUnknown {
+public:
+    virtual tresult RVB_VST3_CALL registerEventHandler(IEventHandler* handler, FileDescriptor fd) = 0;
+    virtual tresult RVB_VST3_CALL unregisterEventHandler(IEventHandler* handler) = 0;
+    virtual tresult RVB_VST3_CALL registerTimer(ITimerHandler* handler, TimerInterval milliseconds) = 0;
+    virtual tresult RVB_VST3_CALL unregisterTimer(ITimerHandler* handler) = 0;
+
+    static constexpr Uid iid = makeUid(0x18C35366, 0x97764F1A, 0x9C5B8385, 0x7A871389);
+
+protected:
+    ~IRunLoop() = default;
+};
+
+} // namespace vst3
