@@ -4,8 +4,8 @@
 // the growth per extra instance. Each count runs in a fresh process of its
 // own, so that one measurement's peaks do not hide in another's.
 //
-// Beside ours (the whole reverb: parameters, IR, shaping, processing path,
-// worker), zita-convolver on the same IR in its low-latency set-up
+// Beside ours (the whole reverb of each edition: parameters, IR, shaping,
+// processing path, worker), zita-convolver on the same IR in its low-latency set-up
 // (partitions 64..8192) and in partitions of 8192, as a session would hold it.
 //
 //   bench_instance_memory            the table
@@ -96,14 +96,15 @@ class SilentHost final : public core::ReverbHost {
     bool chooseFile(const platform::FileDialogRequest&, std::string&) override { return false; }
 };
 
-void runOurs(int count, const std::string& ir)
+void runOurs(int count, const std::string& ir, engine::Edition edition)
 {
     SilentHost host;
     std::vector<std::unique_ptr<core::Reverb>> reverbs;
     std::vector<float> l(kCall, 0.1f), r(kCall, -0.1f);
     for (int n = 0; n < count; ++n) {
         auto reverb =
-            std::make_unique<core::Reverb>(host, platform::ModuleLocation::fromModulePath("/nowhere/plugin.so"));
+            std::make_unique<core::Reverb>(host, platform::ModuleLocation::fromModulePath("/nowhere/plugin.so"),
+                                           edition);
         reverb->setSampleRate(static_cast<float>(kRate));
         reverb->restoreIRPath(ir);
         reverb->resume();
@@ -166,7 +167,9 @@ int main(int argc, char** argv)
         const std::string dir = "/tmp/rvb-bench-memory-" + std::to_string(getppid());
         const std::string ir = writeIr(dir + "/" + kind + std::to_string(count) + ".wav", left, right);
         if (kind == "ours")
-            runOurs(count, ir);
+            runOurs(count, ir, engine::Edition::Standard);
+        else if (kind == "ours-live")
+            runOurs(count, ir, engine::Edition::Live);
         else if (kind == "zita-ll")
             runZita(count, 64, left, right);
         else if (kind == "zita-8192")
@@ -181,12 +184,13 @@ int main(int argc, char** argv)
     std::printf("peak resident memory (VmHWM) of a process holding N instances, 131072-frame stereo IR, %d Hz\n",
                 kRate);
     std::printf("%-30s %12s %12s %16s\n", "", "1 instance", "8 instances", "per extra one");
-    for (const char* kind : {"ours", "zita-ll", "zita-8192"}) {
+    for (const char* kind : {"ours", "ours-live", "zita-ll", "zita-8192"}) {
         const long one = measureInChild(argv[0], kind, 1);
         const long eight = measureInChild(argv[0], kind, 8);
-        const char* name = std::strcmp(kind, "ours") == 0       ? "ours (whole reverb)"
-                           : std::strcmp(kind, "zita-ll") == 0 ? "zita low latency (64..8192)"
-                                                               : "zita partitions of 8192";
+        const char* name = std::strcmp(kind, "ours") == 0        ? "ours, standard (whole reverb)"
+                           : std::strcmp(kind, "ours-live") == 0 ? "ours, Live (whole reverb)"
+                           : std::strcmp(kind, "zita-ll") == 0   ? "zita low latency (64..8192)"
+                                                                 : "zita partitions of 8192";
         std::printf("%-30s %9.2f MiB %9.2f MiB %12.2f MiB\n", name, one / 1024.0, eight / 1024.0,
                     (eight - one) / 1024.0 / 7.0);
     }
