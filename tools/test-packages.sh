@@ -122,7 +122,8 @@ while IFS= read -r module; do
   in_root rvbhost info --plugin "$module" >"$run/info.txt" || fail "rvbhost cannot load $module"
   name=$(sed -n 's/^effect: *//p' "$run/info.txt")
   echo "  $module: $name"
-  [ "${name##* }" = "$version" ] || fail "$module names itself '$name', not version $version"
+  # The standard edition's name ends in the version, the Live edition's in "Live".
+  [ "${name##* }" = "$version" ] || [ "${name##* }" = "Live" ] || fail "$module names itself '$name', not version $version"
   modules=$((modules + 1))
 done < <(find "$chroot_dir/usr/lib/vst" -name '*.so' | sort)
 [ "$modules" -ge 1 ] || fail "no VST 2.4 module under /usr/lib/vst"
@@ -202,7 +203,7 @@ for dll in "$top"/*/*.dll; do
   [ -f "$(dirname "$dll")/data/demo_ir.wav" ] || fail "no data folder beside ${dll#"$top/"}"
   name=$(tools/wine-run.sh "$top/rvbhost.exe" info --plugin "$(zpath "$dll")" | sed -n 's/^effect: *//p' | tr -d '\r')
   echo "  ${dll#"$top/"}: $name"
-  [ "${name##* }" = "$version" ] || fail "${dll#"$top/"} names itself '$name', not version $version"
+  [ "${name##* }" = "$version" ] || [ "${name##* }" = "Live" ] || fail "${dll#"$top/"} names itself '$name', not version $version"
 done
 tools/wine-run.sh "$top/rvbhost.exe" info >"$work/out/wine-info.txt"
 name=$(sed -n 's/^effect: *//p' "$work/out/wine-info.txt" | tr -d '\r')
