@@ -5,8 +5,11 @@
 # settings, saves the session and opens it afresh in a new process, where the
 # class, its latency, the settings and the IR must be back (the IR shows as the
 # file that CopyToLocal offers to copy, and copies, into the bundle's library).
-# Needs Debian's ardour package (apt-get install ardour). About a minute; not
-# part of ./build.sh test. Builds the bundle unsanitised into build/plain.
+# Then, for each class, Ardour renders a take of impulses through it with the
+# latency compensated: its export must equal our own host's render of the
+# same take (within 1e-6 of full scale).
+# Needs Debian's ardour package (apt-get install ardour). About a minute and a
+# half; not part of ./build.sh test. Builds the bundle unsanitised into build/plain.
 #   tools/ardour-session-check.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +20,7 @@ for tool in ardour7-lua /usr/lib/ardour7/ardour-vst3-scanner; do
   fi
 done
 cmake -S "$root" -B "$root/build/plain" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_BENCH=OFF >/dev/null
-ninja -C "$root/build/plain" -j2 KestrelReverb_vst3 >/dev/null
+ninja -C "$root/build/plain" -j2 KestrelReverb_vst3 rvbhost >/dev/null
 
 # Ardour's settings, plug-in cache and VST 3 folder in a home of its own.
 work=$(mktemp -d)
@@ -29,6 +32,18 @@ library=$HOME/.vst3/KestrelReverb.vst3/Contents/Resources/data
 cp "$root/resources/demo/demo_ir.wav" "$work/room.wav"
 echo "file $work/room.wav" >"$work/choose.txt"
 printf 'yes\nyes\n' >"$work/agree.txt"
+# Ardour's "BWAV 32float Export" format at the session's rate, as a preset.
+mkdir -p "$HOME/.config/ardour7/export"
+cat >"$HOME/.config/ardour7/export/float.preset" <<'PRESET'
+<?xml version="1.0" encoding="UTF-8"?>
+<ExportPreset id="3a9c1e0e-5b7a-4f7d-9a52-7e1f2b6c0d41" name="float32 at session rate">
+  <ExportFormat id="20b4ab09-6452-4cb3-bd66-b921cdbd2942"/>
+  <ExportFilename>
+    <Folder relative="1" path="export"/>
+    <Field name="timespan" enabled="1"/>
+  </ExportFilename>
+</ExportPreset>
+PRESET
 
 failed=0
 check() { # what, output, expected line
@@ -69,5 +84,26 @@ for class in "KS [TALU-01] Convolution Reverb:65536" "KS [TALU-01] Convolution R
     failed=1
   fi
 done
+# Ardour's render of a take through each class against our host's.
+for name in "KS [TALU-01] Convolution Reverb" "KS [TALU-01] Convolution Reverb Live"; do
+  echo "$name: a take of impulses rendered by Ardour"
+  session=$work/render-${#name}
+  mkdir -p "$work/export-${#name}"
+  rendered=$(EXPORT_DIR=$work/export-${#name} lua render "$session" "$name" "$work/choose.txt") ||
+    { echo "$rendered" >&2; exit 1; }
+  take=$(ls "$session"/interchange/*/audiofiles/*%L.wav | head -n 1)
+  sox -V1 -M "$take" "${take/\%L/%R}" -e floating-point -b 32 "$work/take.wav"
+  "$root/build/plain/rvbhost" render "$work/take.wav" "$work/ours.wav" --plugin "$HOME/.vst3/KestrelReverb.vst3" \
+    --class "$name" --set IR_FileSelect=1 --dialog-script "$work/choose.txt" --no-tail --quiet 2>/dev/null
+  difference=$(sox -V1 -m -v 1 "$work/export-${#name}/render.wav" -v -1 "$work/ours.wav" -n stat 2>&1 |
+    sed -n 's/^Maximum amplitude: *//p')
+  peak=$(sox -V1 "$work/ours.wav" -n stat 2>&1 | sed -n 's/^Maximum amplitude: *//p')
+  if awk -v d="$difference" -v p="$peak" 'BEGIN { exit !(d <= 1e-6 && p > 0.1) }'; then
+    echo "  ok: Ardour's export equals our render (largest difference $difference, peak $peak)"
+  else
+    echo "  FAILED: Ardour's export differs from our render by $difference (peak $peak)" >&2
+    failed=1
+  fi
+done
 [ $failed -eq 0 ] || exit 1
-echo "ardour-session-check: both classes restored by Ardour 7"
+echo "ardour-session-check: both classes restored and rendered by Ardour 7"
