@@ -16,11 +16,10 @@ constexpr std::memory_order kRelaxed = std::memory_order_relaxed;
 
 // The tone filters use the scratch pair as their second buffer: it holds one
 // chunk, never grows, and so the audio thread never touches its growth lock.
-// The pre-delay store starts with room for the longest delay at the default
-// rate and grows (off the audio thread) for a higher one. Both hold only what
-// the path uses, not the larger stores a whole-block path would need.
-const int kPreDelayStartFrames = PreDelayLine::framesFor(static_cast<float>(param::kPreDelayMaximumMs),
-                                                         effect::kDefaultSampleRate);
+// The pre-delay store starts empty (no delay) and grows, off the audio
+// thread, to what the delay in force needs at the rate in force. Both hold
+// only what the path uses, not the larger stores a whole-block path would need.
+constexpr int kPreDelayStartFrames = 1;
 } // namespace
 
 ProcessingPath::ProcessingPath(ProcessEpoch& epoch, Edition edition)

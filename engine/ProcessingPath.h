@@ -27,7 +27,7 @@ namespace engine {
 
 class ProcessingPath {
 public:
-    static constexpr int kChunkFrames = 4096;
+    static constexpr int kChunkFrames = 2048;
     // The standard edition's latency; latencyFrames() gives the edition's own.
     static constexpr int kLatencyFrames = ConvolutionEngine::kLatencyFrames;
 
