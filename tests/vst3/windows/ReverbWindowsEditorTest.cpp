@@ -89,7 +89,10 @@ TEST(ReverbWindowsEditor, OpensOnTheHostsWindowAndClosesAgainAndAgainLeavingNoth
         editorSession(*plugin.controller(), parent);
     const ResourceCounts after = settledResources();
     RecordProperty("counts", describe(before, after));
-    EXPECT_LE(after.handles, before.handles + 1) << describe(before, after);
+    // The editor shares a few locks with the reverb's worker (the IR's, the
+    // envelope curves', the response analysis'), each of which may see its
+    // first wait, and make its event, in any session; a leak grows with them.
+    EXPECT_LE(after.handles, before.handles + 3) << describe(before, after);
     EXPECT_LE(after.gdiObjects, first.gdiObjects) << describe(first, after);
     EXPECT_LE(after.userObjects, first.userObjects) << describe(first, after);
     DestroyWindow(parent);
