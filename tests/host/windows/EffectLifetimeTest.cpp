@@ -42,6 +42,11 @@ constexpr long kFirstContentionHandles = 1;
 // the envelope curves', the response analysis'), each of which may see its
 // first wait in any session.
 constexpr long kEditorFirstContentionHandles = 3;
+// Drawing objects the system makes once, on first use, and keeps (GDI+ and
+// Wine cache fonts and the like): one may first be needed in any session,
+// depending on what the editor had drawn by then. A leak grows with the
+// sessions (20).
+constexpr long kEditorOneTimeObjects = 2;
 
 std::string describe(const ResourceCounts& before, const ResourceCounts& after)
 {
@@ -142,8 +147,8 @@ TEST(WindowsLifetime, TwentyEditorCyclesLeaveNothingBehind)
     const ResourceCounts after = settledResources();
     RecordProperty("counts", describe(first, after));
     EXPECT_LE(after.handles, before.handles + kEditorFirstContentionHandles) << describe(before, after);
-    EXPECT_LE(after.gdiObjects, first.gdiObjects) << describe(first, after);
-    EXPECT_LE(after.userObjects, first.userObjects) << describe(first, after);
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + kEditorOneTimeObjects) << describe(first, after);
+    EXPECT_LE(after.userObjects, before.userObjects + kEditorOneTimeObjects) << describe(first, after);
     DestroyWindow(parent);
     pumpMessages();
 }
