@@ -7,6 +7,8 @@
 // Beside ours (the whole reverb of each edition: parameters, IR, shaping,
 // processing path, worker), zita-convolver on the same IR in its low-latency set-up
 // (partitions 64..8192) and in partitions of 8192, as a session would hold it.
+// The tone filters start off, as the parameters do; a row with all three on
+// shows what their histories add.
 //
 //   bench_instance_memory            the table
 //   bench_instance_memory KIND N     one process: prints its VmHWM in KiB
@@ -22,6 +24,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -96,7 +99,7 @@ class SilentHost final : public core::ReverbHost {
     bool chooseFile(const platform::FileDialogRequest&, std::string&) override { return false; }
 };
 
-void runOurs(int count, const std::string& ir, engine::Edition edition)
+void runOurs(int count, const std::string& ir, engine::Edition edition, bool filtersOn = false)
 {
     SilentHost host;
     std::vector<std::unique_ptr<core::Reverb>> reverbs;
@@ -106,6 +109,10 @@ void runOurs(int count, const std::string& ir, engine::Edition edition)
             std::make_unique<core::Reverb>(host, platform::ModuleLocation::fromModulePath("/nowhere/plugin.so"),
                                            edition);
         reverb->setSampleRate(static_cast<float>(kRate));
+        if (filtersOn) {
+            for (int id : {param::kEnabledHPF, param::kEnabledLPF, param::kEnabledBAL})
+                reverb->setParameter(id, 1.0f);
+        }
         reverb->restoreIRPath(ir);
         reverb->resume();
         for (int c = 0; c < kRate / kCall; ++c)
@@ -164,10 +171,14 @@ int main(int argc, char** argv)
         const std::string kind = argv[1];
         const int count = std::atoi(argv[2]);
         std::vector<float> left, right;
+        // The parent's folder, made here too when a tool (a heap profiler) runs between them.
         const std::string dir = "/tmp/rvb-bench-memory-" + std::to_string(getppid());
+        mkdir(dir.c_str(), 0700);
         const std::string ir = writeIr(dir + "/" + kind + std::to_string(count) + ".wav", left, right);
         if (kind == "ours")
             runOurs(count, ir, engine::Edition::Standard);
+        else if (kind == "ours-filters")
+            runOurs(count, ir, engine::Edition::Standard, true);
         else if (kind == "ours-live")
             runOurs(count, ir, engine::Edition::Live);
         else if (kind == "zita-ll")
@@ -184,10 +195,11 @@ int main(int argc, char** argv)
     std::printf("peak resident memory (VmHWM) of a process holding N instances, 131072-frame stereo IR, %d Hz\n",
                 kRate);
     std::printf("%-30s %12s %12s %16s\n", "", "1 instance", "8 instances", "per extra one");
-    for (const char* kind : {"ours", "ours-live", "zita-ll", "zita-8192"}) {
+    for (const char* kind : {"ours", "ours-filters", "ours-live", "zita-ll", "zita-8192"}) {
         const long one = measureInChild(argv[0], kind, 1);
         const long eight = measureInChild(argv[0], kind, 8);
         const char* name = std::strcmp(kind, "ours") == 0        ? "ours, standard (whole reverb)"
+                           : std::strcmp(kind, "ours-filters") == 0 ? "ours, standard, filters on"
                            : std::strcmp(kind, "ours-live") == 0 ? "ours, Live (whole reverb)"
                            : std::strcmp(kind, "zita-ll") == 0   ? "zita low latency (64..8192)"
                                                                  : "zita partitions of 8192";

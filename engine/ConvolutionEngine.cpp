@@ -13,9 +13,13 @@ constexpr int kPoints = PartitionKernel::kPoints;
 constexpr int kImOffset = PartitionKernel::kImOffset;
 // The ring's second channel starts one cache line further than a power of two.
 constexpr int kRingStride = ConvolutionEngine::kLatencyFrames + 16;
-constexpr int kBuffers = 5;
-// Frames per unit of the window load (both channels).
-constexpr int kLoadFrames = 512;
+constexpr int kBuffers = 4;
+// The output playing: the second half of a transformed-back window, its even
+// samples then its odd ones, each array one cache line longer than a power of two.
+constexpr int kOutputStride = kPoints / 2 + 16;
+// Frames of each partition per unit of the window load (both channels): a
+// unit loads as many frames of the older partition as of the newer one.
+constexpr int kLoadFrames = 256;
 constexpr int kSumPositions = 64;
 // Work items carry the channel and, for transforms, the transform's step.
 constexpr int kStepsPerChannel = 32;
@@ -59,7 +63,8 @@ ConvolutionEngine::ConvolutionEngine(ProcessEpoch& epoch, VectorPath path)
       fft_(PartitionKernel::kLog2Size, vectorPathAvailable(path) ? path : VectorPath::Sse2),
       kernels_(vectorKernels(fft_.path())),
       ring_(2 * static_cast<std::size_t>(kRingStride)),
-      buffers_(kBuffers * 2 * 2 * static_cast<std::size_t>(kImOffset))
+      buffers_(kBuffers * 2 * 2 * static_cast<std::size_t>(kImOffset)),
+      output_(2 * 2 * static_cast<std::size_t>(kOutputStride))
 {
     assert(fft_.steps().size() == kTransformSteps);
     // Input that enters before the first IR is prepared takes a silent kernel
@@ -71,11 +76,17 @@ ConvolutionEngine::ConvolutionEngine(ProcessEpoch& epoch, VectorPath path)
 
 float* ConvolutionEngine::ring(int channel) { return ring_.data() + static_cast<std::size_t>(channel) * kRingStride; }
 
-// Real parts, then imaginary parts (kImOffset further): twenty arrays, each
+// Real parts, then imaginary parts (kImOffset further): sixteen arrays, each
 // one cache line further from the next than a power of two.
 float* ConvolutionEngine::buffer(int which, int channel)
 {
     return buffers_.data() + static_cast<std::size_t>(2 * which + channel) * 2 * kImOffset;
+}
+
+// Even frames, then odd frames (kOutputStride further).
+float* ConvolutionEngine::output(int channel)
+{
+    return output_.data() + static_cast<std::size_t>(channel) * 2 * kOutputStride;
 }
 
 void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL, float* dryR, float* wetL,
@@ -86,9 +97,11 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
             beginPeriod();
         const int n = std::min(frames - done, kPartitionFrames - phase_);
         // The work first: it reads the window's older partition from the ring
-        // half that these frames then overwrite. The load is the first work
-        // of the period and its share runs far ahead of the frames; should
-        // the share ever fall behind, the load is brought up to them here.
+        // half that these frames then overwrite, and moves these frames'
+        // output out of the buffer the window is loaded into. The load is the
+        // first work of the period and its share runs far ahead of the
+        // frames; should the share ever fall behind, the load is brought up
+        // to them here.
         auto work = [this](int kind, int index, int from, int to) { run(kind, index, from, to); };
         workUnits_ += schedule_.advance(phase_ + n, kPartitionFrames, work);
         const long long loaded = firstLoadCost_ + loadUnitCost_ * ((phase_ + n - 1) / kLoadFrames);
@@ -97,8 +110,8 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
 
         float* ringL = ring(0) + half_ * kPartitionFrames;
         float* ringR = ring(1) + half_ * kPartitionFrames;
-        const float* outL = buffer(playing_, 0) + kPoints / 2;
-        const float* outR = buffer(playing_, 1) + kPoints / 2;
+        const float* outL = output(0);
+        const float* outR = output(1);
         for (int i = 0; i < n; ++i) {
             const int f = phase_ + i;
             // Read before writing: the host may pass the same arrays.
@@ -108,9 +121,7 @@ void ConvolutionEngine::exchange(const float* inL, const float* inR, float* dryL
             dryR[done + i] = ringR[f];
             ringL[f] = left;
             ringR[f] = right;
-            // Output frame f is sample P + f of the transformed-back window:
-            // even samples are real parts, odd ones imaginary parts.
-            const int at = f / 2 + (f % 2) * kImOffset;
+            const int at = f / 2 + (f % 2) * kOutputStride;
             wetL[done + i] = playingSilent_ ? 0.0f : outL[at];
             wetR[done + i] = playingSilent_ ? 0.0f : outR[at];
         }
@@ -174,7 +185,7 @@ void ConvolutionEngine::beginPeriod()
     const bool changing = changes_.count > 0;
     firstLoadCost_ = costs.load + (changing ? costs.fadeStart : costs.periodStart);
     loadUnitCost_ = costs.load;
-    schedule_.add(Load, 0, 2 * kPartitionFrames / kLoadFrames, costs.load, firstLoadCost_ - costs.load);
+    schedule_.add(Load, 0, kPartitionFrames / kLoadFrames, costs.load, firstLoadCost_ - costs.load);
     for (int c = 0; c < 2; ++c)
         addTransform(Forward, c);
     if (!nextSilent_) {
@@ -196,13 +207,12 @@ void ConvolutionEngine::beginPeriod()
 void ConvolutionEngine::endPeriod()
 {
     // The newest window's spectrum joins the line; the oldest's buffer, which
-    // took the sum, plays next.
-    const int output = spectrum_[2];
+    // took the sum, plays next and takes the next window as it plays.
+    const int summed = spectrum_[2];
     spectrum_[2] = spectrum_[1];
     spectrum_[1] = spectrum_[0];
     spectrum_[0] = free_;
-    free_ = playing_;
-    playing_ = output;
+    free_ = summed;
     playingSilent_ = nextSilent_;
     half_ ^= 1;
     phase_ = 0;
@@ -234,21 +244,33 @@ void ConvolutionEngine::run(int work, int index, int from, int to)
     }
 }
 
-// Window frames [from, to) into the free buffer: the older partition (in this
-// period's ring half) first, then the newer, each routed with its own setting.
-// Frame 2i goes to the real part of point i, frame 2i+1 to its imaginary part.
+// Frames [from, to) of both partitions of the window into the free buffer,
+// each routed with its own setting: the older partition (in this period's ring
+// half) to window frames [from, to), the newer to [P + from, P + to). Window
+// frame 2i goes to the real part of point i, frame 2i+1 to its imaginary part.
+//
+// The free buffer took the last sum, and window frames P + f hold output
+// frame f, which plays in this period: those frames are moved out to the
+// output first. The first half of the window was never played.
 void ConvolutionEngine::loadWindow(int from, int to)
 {
-    for (int first = from; first < to;) {
-        const int half = first < kPartitionFrames ? half_ : half_ ^ 1;
-        const int end = std::min(to, first < kPartitionFrames ? kPartitionFrames : 2 * kPartitionFrames);
-        const int at = half * kPartitionFrames + first % kPartitionFrames;
+    for (int c = 0; c < 2; ++c) {
+        const float* re = buffer(free_, c) + kPoints / 2 + from / 2;
+        float* out = output(c) + from / 2;
+        const std::size_t bytes = static_cast<std::size_t>(to - from) / 2 * sizeof(float);
+        if (!playingSilent_) {
+            std::memcpy(out, re, bytes);
+            std::memcpy(out + kOutputStride, re + kImOffset, bytes);
+        }
+    }
+    for (int partition = 0; partition < 2; ++partition) {
+        const int half = partition == 0 ? half_ : half_ ^ 1;
+        const int at = half * kPartitionFrames + from;
         const float e = static_cast<float>((routingOf_[half] + 1.0) * 0.5);
         const float f = static_cast<float>(1.0 - (routingOf_[half] + 1.0) * 0.5);
-        float* l = buffer(free_, 0) + first / 2;
-        float* r = buffer(free_, 1) + first / 2;
-        kernels_.routeIntoPoints(ring(0) + at, ring(1) + at, e, f, l, l + kImOffset, r, r + kImOffset, end - first);
-        first = end;
+        float* l = buffer(free_, 0) + (partition * kPartitionFrames + from) / 2;
+        float* r = buffer(free_, 1) + (partition * kPartitionFrames + from) / 2;
+        kernels_.routeIntoPoints(ring(0) + at, ring(1) + at, e, f, l, l + kImOffset, r, r + kImOffset, to - from);
     }
 }
 
@@ -307,10 +329,10 @@ void ConvolutionEngine::reset()
 {
     ring_.clear();
     buffers_.clear();
+    output_.clear();
     for (int i = 0; i < 3; ++i)
         spectrum_[i] = i;
-    playing_ = 3;
-    free_ = 4;
+    free_ = 3;
     playingSilent_ = true;
     nextSilent_ = true;
     half_ = 0;

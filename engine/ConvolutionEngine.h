@@ -46,11 +46,11 @@
 //   when the exchange reaches frame (q+1)P, as it enters the convolution.
 //
 // Memory: the kernel (2 MiB for a full-length stereo IR; while kernels
-// change, those the last windows entered with, up to five), five transform
-// buffers (the spectra of the last three windows, the output playing, the
-// window being transformed: 2.5 MiB) and the last 65536 input frames (the dry
-// delay and the windows' source: 0.5 MiB). The twiddle tables are shared by
-// every instance in the process.
+// change, those the last windows entered with, up to five), four transform
+// buffers (the spectra of the last three windows and the window being
+// transformed: 2 MiB), the output playing (0.25 MiB) and the last 65536 input
+// frames (the dry delay and the windows' source: 0.5 MiB). The twiddle tables
+// are shared by every instance in the process.
 //
 // Threads: exchange() on the audio thread inside a ProcessEpoch::Scope;
 // prepareKernel() on any other thread at any time; setInputRouting() anywhere;
@@ -135,6 +135,7 @@ private:
 
     float* ring(int channel);
     float* buffer(int which, int channel);
+    float* output(int channel);
 
     // Every window keeps the kernel it entered with while any term still
     // multiplies it: the last kMaxPartitions + 1 kernels held stay alive.
@@ -150,14 +151,16 @@ private:
     int half_ = 0;               // the ring half of the current period
     double routingOf_[2] = {0.5, 0.5};  // of the partition in each half
 
-    // Five buffers of one transform per channel, in turns: the spectra of the
-    // last three windows (newest first), the output playing, and the one the
-    // new window is transformed in. The oldest spectrum's buffer takes the sum
-    // of products and becomes the next output.
+    // Four buffers of one transform per channel, in turns: the spectra of the
+    // last three windows (newest first) and the one the new window is
+    // transformed in. The oldest spectrum's buffer takes the sum of products
+    // and is transformed back; in the next period it takes the new window,
+    // its second half moved out to the output just ahead of the frames that
+    // play it, so only the half that plays is kept twice.
     AlignedFloats buffers_;
     int spectrum_[3] = {0, 1, 2};
-    int playing_ = 3;
-    int free_ = 4;
+    int free_ = 3;
+    AlignedFloats output_;
     bool playingSilent_ = true;
     bool nextSilent_ = true;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace engine {
 namespace {
@@ -38,9 +39,21 @@ void applyGain(float* out, int frames, float gain)
 
 } // namespace
 
-CrossfadingFilter::CrossfadingFilter()
-    : history_(new float[kHistoryFrames]()), scratch_(new float[kStepFrames]())
+CrossfadingFilter::CrossfadingFilter(History history)
 {
+    if (history == History::AtConstruction && !prepareHistory())
+        throw std::bad_alloc();
+}
+
+bool CrossfadingFilter::prepareHistory()
+{
+    if (historyStore_)
+        return true;
+    historyStore_.reset(new (std::nothrow) float[kHistoryFrames]());
+    if (!historyStore_)
+        return false;
+    history_.store(historyStore_.get(), std::memory_order_release);
+    return true;
 }
 
 int CrossfadingFilter::fadeFrames(float sampleRate)
@@ -66,20 +79,23 @@ void CrossfadingFilter::process(const Target& target, const float* in, float* ou
 {
     if (frames <= 0)
         return;
-    takeUp(target);
+    // Null until made; a history made late starts empty, at its start.
+    float* history = history_.load(std::memory_order_acquire);
+    takeUp(target, history);
     int done = fade(in, out, frames);
     if (done < frames) {
         current_.processBlock(in + done, out + done, frames - done);
         applyGain(out + done, frames - done, currentGain_);
     }
-    remember(in, frames);
+    if (history != nullptr)
+        remember(history, in, frames);
     silentSinceClear_ = false;
 }
 
-void CrossfadingFilter::takeUp(const Target& target)
+void CrossfadingFilter::takeUp(const Target& target, float* history)
 {
     if (target.clearCount != clearsSeen_) {
-        restart(target);
+        restart(target, history);
         return;
     }
     if (fadeLeft_ > 0)
@@ -102,13 +118,13 @@ void CrossfadingFilter::takeUp(const Target& target)
     incoming_.takeCoefficientsFrom(design);
     incoming_.reset();
     incomingGain_ = target.gain;
-    if (!switched && incoming_.enabled())
-        settle(incoming_);
+    if (!switched && incoming_.enabled() && history != nullptr)
+        settle(incoming_, history);
     fadeLength_ = fadeFrames(design.sampleRate());
     fadeLeft_ = fadeLength_;
 }
 
-void CrossfadingFilter::restart(const Target& target)
+void CrossfadingFilter::restart(const Target& target, float* history)
 {
     current_.takeCoefficientsFrom(*target.filter);
     current_.reset();
@@ -117,7 +133,8 @@ void CrossfadingFilter::restart(const Target& target)
     clearsSeen_ = target.clearCount;
     switchesSeen_ = target.switchCount;
     silentSinceClear_ = true;
-    std::fill(history_.get(), history_.get() + kHistoryFrames, 0.0f);
+    if (history != nullptr)
+        std::fill(history, history + kHistoryFrames, 0.0f);
     historyNext_ = 0;
 }
 
@@ -131,20 +148,20 @@ bool CrossfadingFilter::soundsLike(const Target& target) const
     return target.gain == currentGain_ && sameCoefficients(design.coefficients(), current_.coefficients());
 }
 
-void CrossfadingFilter::settle(CIIR& section) const
+void CrossfadingFilter::settle(CIIR& section, const float* history)
 {
     // The last `frames` inputs in the order they came, in steps through the scratch space.
     const int frames = settlingFrames(section.coefficients());
     int at = (historyNext_ - frames + kHistoryFrames) % kHistoryFrames;
     for (int left = frames; left > 0;) {
         const int step = std::min({left, kStepFrames, kHistoryFrames - at});
-        section.processBlock(history_.get() + at, scratch_.get(), step);
+        section.processBlock(history + at, scratch_, step);
         at = (at + step) % kHistoryFrames;
         left -= step;
     }
 }
 
-void CrossfadingFilter::remember(const float* in, int frames)
+void CrossfadingFilter::remember(float* history, const float* in, int frames)
 {
     if (frames > kHistoryFrames) {
         in += frames - kHistoryFrames;
@@ -152,7 +169,7 @@ void CrossfadingFilter::remember(const float* in, int frames)
     }
     while (frames > 0) {
         const int step = std::min(frames, kHistoryFrames - historyNext_);
-        std::memcpy(history_.get() + historyNext_, in, static_cast<std::size_t>(step) * sizeof(float));
+        std::memcpy(history + historyNext_, in, static_cast<std::size_t>(step) * sizeof(float));
         historyNext_ = (historyNext_ + step) % kHistoryFrames;
         in += step;
         frames -= step;
@@ -164,7 +181,7 @@ int CrossfadingFilter::fade(const float* in, float* out, int frames)
     int done = 0;
     while (fadeLeft_ > 0 && done < frames) {
         const int step = std::min({frames - done, fadeLeft_, kStepFrames});
-        float* next = scratch_.get();
+        float* next = scratch_;
         current_.processBlock(in + done, out + done, step);
         incoming_.processBlock(in + done, next, step);
         const double oldGain = currentGain_;

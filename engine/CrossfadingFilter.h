@@ -20,10 +20,14 @@
 // any design taken before the channel has filtered anything since it was last
 // cleared. A clear (reset, new sample rate) restarts from silence at once.
 //
-// Real-time safe: the history and the scratch space are allocated here, at
-// construction; process() never allocates, locks or waits.
+// Real-time safe: process() never allocates, locks or waits. The history is
+// allocated at construction, or, for a filter that may stay off for good,
+// later on another thread (prepareHistory) before a design that is on first
+// reaches it: until then the filter keeps no history, and a new design starts
+// from silence as after a switch.
 #include "engine/CIIR.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -48,7 +52,9 @@ public:
         std::uint64_t switchCount;
     };
 
-    CrossfadingFilter();
+    enum class History { AtConstruction, WhenPrepared };
+
+    explicit CrossfadingFilter(History history = History::AtConstruction);
     CrossfadingFilter(const CrossfadingFilter&) = delete;
     CrossfadingFilter& operator=(const CrossfadingFilter&) = delete;
 
@@ -65,14 +71,18 @@ public:
 
     bool fading() const { return fadeLeft_ > 0; }
 
+    // Non-audio thread, one at a time: makes the history if there is none
+    // yet; it is kept from then on. False when the memory cannot be had.
+    bool prepareHistory();
+
 private:
     static constexpr int kStepFrames = 256;
 
-    void takeUp(const Target& target);
-    void restart(const Target& target);
+    void takeUp(const Target& target, float* history);
+    void restart(const Target& target, float* history);
     bool soundsLike(const Target& target) const;
-    void settle(CIIR& section) const;
-    void remember(const float* in, int frames);
+    void settle(CIIR& section, const float* history);
+    void remember(float* history, const float* in, int frames);
     int fade(const float* in, float* out, int frames);
 
     CIIR current_;
@@ -86,9 +96,12 @@ private:
     std::uint64_t switchesSeen_ = 0;
     bool silentSinceClear_ = true;
 
-    std::unique_ptr<float[]> history_;  // ring of the last kHistoryFrames inputs
+    // Ring of the last kHistoryFrames inputs, made once by prepareHistory and
+    // handed to the audio thread through history_.
+    std::unique_ptr<float[]> historyStore_;
+    std::atomic<float*> history_{nullptr};
     int historyNext_ = 0;
-    std::unique_ptr<float[]> scratch_;  // kStepFrames of the incoming section's output
+    float scratch_[kStepFrames] = {};  // of the incoming section's output
 };
 
 } // namespace engine

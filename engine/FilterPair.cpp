@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <new>
 #include <utility>
 
 namespace engine {
@@ -13,7 +14,7 @@ namespace {
 constexpr double kDecibelBase = 1.1220184564590454;
 constexpr float kPairQ = 0.6f;
 
-FilterPair::Design initialDesign(FilterPair::Kind kind, int sampleRate)
+FilterPair::Design initialDesign(FilterPair::Kind kind, int sampleRate, bool on)
 {
     FilterPair::Design d;
     for (CIIR* f : {&d.left, &d.right}) {
@@ -29,15 +30,19 @@ FilterPair::Design initialDesign(FilterPair::Kind kind, int sampleRate)
             break;
         }
         f->setSampleRate(sampleRate > 0 ? sampleRate : effect::kDefaultSampleRate);
+        f->setEnabled(on);
     }
     return d;
 }
 
 } // namespace
 
-FilterPair::FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate)
-    : master_(initialDesign(kind, sampleRate)), live_(epoch, std::make_unique<Design>(master_))
+FilterPair::FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate, Switch initially)
+    : master_(initialDesign(kind, sampleRate, initially == Switch::On)),
+      live_(epoch, std::make_unique<Design>(master_))
 {
+    if (initially == Switch::On && !(audio_[0].prepareHistory() && audio_[1].prepareHistory()))
+        throw std::bad_alloc();
 }
 
 float FilterPair::balanceMakeUpGain(float db)
@@ -51,6 +56,13 @@ void FilterPair::change(Change&& apply)
     std::lock_guard<std::mutex> lock(controlMutex_);
     if (!apply(master_))
         return;
+    // The histories first, so that the audio thread finds them with the first
+    // design that is on. Without the memory for them the pair still works: a
+    // new design then starts from silence, as after a switch.
+    if (master_.left.enabled()) {
+        audio_[0].prepareHistory();
+        audio_[1].prepareHistory();
+    }
     live_.publish(std::make_unique<Design>(master_));
 }
 

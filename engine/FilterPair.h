@@ -41,9 +41,13 @@ public:
     static constexpr float kBalancePivotHz = 1000.0f;
     static constexpr float kBalanceSlope = 0.3f;
 
-    // Builds the pair enabled, with its kind's construction design at `sampleRate`
-    // (the default rate if that is 0 or less).
-    FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate = effect::kDefaultSampleRate);
+    // Builds the pair with its kind's construction design at `sampleRate` (the
+    // default rate if that is 0 or less), on unless said otherwise. The
+    // histories a pair needs while it is on are made when it is first switched
+    // on (here, or by the call that does), so a pair that stays off never holds them.
+    enum class Switch { On, Off };
+    FilterPair(ProcessEpoch& epoch, Kind kind, int sampleRate = effect::kDefaultSampleRate,
+               Switch initially = Switch::On);
     FilterPair(const FilterPair&) = delete;
     FilterPair& operator=(const FilterPair&) = delete;
 
@@ -90,8 +94,9 @@ private:
     Design master_;  // guarded by controlMutex_
     Handover<Design> live_;
 
-    // Audio thread only.
-    CrossfadingFilter audio_[2];
+    // Audio thread only, but for preparing their histories.
+    CrossfadingFilter audio_[2] = {CrossfadingFilter(CrossfadingFilter::History::WhenPrepared),
+                                   CrossfadingFilter(CrossfadingFilter::History::WhenPrepared)};
 };
 
 } // namespace engine

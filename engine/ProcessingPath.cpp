@@ -26,9 +26,10 @@ ProcessingPath::ProcessingPath(ProcessEpoch& epoch, Edition edition)
     : epoch_(epoch),
       edition_(edition),
       convolution_(makeConvolver(edition, epoch)),
-      highPass_(epoch, FilterPair::Kind::HighPass),
-      lowPass_(epoch, FilterPair::Kind::LowPass),
-      balanceFilter_(epoch, FilterPair::Kind::Balance),
+      // Off, as the parameters start them: a filter never switched on holds no history.
+      highPass_(epoch, FilterPair::Kind::HighPass, effect::kDefaultSampleRate, FilterPair::Switch::Off),
+      lowPass_(epoch, FilterPair::Kind::LowPass, effect::kDefaultSampleRate, FilterPair::Switch::Off),
+      balanceFilter_(epoch, FilterPair::Kind::Balance, effect::kDefaultSampleRate, FilterPair::Switch::Off),
       scratch_(kChunkFrames),
       preDelay_(epoch, effect::kDefaultSampleRate, kPreDelayStartFrames)
 {

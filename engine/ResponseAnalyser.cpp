@@ -24,8 +24,6 @@ void runChain(CIIR& highPass, CIIR& lowPass, CIIR& balance, std::vector<float>& 
 ResponseAnalyser::ResponseAnalyser(int sampleRate)
     : sampleRate_(sampleRate > 0 ? sampleRate : effect::kDefaultSampleRate),
       fft_(kLog2Size),
-      re_(kSize / 2),
-      im_(kSize / 2),
       power_(kBins, 0.0f)
 {
 }
@@ -82,13 +80,15 @@ void ResponseAnalyser::analyse(const FilterPair::Design& highPass, const FilterP
         }
     }
 
-    std::lock_guard<std::mutex> lock(mutex_);
     // The transform's layout: sample 2i in re, 2i+1 in im.
+    AlignedFloats re(kSize / 2);
+    AlignedFloats im(kSize / 2);
     for (int i = 0; i < kSize / 2; ++i) {
-        re_[static_cast<std::size_t>(i)] = (left[2 * i] + right[2 * i]) * 0.5f;
-        im_[static_cast<std::size_t>(i)] = (left[2 * i + 1] + right[2 * i + 1]) * 0.5f;
+        re[static_cast<std::size_t>(i)] = (left[2 * i] + right[2 * i]) * 0.5f;
+        im[static_cast<std::size_t>(i)] = (left[2 * i + 1] + right[2 * i + 1]) * 0.5f;
     }
-    fft_.forward(re_.data(), im_.data());
+    std::lock_guard<std::mutex> lock(mutex_);
+    fft_.forward(re.data(), im.data());
 
     ready_.store(0, std::memory_order_release);
     std::fill(power_.begin(), power_.end(), 0.0f);
@@ -96,9 +96,9 @@ void ResponseAnalyser::analyse(const FilterPair::Design& highPass, const FilterP
     for (int k = 0; k < kBins; ++k) {
         // Bin 0 is real; position 0's other half holds the bin at kBins.
         const std::size_t p = static_cast<std::size_t>(k == 0 ? 0 : fft_.position(k));
-        const double re = re_[p];
-        const double im = k == 0 ? 0.0 : im_[p];
-        const float value = static_cast<float>((re * re + im * im) * scale);
+        const double x = re[p];
+        const double y = k == 0 ? 0.0 : im[p];
+        const float value = static_cast<float>((x * x + y * y) * scale);
         if (value > power_[k])
             power_[k] = value;
     }

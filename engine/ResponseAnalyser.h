@@ -64,9 +64,7 @@ private:
     std::atomic<int> ready_{0};
     std::atomic<long> analyses_{0};
     RealFft fft_;
-    AlignedFloats re_;           // the response, then its spectrum (RealFft layout)
-    AlignedFloats im_;
-    std::vector<float> power_;   // kBins values
+    std::vector<float> power_;  // kBins values
 };
 
 } // namespace engine

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -103,6 +104,52 @@ TEST(FilterPair, SwitchingOnStartsFromSilenceAndRepeatingTheFlagKeepsHistory)
     lp.setEnabled(false);
     lp.setEnabled(true);
     EXPECT_EQ(runLeft(lp, probe), freshOutput(probe));
+}
+
+// A pair built off makes its histories only when switched on. Once it has
+// heard a history's length of input since, a redesign must settle exactly as
+// in a pair that kept its histories all along and was switched off and on at
+// the same moment: a history made late must not lose or mix up frames.
+TEST(FilterPair, HistoriesMadeAtTheFirstSwitchOnSettleARedesignAsHistoriesKeptAllAlong)
+{
+    ProcessEpoch epoch;
+    FilterPair late(epoch, FilterPair::Kind::HighPass, 48000, FilterPair::Switch::Off);
+    FilterPair always(epoch, FilterPair::Kind::HighPass, 48000);
+    always.setEnabled(false);
+    for (FilterPair* pair : {&late, &always})
+        pair->setFrequency(8000.0f);
+    const auto before = filtertest::noise(3000, 21);
+    const Stereo lateOff = runStereo(late, before, before);
+    EXPECT_EQ(lateOff.left, before);  // off: a copy
+    EXPECT_EQ(runStereo(always, before, before).left, lateOff.left);
+
+    for (FilterPair* pair : {&late, &always})
+        pair->setEnabled(true);
+    // Odd call sizes walk the histories' ring across its end.
+    const auto on = filtertest::noise(3 * engine::CrossfadingFilter::kHistoryFrames + 77, 22);
+    const auto right = filtertest::noise(static_cast<int>(on.size()), 23);
+    std::vector<float> lateL(on.size()), lateR(on.size()), alwaysL(on.size()), alwaysR(on.size());
+    for (std::size_t at = 0; at < on.size();) {
+        const int n = static_cast<int>(std::min<std::size_t>(997, on.size() - at));
+        late.processStereo(&on[at], &right[at], &lateL[at], &lateR[at], n);
+        always.processStereo(&on[at], &right[at], &alwaysL[at], &alwaysR[at], n);
+        at += static_cast<std::size_t>(n);
+    }
+    EXPECT_EQ(lateL, alwaysL);
+    EXPECT_EQ(lateR, alwaysR);
+
+    // From 8 kHz to 20 Hz: settled over the last inputs, so no bang.
+    for (FilterPair* pair : {&late, &always})
+        pair->setFrequency(20.0f);
+    const auto after = filtertest::noise(4096, 24);
+    const Stereo lateAfter = runStereo(late, after, after);
+    const Stereo alwaysAfter = runStereo(always, after, after);
+    EXPECT_EQ(lateAfter.left, alwaysAfter.left);
+    EXPECT_EQ(lateAfter.right, alwaysAfter.right);
+    float peak = 0.0f;
+    for (float x : lateAfter.left)
+        peak = std::max(peak, std::fabs(x));
+    EXPECT_LT(peak, 2.0f);
 }
 
 TEST(FilterPair, BalanceAtZeroLeavesTheSignalUntouched)
