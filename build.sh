@@ -4,6 +4,7 @@
 # ./build.sh install  build a release plug-in and install it into ~/.vst (VST 2.4), ~/.vst3 (VST 3) and ~/.lv2 (LV2)
 # ./build.sh windows  cross-build the Windows DLL and host (and their tests) into build/windows
 # ./build.sh screenshot  make the README's picture of the editor, docs/editor.png
+# ./build.sh bench    release builds of the benchmarks -> build/bench/bench/ (run each by hand)
 # ./build.sh package  release builds -> build/dist/kestrel-reverb_<version>_amd64.deb and
 #                     KestrelReverb-<version>-win64.zip (tools/test-packages.sh tests them)
 set -euo pipefail
@@ -105,8 +106,14 @@ case "${1:-}" in
       --set Enabled_LPF=1 --set LPF=0.7 --set WetLevel=0.75 --seconds 2 --screenshot docs/editor.png
     rm -rf /tmp/KestrelReverb
     ;;
+  bench)
+    # A folder of their own, so that the other release builds leave them be.
+    configure build/bench -DCMAKE_BUILD_TYPE=Release -DRVB_BUILD_TESTS=OFF -DRVB_BUILD_BENCH=ON
+    ninja -C build/bench -j"$jobs"
+    ls build/bench/bench/bench_*
+    ;;
   *)
-    echo "usage: ./build.sh demo | test | install | windows | package | screenshot" >&2
+    echo "usage: ./build.sh demo | test | install | windows | package | screenshot | bench" >&2
     exit 2
     ;;
 esac
