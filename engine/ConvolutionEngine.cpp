@@ -42,7 +42,7 @@ constexpr int kTransformSteps = 8;
 struct UnitCosts {
     int periodStart;  // taking up the period: its first calls touch buffers idle for a period or two
     int fadeStart;    // the same when kernels change, after one was made on another core
-    int load;
+    int load;         // routing 256 frames of each partition in, and moving 256 frames of output out
     int forward[kTransformSteps];
     int inverse[kTransformSteps];
     int sumPerTerm;     // reading a spectrum and a kernel partition
@@ -51,9 +51,9 @@ struct UnitCosts {
     int changeStart;    // the first unit of a channel's sums or blend while terms change,
                         // which meets that channel's arrays cold
 };
-constexpr UnitCosts kSse2Costs{1200, 3600, 420, {152, 157, 167, 143, 148, 162, 350, 270},
+constexpr UnitCosts kSse2Costs{1200, 3600, 550, {152, 157, 167, 143, 148, 162, 350, 270},
                                {152, 167, 167, 155, 157, 166, 370, 345}, 120, 300, 640, 1400};
-constexpr UnitCosts kAvx2Costs{1000, 3000, 350, {96, 92, 94, 77, 83, 97, 200, 145},
+constexpr UnitCosts kAvx2Costs{1000, 3000, 460, {96, 92, 94, 77, 83, 97, 200, 145},
                                {92, 96, 94, 76, 83, 97, 205, 230}, 85, 240, 400, 1000};
 
 } // namespace
