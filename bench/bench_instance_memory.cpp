@@ -12,13 +12,12 @@
 //
 //   bench_instance_memory            the table
 //   bench_instance_memory KIND N     one process: prints its VmHWM in KiB
+#include "bench/BenchIRFile.h"
 #include "core/Reverb.h"
 #include "params/ParameterTable.h"
 
 #include <zita-convolver.h>
 
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +30,7 @@
 
 namespace {
 
-constexpr int kIrFrames = 131072;
+constexpr int kIrFrames = benchir::kIRFrames;
 constexpr int kRate = 48000;
 constexpr int kCall = 64;
 
@@ -47,45 +46,6 @@ long peakResidentKiB()
             kib = std::atol(line + 6);
     std::fclose(status);
     return kib;
-}
-
-// A decaying stereo noise IR, written as a 32-bit float WAVE file.
-std::string writeIr(const std::string& path, std::vector<float>& left, std::vector<float>& right)
-{
-    left.resize(kIrFrames);
-    right.resize(kIrFrames);
-    std::uint32_t state = 5u;
-    for (int i = 0; i < kIrFrames; ++i) {
-        for (std::vector<float>* channel : {&left, &right}) {
-            state = state * 1664525u + 1013904223u;
-            (*channel)[static_cast<std::size_t>(i)] =
-                static_cast<float>((static_cast<double>(state >> 8) / 8388608.0 - 1.0) * std::exp(-i / 20000.0));
-        }
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return std::string();
-    auto u32 = [&](std::uint32_t v) { std::fwrite(&v, 4, 1, f); };
-    auto u16 = [&](std::uint16_t v) { std::fwrite(&v, 2, 1, f); };
-    const std::uint32_t bytes = kIrFrames * 8u;
-    std::fwrite("RIFF", 1, 4, f);
-    u32(36 + bytes);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    u32(16);
-    u16(3);
-    u16(2);
-    u32(kRate);
-    u32(kRate * 8u);
-    u16(8);
-    u16(32);
-    std::fwrite("data", 1, 4, f);
-    u32(bytes);
-    for (int i = 0; i < kIrFrames; ++i) {
-        std::fwrite(&left[static_cast<std::size_t>(i)], 4, 1, f);
-        std::fwrite(&right[static_cast<std::size_t>(i)], 4, 1, f);
-    }
-    std::fclose(f);
-    return path;
 }
 
 class SilentHost final : public core::ReverbHost {
@@ -174,7 +134,10 @@ int main(int argc, char** argv)
         // The parent's folder, made here too when a tool (a heap profiler) runs between them.
         const std::string dir = "/tmp/rvb-bench-memory-" + std::to_string(getppid());
         mkdir(dir.c_str(), 0700);
-        const std::string ir = writeIr(dir + "/" + kind + std::to_string(count) + ".wav", left, right);
+        benchir::decayingNoise(5u, left, right);
+        std::string ir = dir + "/" + kind + std::to_string(count) + ".wav";
+        if (!benchir::writeStereoWav(ir, left.data(), right.data(), kIrFrames, kRate))
+            ir.clear();
         if (kind == "ours")
             runOurs(count, ir, engine::Edition::Standard);
         else if (kind == "ours-filters")

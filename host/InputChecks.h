@@ -14,3 +14,7 @@ struct AudioInput {
     bool truncated() const { return declared > frames; }
 };
 bool checkAudioInput(const std::string& path, AudioInput& input, std::string& error);
+
+// The whole of a readable file (a saved state): false, with "cannot read
+// <what> <path>" or the check's message, when it cannot be had.
+bool readWholeFile(const std::string& path, const std::string& what, std::string& text, std::string& error);

@@ -1,6 +1,5 @@
 #include "host/StateFile.h"
 
-#include "host/HostSystem.h"
 #include "host/InputChecks.h"
 #include "host/OutputFile.h"
 #include "host/PluginHost.h"
@@ -44,23 +43,9 @@ bool save(const std::string& path, const std::vector<float>& values, std::string
 
 bool load(const std::string& path, std::vector<float>& values, std::string& error)
 {
-    if (!checkReadableFile(path, "state", error))
-        return false;
-    std::FILE* file = openFile(path, "rb");
-    if (!file) {
-        error = "cannot read state " + path;
-        return false;
-    }
     std::string text;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        text.append(chunk, n);
-    const bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readFailed) {
-        error = "cannot read state " + path;
+    if (!readWholeFile(path, "state", text, error))
         return false;
-    }
     std::istringstream in(text);
     std::vector<float> loaded;
     std::string line;

@@ -1,6 +1,5 @@
 #include "host/Vst3StateFile.h"
 
-#include "host/HostSystem.h"
 #include "host/InputChecks.h"
 #include "host/OutputFile.h"
 
@@ -56,23 +55,9 @@ bool save(const std::string& path, const std::vector<char>& component, const std
 
 bool load(const std::string& path, std::vector<char>& component, std::vector<char>& controller, std::string& error)
 {
-    if (!checkReadableFile(path, "state", error))
-        return false;
-    std::FILE* file = openFile(path, "rb");
-    if (!file) {
-        error = "cannot read state " + path;
-        return false;
-    }
     std::string text;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        text.append(chunk, n);
-    const bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readFailed) {
-        error = "cannot read state " + path;
+    if (!readWholeFile(path, "state", text, error))
         return false;
-    }
     const size_t headerLength = std::strlen(kHeader);
     if (text.compare(0, headerLength, kHeader) != 0) {
         error = path + " is not a VST 3 state of rvbhost (its first line is not \"" +

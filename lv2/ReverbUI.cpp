@@ -184,25 +184,10 @@ bool ReverbUI::endEdit(vst::Int32 index)
     return true;
 }
 
-int ReverbUI::integerSampleRate() const { return model_->integerSampleRate(); }
-void ReverbUI::setEditorOpen(bool open) { model_->setEditorOpen(open); }
-ir::IRDescription ReverbUI::irDescription() { return model_->irDescription(); }
-const char* ReverbUI::dataFolder() const { return model_->dataFolder(); }
-int ReverbUI::rebuildIndicator() { return model_->rebuildIndicator(); }
-bool ReverbUI::clearRebuildIndicatorIfDue(std::uint32_t now) { return model_->clearRebuildIndicatorIfDue(now); }
-const ir::EnvelopeRecording* ReverbUI::envelopeCurves() { return model_->envelopeCurves(); }
-engine::ResponseAnalyser& ReverbUI::responseAnalyser() { return model_->responseAnalyser(); }
-void ReverbUI::runResponseAnalysis() { model_->runResponseAnalysis(); }
 
 const char* ReverbUI::editionMark() const
 {
     return (edition_ == engine::Edition::Live ? effect::kLiveIdentity : effect::kStandardIdentity).editorMark;
-}
-void ReverbUI::envelopeGraphClicked() { model_->envelopeGraphClicked(); }
-
-void ReverbUI::envelopeGraphDropped(const char* item, bool isFileName)
-{
-    model_->envelopeGraphDropped(item, isFileName);
 }
 
 void ReverbUI::irLoadFailed(const std::string& path, const std::string& reason)

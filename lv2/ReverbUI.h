@@ -11,9 +11,9 @@
 // Everything runs on the host's UI thread, except the running reverb's
 // events, which may come from any thread and are only noted.
 #include "core/ReverbHost.h"
-#include "editor/EditorEffect.h"
+#include "core/ReverbModel.h"
+#include "editor/ModelEditorEffect.h"
 #include "engine/Edition.h"
-#include "editor/EnvelopeGraphActions.h"
 #include "lv2/Urids.h"
 
 #include <lv2/atom/forge.h>
@@ -38,7 +38,7 @@ namespace lv2plugin {
 
 class ReverbInstance;
 
-class ReverbUI final : public EditorEffect, public EnvelopeGraphActions, private core::ReverbHost {
+class ReverbUI final : public ModelEditorEffect<core::ReverbModel>, private core::ReverbHost {
 public:
     // Null when the host lacks ui:parent or urid:map, or the editor's
     // window could not be made in the parent.
@@ -68,22 +68,11 @@ public:
     bool canHostDo(const char*) override { return false; }
     bool openFileSelector(vst::VstFileSelect*) override { return false; }
     bool closeFileSelector(vst::VstFileSelect*) override { return false; }
-    int integerSampleRate() const override;
-    void setEditorOpen(bool open) override;
-    ir::IRDescription irDescription() override;
-    const char* dataFolder() const override;
-    int rebuildIndicator() override;
-    bool clearRebuildIndicatorIfDue(std::uint32_t now) override;
-    const ir::EnvelopeRecording* envelopeCurves() override;
-    engine::ResponseAnalyser& responseAnalyser() override;
-    void runResponseAnalysis() override;
     const char* editionMark() const override;
 
-    // EnvelopeGraphActions
-    void envelopeGraphClicked() override;
-    void envelopeGraphDropped(const char* item, bool isFileName) override;
-
 private:
+    core::ReverbModel& shownModel() const override { return *model_; }
+
     ReverbUI(LV2UI_Write_Function write, LV2UI_Controller controller, LV2_URID_Map& map, const Urids& urids,
              const LV2UI_Touch* touch, engine::Edition edition);
 

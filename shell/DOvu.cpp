@@ -150,11 +150,6 @@ bool DOvu::getProductString(char* text)
     return true;
 }
 
-void DOvu::envelopeGraphDropped(const char* item, bool isFileName)
-{
-    reverb_->envelopeGraphDropped(item, isFileName);
-}
-
 void DOvu::irLoadFailed(const std::string& path, const std::string& reason)
 {
     // On the host's thread that restored the path or the editor's that chose

@@ -3,8 +3,7 @@
 // processing call, translated onto the format-free reverb (core::Reverb) it
 // owns, and the editor the host opens. Nothing here does the reverb's work.
 #include "core/Reverb.h"
-#include "editor/EditorEffect.h"
-#include "editor/EnvelopeGraphActions.h"
+#include "editor/ModelEditorEffect.h"
 #include "shell/AudioEffectX.h"
 
 #include <chrono>
@@ -13,8 +12,7 @@
 class SDEditor;
 
 class DOvu : public AudioEffectX,
-             public EditorEffect,
-             public EnvelopeGraphActions,
+             public ModelEditorEffect<core::Reverb>,
              private core::ReverbHost {
 public:
     static constexpr int kNumPrograms = core::Reverb::kNumPrograms;
@@ -61,20 +59,7 @@ public:
     bool openFileSelector(vst::VstFileSelect* select) override { return AudioEffectX::openFileSelector(select); }
     bool closeFileSelector(vst::VstFileSelect* select) override { return AudioEffectX::closeFileSelector(select); }
     void setEditor(AEffEditor* editor) override { AudioEffect::setEditor(editor); }
-    int integerSampleRate() const override { return reverb_->integerSampleRate(); }
-    void setEditorOpen(bool open) override { reverb_->setEditorOpen(open); }
-    ir::IRDescription irDescription() override { return reverb_->irDescription(); }
-    const char* dataFolder() const override { return reverb_->dataFolder(); }
-    int rebuildIndicator() override { return reverb_->rebuildIndicator(); }
-    bool clearRebuildIndicatorIfDue(std::uint32_t now) override { return reverb_->clearRebuildIndicatorIfDue(now); }
-    const ir::EnvelopeRecording* envelopeCurves() override { return reverb_->envelopeCurves(); }
-    engine::ResponseAnalyser& responseAnalyser() override { return reverb_->responseAnalyser(); }
-    void runResponseAnalysis() override { reverb_->runResponseAnalysis(); }
     const char* editionMark() const override { return reverb_->identity().editorMark; }
-
-    // EnvelopeGraphActions
-    void envelopeGraphClicked() override { reverb_->envelopeGraphClicked(); }
-    void envelopeGraphDropped(const char* item, bool isFileName) override;
 
     core::Reverb& reverb() { return *reverb_; }
     // The editor made at construction (owned and deleted by the base part).
@@ -89,6 +74,8 @@ public:
     bool workPending() const { return reverb_->workPending(); }
 
 private:
+    core::Reverb& shownModel() const override { return *reverb_; }
+
     // core::ReverbHost
     void irLoadFailed(const std::string& path, const std::string& reason) override;
     void tellUser(const std::string& caption, const std::string& text) override;

@@ -64,25 +64,7 @@ bool ReverbEditorEffect::endEdit(vst::Int32 index)
     return true;
 }
 
-int ReverbEditorEffect::integerSampleRate() const { return component_.reverb().integerSampleRate(); }
-void ReverbEditorEffect::setEditorOpen(bool open) { component_.reverb().setEditorOpen(open); }
-ir::IRDescription ReverbEditorEffect::irDescription() { return component_.reverb().irDescription(); }
-const char* ReverbEditorEffect::dataFolder() const { return component_.reverb().dataFolder(); }
-int ReverbEditorEffect::rebuildIndicator() { return component_.reverb().rebuildIndicator(); }
-const ir::EnvelopeRecording* ReverbEditorEffect::envelopeCurves() { return component_.reverb().envelopeCurves(); }
-engine::ResponseAnalyser& ReverbEditorEffect::responseAnalyser() { return component_.reverb().responseAnalyser(); }
-void ReverbEditorEffect::runResponseAnalysis() { component_.reverb().runResponseAnalysis(); }
+core::Reverb& ReverbEditorEffect::shownModel() const { return component_.reverb(); }
 const char* ReverbEditorEffect::editionMark() const { return component_.reverb().identity().editorMark; }
-void ReverbEditorEffect::envelopeGraphClicked() { component_.reverb().envelopeGraphClicked(); }
-
-bool ReverbEditorEffect::clearRebuildIndicatorIfDue(std::uint32_t now)
-{
-    return component_.reverb().clearRebuildIndicatorIfDue(now);
-}
-
-void ReverbEditorEffect::envelopeGraphDropped(const char* item, bool isFileName)
-{
-    component_.reverb().envelopeGraphDropped(item, isFileName);
-}
 
 } // namespace vst3plugin

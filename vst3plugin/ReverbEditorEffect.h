@@ -3,8 +3,8 @@
 // component: values and what the graphs draw come from the reverb, gestures
 // go to the component, which applies them and tells the host. It owns the
 // editor, made once with the component and opened and closed by its views.
-#include "editor/EditorEffect.h"
-#include "editor/EnvelopeGraphActions.h"
+#include "core/Reverb.h"
+#include "editor/ModelEditorEffect.h"
 
 class SDEditor;
 
@@ -12,7 +12,7 @@ namespace vst3plugin {
 
 class ReverbComponent;
 
-class ReverbEditorEffect final : public EditorEffect, public EnvelopeGraphActions {
+class ReverbEditorEffect final : public ModelEditorEffect<core::Reverb> {
 public:
     explicit ReverbEditorEffect(ReverbComponent& component);
     ~ReverbEditorEffect() override;
@@ -35,22 +35,11 @@ public:
     bool canHostDo(const char*) override { return false; }
     bool openFileSelector(vst::VstFileSelect*) override { return false; }
     bool closeFileSelector(vst::VstFileSelect*) override { return false; }
-    int integerSampleRate() const override;
-    void setEditorOpen(bool open) override;
-    ir::IRDescription irDescription() override;
-    const char* dataFolder() const override;
-    int rebuildIndicator() override;
-    bool clearRebuildIndicatorIfDue(std::uint32_t now) override;
-    const ir::EnvelopeRecording* envelopeCurves() override;
-    engine::ResponseAnalyser& responseAnalyser() override;
-    void runResponseAnalysis() override;
     const char* editionMark() const override;
 
-    // EnvelopeGraphActions
-    void envelopeGraphClicked() override;
-    void envelopeGraphDropped(const char* item, bool isFileName) override;
-
 private:
+    core::Reverb& shownModel() const override;
+
     ReverbComponent& component_;
     SDEditor* editor_ = nullptr;
 };

@@ -12,6 +12,13 @@ namespace testsupport {
 struct AllocationCounts {
     long allocations = 0;
     long frees = 0;
+
+    AllocationCounts& operator+=(const AllocationCounts& more)
+    {
+        allocations += more.allocations;
+        frees += more.frees;
+        return *this;
+    }
 };
 
 // False when this build cannot count (a sanitizer runtime without hooks).

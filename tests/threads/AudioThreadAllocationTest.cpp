@@ -149,14 +149,8 @@ protected:
                 record->setParameter(record, id, id == param::kBypassLocal ? 1.0f : value);
             }
             record->processReplacing(record, in, out, kBlock);
-            const testsupport::AllocationCounts a = allocationScope.counts();
-            const threadtest::WaitCounts w = waitScope.counts();
-            allocations.allocations += a.allocations;
-            allocations.frees += a.frees;
-            waits.lockCalls += w.lockCalls;
-            waits.contendedLocks += w.contendedLocks;
-            waits.conditionWaits += w.conditionWaits;
-            waits.sleeps += w.sleeps;
+            allocations += allocationScope.counts();
+            waits += waitScope.counts();
             threadStarts += threadScope.starts();
         }
         effect->finishPendingWork();

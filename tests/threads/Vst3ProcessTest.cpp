@@ -137,14 +137,8 @@ TEST(Vst3Process, AutomationInsideTheCallsAllocatesLocksAndWaitsForNothing)
         const threadtest::WaitScope waitScope;
         const testsupport::ThreadStartScope threadScope;
         processor->process(data);
-        const testsupport::AllocationCounts a = allocationScope.counts();
-        const threadtest::WaitCounts w = waitScope.counts();
-        allocations.allocations += a.allocations;
-        allocations.frees += a.frees;
-        waits.lockCalls += w.lockCalls;
-        waits.contendedLocks += w.contendedLocks;
-        waits.conditionWaits += w.conditionWaits;
-        waits.sleeps += w.sleeps;
+        allocations += allocationScope.counts();
+        waits += waitScope.counts();
         threadStarts += threadScope.starts();
     }
     component->reverb().finishPendingWork();

@@ -17,6 +17,15 @@ struct WaitCounts {
     long sleeps = 0;
 
     long waits() const { return contendedLocks + conditionWaits + sleeps; }
+
+    WaitCounts& operator+=(const WaitCounts& more)
+    {
+        lockCalls += more.lockCalls;
+        contendedLocks += more.contendedLocks;
+        conditionWaits += more.conditionWaits;
+        sleeps += more.sleeps;
+        return *this;
+    }
 };
 
 // Everything the calling thread did since it started.

@@ -1,6 +1,7 @@
 #pragma once
 // For the Windows host tests under Wine: the build's files by their Windows
 // names (Z: is the Linux root there), and small WAV files.
+#include "host/HostCommands.h"
 #include "host/WavFile.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,17 @@ inline std::vector<float> readWav(const std::string& path, int& channels)
     std::vector<float> samples(static_cast<std::size_t>(reader.frames()) * channels);
     samples.resize(static_cast<std::size_t>(reader.read(samples.data(), reader.frames())) * channels);
     return samples;
+}
+
+// A command line of the host against the plug-in under test, quiet and with
+// no tail; what it wrote to stderr goes to `log`.
+inline int runHostCapturing(std::vector<std::string> args, std::string& log)
+{
+    args.insert(args.end(), {"--plugin", zPath(RVB_PLUGIN_PATH), "--quiet", "--no-tail"});
+    testing::internal::CaptureStderr();
+    const int status = runHostCommand(args);
+    log = testing::internal::GetCapturedStderr();
+    return status;
 }
 
 } // namespace wintest

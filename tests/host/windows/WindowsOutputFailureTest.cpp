@@ -15,15 +15,6 @@ using namespace wintest;
 
 namespace {
 
-int runHost(std::vector<std::string> args, std::string& log)
-{
-    args.insert(args.end(), {"--plugin", zPath(RVB_PLUGIN_PATH), "--quiet", "--no-tail"});
-    testing::internal::CaptureStderr();
-    const int status = runHostCommand(args);
-    log = testing::internal::GetCapturedStderr();
-    return status;
-}
-
 class WindowsOutputFailure : public ::testing::Test {
 protected:
     void SetUp() override
@@ -40,8 +31,8 @@ protected:
 TEST_F(WindowsOutputFailure, TheNullDeviceIsWrittenInPlace)
 {
     std::string log;
-    EXPECT_EQ(runHost({"render", dir + "\\in.wav", "NUL"}, log), 0) << log;
-    EXPECT_EQ(runHost({"state", "save", "NUL"}, log), 0) << log;
+    EXPECT_EQ(runHostCapturing({"render", dir + "\\in.wav", "NUL"}, log), 0) << log;
+    EXPECT_EQ(runHostCapturing({"state", "save", "NUL"}, log), 0) << log;
     // Nothing was made beside it, wherever a relative NUL would have gone.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }
@@ -58,7 +49,7 @@ TEST_F(WindowsOutputFailure, AFullDeviceFailsWithTheSystemsReason)
     for (const std::vector<std::string>& args :
          {std::vector<std::string> {"render", dir + "\\in.wav", full}, std::vector<std::string> {"state", "save", full}}) {
         SCOPED_TRACE(args[0]);
-        EXPECT_EQ(runHost(args, log), 1);
+        EXPECT_EQ(runHostCapturing(args, log), 1);
         const std::string expected = "rvbhost: cannot write " + full + ": ";
         ASSERT_NE(log.find(expected), std::string::npos) << log;
         EXPECT_GT(log.size(), log.find(expected) + expected.size() + 1) << "no reason given: " << log;

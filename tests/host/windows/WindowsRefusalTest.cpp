@@ -17,15 +17,6 @@ using namespace wintest;
 
 namespace {
 
-int runHost(std::vector<std::string> args, std::string& log)
-{
-    args.insert(args.end(), {"--plugin", zPath(RVB_PLUGIN_PATH), "--quiet", "--no-tail"});
-    testing::internal::CaptureStderr();
-    const int status = runHostCommand(args);
-    log = testing::internal::GetCapturedStderr();
-    return status;
-}
-
 std::vector<char> bytesOf(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -63,18 +54,18 @@ TEST_F(WindowsRefusal, AnOutputThatIsTheInputUnderAnotherNameIsRefused)
     const std::string upper = dir + "\\IN.WAV";  // Windows names ignore case
     std::string log;
     for (const std::string& output : {dir + "\\in.wav", upper, dir + "\\.\\in.wav", dir + "/in.wav"}) {
-        EXPECT_EQ(runHost({"render", dir + "\\in.wav", output}, log), 1) << output;
+        EXPECT_EQ(runHostCapturing({"render", dir + "\\in.wav", output}, log), 1) << output;
         EXPECT_NE(log.find("is the same file as"), std::string::npos) << log;
     }
     // Hard link: another name, the same file.
     ASSERT_TRUE(CreateHardLinkW(std::filesystem::path(dir + "\\hard.wav").wstring().c_str(),
                                 std::filesystem::path(dir + "\\in.wav").wstring().c_str(), nullptr));
-    EXPECT_EQ(runHost({"render", dir + "\\in.wav", dir + "\\hard.wav"}, log), 1);
+    EXPECT_EQ(runHostCapturing({"render", dir + "\\in.wav", dir + "\\hard.wav"}, log), 1);
     EXPECT_NE(log.find("is the same file as"), std::string::npos) << log;
     EXPECT_EQ(bytesOf(dir + "\\in.wav"), before);
     // A different existing file is overwritten, no temporary file stays beside it.
     writeWav(dir + "\\old.wav", std::vector<float>(2 * 10, 0.5f), 2, 44100);
-    ASSERT_EQ(runHost({"render", dir + "\\in.wav", dir + "\\old.wav"}, log), 0) << log;
+    ASSERT_EQ(runHostCapturing({"render", dir + "\\in.wav", dir + "\\old.wav"}, log), 0) << log;
     int channels = 0;
     EXPECT_EQ(readWav(dir + "\\old.wav", channels).size(), 2u * 4410);
     EXPECT_EQ(filesNamed(dir, ".rvbhost-"), 0);
@@ -89,11 +80,11 @@ TEST_F(WindowsRefusal, ATruncatedInputIsRefusedUnlessAllowed)
     std::ofstream(dir + "\\cut.wav", std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 
     std::string log;
-    EXPECT_EQ(runHost({"render", dir + "\\cut.wav", dir + "\\out.wav"}, log), 1);
+    EXPECT_EQ(runHostCapturing({"render", dir + "\\cut.wav", dir + "\\out.wav"}, log), 1);
     EXPECT_NE(log.find("declares 4410 frames, the file holds 1000"), std::string::npos) << log;
     EXPECT_FALSE(std::filesystem::exists(dir + "\\out.wav"));
 
-    ASSERT_EQ(runHost({"render", dir + "\\cut.wav", dir + "\\out.wav", "--allow-truncated"}, log), 0) << log;
+    ASSERT_EQ(runHostCapturing({"render", dir + "\\cut.wav", dir + "\\out.wav", "--allow-truncated"}, log), 0) << log;
     int channels = 0;
     const std::vector<float> out = readWav(dir + "\\out.wav", channels);
     EXPECT_EQ(out.size(), 2u * 1000);
@@ -102,9 +93,9 @@ TEST_F(WindowsRefusal, ATruncatedInputIsRefusedUnlessAllowed)
 TEST_F(WindowsRefusal, AFolderOrAMissingInputIsRefusedWithoutWriting)
 {
     std::string log;
-    EXPECT_EQ(runHost({"render", dir, dir + "\\out.wav"}, log), 1);
+    EXPECT_EQ(runHostCapturing({"render", dir, dir + "\\out.wav"}, log), 1);
     EXPECT_NE(log.find("is a folder, not a file"), std::string::npos) << log;
-    EXPECT_EQ(runHost({"render", dir + "\\missing.wav", dir + "\\out.wav"}, log), 1);
+    EXPECT_EQ(runHostCapturing({"render", dir + "\\missing.wav", dir + "\\out.wav"}, log), 1);
     EXPECT_NE(log.find("cannot read input"), std::string::npos) << log;
     EXPECT_FALSE(std::filesystem::exists(dir + "\\out.wav"));
 }
@@ -127,7 +118,7 @@ TEST_F(WindowsRefusal, ATruncatedInputPastTwoGibibytesIsRefused)
     std::filesystem::resize_file(big, header + 0xA0000000ull);
 
     std::string log;
-    EXPECT_EQ(runHost({"render", big, dir + "\\out.wav"}, log), 1);
+    EXPECT_EQ(runHostCapturing({"render", big, dir + "\\out.wav"}, log), 1);
     EXPECT_NE(log.find("declares 402653184 frames, the file holds 335544320"), std::string::npos) << log;
     EXPECT_FALSE(std::filesystem::exists(dir + "\\out.wav"));
 }
